@@ -1,0 +1,61 @@
+#include "platform/arxutil/convert.h"
+#include "platform/text/codepage.h"
+#include "platform/text/ustring.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using wb::W;
+using wb::WString;
+
+TEST(Utf, RoundTripsAcrossPlanes) {
+  const std::string text = "ｹｰﾌﾞﾙ番号 A-1 \xF0\x9F\x94\x8C";
+  WString w = wb::Utf8ToUtf16(text);
+  EXPECT_EQ(w.size(), 14u);  // the plug is a surrogate pair
+  EXPECT_EQ(wb::Utf16ToUtf8(w), text);
+  EXPECT_EQ(wb::Utf8ToUtf16("\xFF" "a"), WString(u"\uFFFDa"));
+}
+
+TEST(Format, MatchesTheCRuntime) {
+  EXPECT_EQ(wb::Format(u"%s|%s|%d|1|99|%d|", u"CB08", u"W-1", 1, 1), u"CB08|W-1|1|1|99|1|");
+  EXPECT_EQ(wb::Format(u"%g", 2.0), u"2");
+  EXPECT_EQ(wb::Format(u"%g", 0.8), u"0.8");
+  EXPECT_EQ(wb::Format(u"%.1lf", 12.34), u"12.3");
+  EXPECT_EQ(wb::Format(u"%.1lf", 0.0), u"0.0");
+  EXPECT_EQ(wb::Format(u"No.%02d ", 3), u"No.03 ");
+  EXPECT_EQ(wb::Format(u"%6.0lf / %6.0lf ", 1500.0, 2500.4), u"  1500 /   2500 ");
+  EXPECT_EQ(wb::Format(u"累積:%5.1f分", 0.25), W("累積:  0.2分"));
+  EXPECT_EQ(wb::Format(u"画層 %s がﾛｯｸされています", u"電気"), W("画層 電気 がﾛｯｸされています"));
+  EXPECT_EQ(wb::Format(u"100%%"), u"100%");
+}
+
+TEST(Split, GivesOneMorePartThanSeparators) {
+  EXPECT_EQ(wb::Split(u"a,,b,", u",").size(), 4u);
+  EXPECT_EQ(wb::Split(u"", u",").size(), 1u);
+  EXPECT_EQ(wb::Join(wb::Split(u"x,y,,z", u","), u","), u"x,y,,z");
+}
+
+TEST(Numbers, LeadingConversions) {
+  EXPECT_EQ(_wtoi(u"3abc"), 3);
+  EXPECT_EQ(_wtoi(u"  -12"), -12);
+  EXPECT_EQ(_wtoi(u"abc"), 0);
+  EXPECT_EQ(_wtoi(u""), 0);
+  EXPECT_EQ(_wtoi(u"99999999999"), 2147483647);
+  EXPECT_DOUBLE_EQ(ApiComn_atof(u"12.5m"), 12.5);
+  EXPECT_DOUBLE_EQ(ApiComn_atof(u" -1e3"), -1000.0);
+  EXPECT_DOUBLE_EQ(ApiComn_atof(u"abc"), 0.0);
+  EXPECT_DOUBLE_EQ(ApiComn_atof(W("１２")), 0.0);  // full-width digits are not digits
+  EXPECT_NEAR(ApiComn_ConvToAngle(-3.14159265358979323846 / 2), 270.0, 1e-9);
+}
+
+TEST(CodePage, Cp932) {
+  ASSERT_EQ(wb::codepage::AnsiCodePage(), 932);
+  EXPECT_TRUE(wb::codepage::IsLeadByte(0x82));
+  EXPECT_FALSE(wb::codepage::IsLeadByte(0xB1));  // half-width katakana is one byte
+  EXPECT_EQ(*wb::codepage::EncodeUnit(u'あ'), "\x82\xA0");
+  EXPECT_FALSE(wb::codepage::EncodeUnit(u'\u00E9').has_value());
+  EXPECT_EQ(*wb::codepage::DecodeChar("\x82\xA0"), u'あ');
+  EXPECT_EQ(wb::codepage::ToUtf16("\x83\x50\x81\x5B\x83\x75\x83\x8B"), W("ケーブル"));
+  EXPECT_EQ(wb::codepage::FromUtf16(W("ケーブル")), "\x83\x50\x81\x5B\x83\x75\x83\x8B");
+}
