@@ -77,6 +77,8 @@ class Database {
   // Entities of a block definition, in definition order; empty if none.
   virtual std::vector<ObjectId> BlockEntities(std::string_view blockName) const = 0;
   virtual bool HasBlock(std::string_view blockName) const = 0;
+  // Base point (group 10 of the BLOCK) of a definition; origin when unknown.
+  virtual Point3 BlockBasePoint(std::string_view blockName) const = 0;
   // Creates an empty block definition; false if the name is taken.
   virtual bool CreateBlock(std::string_view blockName, Point3 base) = 0;
 

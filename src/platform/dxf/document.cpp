@@ -1,0 +1,130 @@
+#include "platform/dxf/document.h"
+
+#include <cstring>
+
+namespace wb::dxf {
+
+bool Document::Load(std::string buffer, ParseError* error) {
+  buffer_ = std::move(buffer);
+  if (buffer_.size() >= 0xFFFFFFF0u) {
+    error->line = 0;
+    error->message = "file too large (4 GB or more)";
+    return false;
+  }
+  static constexpr char kBinary[] = "AutoCAD Binary DXF";
+  if (buffer_.compare(0, sizeof kBinary - 1, kBinary) == 0) {
+    error->line = 1;
+    error->message = "binary DXF is not supported; save the drawing as ASCII DXF";
+    return false;
+  }
+  bodyStart_ = buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (!Tokenize(buffer_, bodyStart_, &tokens_, error)) return false;
+  if (tokens_.tags.empty()) {
+    error->line = 1;
+    error->message = "empty file, not a DXF drawing";
+    return false;
+  }
+  style_ = DetectStyle(buffer_, tokens_);
+
+  records.clear();
+  records.reserve(tokens_.tags.size() / 8 + 4);
+  const auto& tags = tokens_.tags;
+  for (uint32_t i = 0; i < tags.size(); ++i) {
+    if (tags[i].code == 0 || i == 0) {
+      Record r;
+      r.first = i;
+      r.kind = tags[i].code == 0 ? Kind::kObject : Kind::kPrefix;
+      records.push_back(r);
+    }
+    ++records.back().count;
+  }
+  for (Record& r : records) r.xdata = r.count;
+  return true;
+}
+
+std::vector<EditedTag>& Document::Edit(uint32_t index) {
+  Record& r = records[index];
+  if (r.edit == kNone) {
+    std::vector<EditedTag> tags;
+    tags.reserve(r.count + 4);
+    for (uint32_t i = 0; i < r.count; ++i) {
+      const RawTag& t = tokens_.tags[r.first + i];
+      tags.push_back({t.code, std::string(buffer_.data() + t.valueOffset, t.valueLength), r.first + i});
+    }
+    r.edit = static_cast<uint32_t>(edits_.size());
+    edits_.push_back(std::move(tags));
+  }
+  return edits_[r.edit];
+}
+
+void Document::Reindex(uint32_t index) {
+  Record& r = records[index];
+  size_t n = Size(r);
+  r.xdata = static_cast<uint32_t>(n);
+  for (size_t i = 1; i < n; ++i) {
+    if (At(r, i).code == 1001) {
+      r.xdata = static_cast<uint32_t>(i);
+      break;
+    }
+  }
+}
+
+uint32_t Document::Add(std::vector<EditedTag> tags, uint32_t before, Kind kind, Section section) {
+  Record r;
+  r.kind = kind;
+  r.section = section;
+  r.edit = static_cast<uint32_t>(edits_.size());
+  edits_.push_back(std::move(tags));
+  uint32_t index = static_cast<uint32_t>(records.size());
+  records.push_back(r);
+  before_[before].push_back(index);
+  Reindex(index);
+  return index;
+}
+
+void Document::Emit(uint32_t index, std::string& out, size_t& spanBegin, size_t& spanEnd) const {
+  auto flush = [&] {
+    out.append(buffer_, spanBegin, spanEnd - spanBegin);
+    spanBegin = spanEnd = 0;
+  };
+  if (!before_.empty()) {
+    auto it = before_.find(index);
+    if (it != before_.end())
+      for (uint32_t added : it->second) Emit(added, out, spanBegin, spanEnd);
+  }
+  const Record& r = records[index];
+  if (r.erased) return;
+  if (r.edit == kNone) {
+    size_t b = tokens_.tags[r.first].lineOffset;
+    size_t e = RawEnd(r.first + r.count - 1);
+    if (b != spanEnd) {
+      flush();
+      spanBegin = b;
+    }
+    spanEnd = e;
+    return;
+  }
+  flush();
+  for (const EditedTag& t : edits_[r.edit]) {
+    if (t.original != kNone)
+      out.append(buffer_, tokens_.tags[t.original].lineOffset,
+                 RawEnd(t.original) - tokens_.tags[t.original].lineOffset);
+    else
+      AppendTag(out, style_, t.code, t.value);
+  }
+}
+
+std::string Document::Serialise() const {
+  std::string out;
+  out.reserve(buffer_.size() + buffer_.size() / 16 + 4096);
+  size_t spanBegin = 0, spanEnd = bodyStart_;
+  for (uint32_t i = 0; i < records.size(); ++i) {
+    if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
+    Emit(i, out, spanBegin, spanEnd);
+  }
+  out.append(buffer_, spanBegin, spanEnd - spanBegin);
+  out.append(buffer_, tokens_.end, std::string::npos);
+  return out;
+}
+
+}  // namespace wb::dxf

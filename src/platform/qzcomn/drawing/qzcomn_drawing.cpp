@@ -1,0 +1,196 @@
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
+
+#include <cmath>
+
+#include "platform/arxutil/convert.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/editor/document.h"
+
+const wb::WString QZCONECT_LAYER = u"QZ_CONNECT";
+const wb::WString QZLENGTH_LAYER = u"QZ_LENGTH";
+const wb::WString QZHIDE_LAYER = u"QZ_HIDE";
+const wb::WString QZPRIMARY_LAYER = u"QZ_PRIMARY";
+const wb::WString STANDPIPE_LAYER = u"QZ_STANDPIPE";
+const wb::WString QZSHELTER_LAYER = u"QZ_SHELTER";
+const wb::WString QZBASIS_LAYER = u"QZ_BASIS";
+const wb::WString QZSERVICESPACE_LAYER = u"QZ_SERVICESPACE";
+const wb::WString QZSNAP_LAYER = u"QZ_SNAP";
+const wb::WString QZARRANGE_LAYER = u"QZ_ARRANGE";
+const wb::WString QZSUBHIDE_LAYER = u"QZ_SUBHIDE";
+const wb::WString QZCENTERLINE_LAYER = u"QZ_CENTERLINE";
+const wb::WString QZANNO_LAYER = u"QZ_ANNO";
+const wb::WString QZANNOSIZE_LAYER = u"QZ_ANNOSIZE";
+const wb::WString QZANNOFL_LAYER = u"QZ_ANNOFL";
+const wb::WString QZANNOVARIOUS_LAYER = u"QZ_ANNOVARIOUS";
+const wb::WString QZUNDRAW_LAYER = u"QZ_UNDRAW";
+const wb::WString QZSLENDER_LAYER = u"QZ_SLENDER";
+const wb::WString QZTABLE_LAYER = u"QZ_TABLE";
+
+namespace {
+
+wb::db::Database* Db() { return wb::editor::ActiveDatabase(); }
+
+}  // namespace
+
+int QzComn_GetIDByBlockName(AcDbObjectId id, wb::WString& partId) {
+  partId.clear();
+  auto* database = Db();
+  if (!database || !database->IsAlive(id)) return -1;
+  auto insert = database->Insert(id);
+  if (!insert) return -1;
+  partId = wb::Utf8ToUtf16(insert->blockName);
+  return 0;
+}
+
+int RootComn_GetBlockRootKind(AcDbObjectId id, int& kind) {
+  auto* database = Db();
+  if (!database || !database->IsAlive(id)) return -1;
+  for (const auto& tag : database->XData(id, "QZ_LINK")) {
+    if (tag.code == 1070) {
+      kind = std::atoi(tag.value.c_str());
+      return 0;
+    }
+  }
+  return -1;
+}
+
+int QzComn_GetConnectPoint(AcDbObjectId id, AcGePoint3dArray& points, const wb::WString& layer,
+                           void*) {
+  points.clear();
+  auto* database = Db();
+  if (!database || !database->IsAlive(id)) return -1;
+  auto insert = database->Insert(id);
+  if (!insert) return -1;
+  const std::string layerName = wb::Utf16ToUtf8(layer);
+  wb::db::Point3 base = database->BlockBasePoint(insert->blockName);
+  const double angle = insert->rotationDegrees * M_PI / 180.0;
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (AcDbObjectId member : database->BlockEntities(insert->blockName)) {
+    if (database->EntityType(member) != "POINT" || database->Layer(member) != layerName) continue;
+    auto local = database->Location(member);
+    if (!local) continue;
+    const double x = (local->x - base.x) * insert->scale.x;
+    const double y = (local->y - base.y) * insert->scale.y;
+    const double z = (local->z - base.z) * insert->scale.z;
+    points.push_back({insert->position.x + x * c - y * s, insert->position.y + x * s + y * c,
+                      insert->position.z + z});
+  }
+  return 0;
+}
+
+int RootComn_GetNearConnectPoint(AcDbObjectId id, const AcGePoint3d& point, AcGePoint3d& nearest,
+                                 double& distance) {
+  AcGePoint3dArray points;
+  if (QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr) != 0 || points.empty())
+    return -1;
+  double best = -1;
+  for (const auto& p : points) {
+    const double dx = p.x - point.x, dy = p.y - point.y, dz = p.z - point.z;
+    const double d = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (best < 0 || d < best) {
+      best = d;
+      nearest = p;
+    }
+  }
+  distance = best;
+  return 0;
+}
+
+int RootComn_GetOriginPoint(AcDbObjectId id, AcGePoint3d& origin) {
+  auto* database = Db();
+  if (!database || !database->IsAlive(id)) return -1;
+  auto insert = database->Insert(id);
+  if (!insert) return -1;
+  origin = insert->position;
+  return 0;
+}
+
+// The drawing scale is kept in the header as $DIMSCALE (positive), the
+// global annotation scale as $LTSCALE; see docs/drawing.md.
+int QzComn_GetScale(double& scale) {
+  auto* database = Db();
+  if (!database) return -1;
+  auto value = database->HeaderValue("$DIMSCALE");
+  if (!value) return -1;
+  double v = std::atof(value->c_str());
+  if (!(v > 0)) return -1;
+  scale = v;
+  return 0;
+}
+
+double QzComn_GetGlobalScale() {
+  auto* database = Db();
+  if (!database) return 1.0;
+  auto value = database->HeaderValue("$LTSCALE");
+  double v = value ? std::atof(value->c_str()) : 1.0;
+  return v > 0 ? v : 1.0;
+}
+
+int QzComn_createLayer(const wb::WString& name, AcDbObjectId*) {
+  auto* database = Db();
+  if (!database) return -1;
+  const std::string layer = wb::Utf16ToUtf8(name);
+  if (!database->HasLayer(layer)) database->CreateLayer(layer, 7);
+  return 0;
+}
+
+wb::WString CAttributeData::KeyOf(const wb::WString& entry) {
+  size_t bar = entry.find(u'|');
+  return bar == wb::WString::npos ? entry : entry.substr(0, bar);
+}
+
+// The value runs from the first bar to the bar that starts the four trailing
+// number fields, so a value may itself hold bars.
+wb::WString CAttributeData::ValueOf(const wb::WString& entry) {
+  size_t first = entry.find(u'|');
+  if (first == wb::WString::npos) return {};
+  size_t end = entry.size();
+  if (end > first + 1 && entry[end - 1] == u'|') --end;
+  for (int field = 0; field < 4; ++field) {
+    size_t bar = entry.rfind(u'|', end == 0 ? 0 : end - 1);
+    if (bar == wb::WString::npos || bar <= first) return entry.substr(first + 1, end - first - 1);
+    end = bar;
+  }
+  return entry.substr(first + 1, end - first - 1);
+}
+
+int CAttributeData::FindAtt(const CStringArray& list, const wb::WString& key) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    const auto& entry = list[i];
+    if (entry.size() > key.size() && entry.compare(0, key.size(), key) == 0 &&
+        entry[key.size()] == u'|')
+      return static_cast<int>(i);
+    if (entry == key) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int CAttributeData::GetAtAtt(const CStringArray& list, const wb::WString& key,
+                             wb::WString& entry) {
+  int index = FindAtt(list, key);
+  if (index < 0) return -1;
+  entry = list[index];
+  return 0;
+}
+
+int CAttributeData::SetAtAtt(CStringArray& list, const wb::WString& key,
+                             const wb::WString& value) {
+  int index = FindAtt(list, key);
+  if (index < 0) return -1;
+  wb::WString& entry = list[index];
+  const wb::WString old = ValueOf(entry);
+  const size_t start = key.size() + 1;
+  if (entry.size() < start) {
+    entry = key + u"|" + value + u"|1|1|99|1|";
+    return 0;
+  }
+  entry.replace(start, old.size(), value);
+  return 0;
+}
+
+wb::WString CAttributeData::GetValueAttID(AcDbObjectId id, const wb::WString& key) {
+  CStringArray list;
+  ApiComn_extractAttributesArrayID(id, u"QZ_ATTR", list, 0);
+  int index = FindAtt(list, key);
+  return index < 0 ? wb::WString() : ValueOf(list[index]);
+}

@@ -1,0 +1,282 @@
+// Edits made through the database, checked in our own reading and in ezdxf's.
+#include <gtest/gtest.h>
+
+#include "dxf/dxf_test_util.h"
+
+namespace {
+
+using wb::db::Database;
+using wb::db::ObjectId;
+using wb::db::Point3;
+using wb::db::Tag;
+using namespace wb::dxftest;
+
+bool Has(const std::set<std::string>& facts, const std::string& line) {
+  return facts.count(line) != 0;
+}
+
+std::string Dump(const std::set<std::string>& facts) {
+  std::string out;
+  for (const auto& f : facts) out += f + "\n";
+  return out;
+}
+
+uint64_t HexValue(const std::string& text) { return std::stoull(text, nullptr, 16); }
+
+TEST(DxfEdit, EditsAreReadBackByEzdxf) {
+  WB_REQUIRE_EZDXF();
+  for (const char* file : {"tagged_R12.dxf", "tagged_R2000.dxf", "tagged_R2000_932.dxf",
+                           "tagged_R2004.dxf", "tagged_R2013.dxf", "tagged_R2018.dxf",
+                           "crlf_R2013.dxf"}) {
+    SCOPED_TRACE(file);
+    auto database = MustOpen(Fixture(file));
+    ASSERT_NE(database, nullptr);
+    const bool r12 = database->Version() == "AC1009";
+    const uint64_t oldSeed = HexValue(*database->HeaderValue("$HANDSEED"));
+    auto ids = database->ModelSpaceEntities();
+    const ObjectId mcc = ids[0], wire = ids[1], riser = ids[2], tee = ids[3], line = ids[4],
+                   text = ids[5], tagged = ids[6];
+    const std::string h = Database::HandleText(mcc);
+
+    // xdata: replace one application, add one, remove one.
+    database->SetXData(mcc, "QZ_ATTR",
+                       {{1000, "S225|2.5|1|1|99|1|"}, {1000, "CB02|名前|1|1|99|1|"}});
+    database->SetXData(riser, "WB_NEW", {{1000, "x"}, {1070, "5"}, {1040, "2.5"}});
+    database->SetXData(tee, "QZ_ATTR", {});
+    // Common groups: an existing colour, a new one, a layer that did not exist.
+    database->SetGroup(line, 62, "5");
+    database->SetGroup(text, 62, "4");
+    database->SetGroup(wire, 8, "NEWLAYER");
+    database->SetLayerLocked("QZ_CONNECT", true);
+    database->SetLayerLocked("LOCKED", false);
+    database->CreateLayer("QZ_TABLE", 6);
+    // New entities in model space and in a block; a new block.
+    ObjectId added = database->AddEntity(
+        "", "LINE", "QZ_TABLE",
+        {{100, "AcDbLine"}, {10, "1.0"}, {20, "2.0"}, {30, "0.0"}, {11, "3.0"}, {21, "4.0"}, {31, "0.0"}});
+    ObjectId point = database->AddEntity("RT-0001", "POINT", "QZ_CONNECT",
+                                         {{100, "AcDbPoint"}, {10, "20.0"}, {20, "0.0"}, {30, "0.0"}});
+    ASSERT_TRUE(database->CreateBlock("RT-NEW", {1, 2, 0}));
+    EXPECT_FALSE(database->CreateBlock("rt-new", {0, 0, 0}));
+    ObjectId inBlock = database->AddEntity("RT-NEW", "POINT", "QZ_CONNECT",
+                                           {{100, "AcDbPoint"}, {10, "1.0"}, {20, "2.0"}, {30, "0.0"}});
+    ObjectId ref = database->AddEntity("", "INSERT", "0",
+                                       {{100, "AcDbBlockReference"}, {2, "RT-NEW"}, {10, "5.0"},
+                                        {20, "5.0"}, {30, "0.0"}, {1001, "QZ_LINK"}, {1070, "3"}});
+    EXPECT_TRUE(database->AddEntity("NO-SUCH-BLOCK", "POINT", "0", {}).isNull());
+    database->Erase(tagged);
+    for (ObjectId id : {added, point, inBlock, ref}) {
+      ASSERT_FALSE(id.isNull());
+      EXPECT_GE(id.handle, oldSeed);
+    }
+    EXPECT_FALSE(database->IsAlive(tagged));
+    EXPECT_EQ(database->ModelSpaceEntities().size(), ids.size() + 1);
+    EXPECT_EQ(database->ModelSpaceEntities().back(), ref);
+    EXPECT_EQ(database->BlockEntities("RT-0001").back(), point);
+
+    const std::string out = FixtureDir() + "/edited-" + file;
+    wb::db::Error error;
+    ASSERT_TRUE(database->Save(out, &error)) << error.ToString();
+    const std::string saved = ReadFile(out);
+    EXPECT_EQ(saved.find("\nATTRIB"), std::string::npos);
+    if (std::string(file).find("crlf") != std::string::npos) {
+      size_t bare = 0;
+      for (size_t i = 0; i < saved.size(); ++i) bare += saved[i] == '\n' && (i == 0 || saved[i - 1] != '\r');
+      EXPECT_EQ(bare, 0u);
+    }
+
+    auto facts = EzdxfFacts(out);
+    SCOPED_TRACE(Dump(facts));
+    EXPECT_TRUE(Has(facts, "XDATA " + h + " QZ_LINK 1070:0"));
+    EXPECT_TRUE(Has(facts, "XDATA " + h + " QZ_ATTR 1000:S225|2.5|1|1|99|1| 1000:CB02|" +
+                               (std::string(file).find("932") != std::string::npos ||
+                                        database->Version() >= "AC1021"
+                                    ? "名前"
+                                    : "\\U+540D\\U+524D") +
+                               "|1|1|99|1|"));
+    EXPECT_TRUE(Has(facts, "XDATA " + Database::HandleText(riser) + " WB_NEW 1000:x 1070:5 1040:2.5"));
+    EXPECT_TRUE(Has(facts, "APPID WB_NEW"));
+    for (const auto& f : facts)
+      EXPECT_NE(f.rfind("XDATA " + Database::HandleText(tee) + " QZ_ATTR", 0), 0u) << f;
+    bool lineColoured = false, textColoured = false, wireMoved = false, addedSeen = false, refSeen = false, taggedSeen = false;
+    for (const auto& f : facts) {
+      if (f.rfind("ENTITY " + Database::HandleText(line) + " LINE", 0) == 0)
+        lineColoured = f.find("color=5") != std::string::npos;
+      if (f.rfind("ENTITY " + Database::HandleText(text) + " TEXT", 0) == 0)
+        textColoured = f.find("color=4") != std::string::npos;
+      if (f.rfind("ENTITY " + Database::HandleText(wire) + " INSERT layer=NEWLAYER", 0) == 0) wireMoved = true;
+      if (f.rfind("ENTITY " + Database::HandleText(added) + " LINE layer=QZ_TABLE color=256", 0) == 0)
+        addedSeen = f.find("start=1,2,0") != std::string::npos;
+      if (f.rfind("ENTITY " + Database::HandleText(ref) + " INSERT", 0) == 0)
+        refSeen = f.find("block=RT-NEW") != std::string::npos;
+      if (f.rfind("ENTITY " + Database::HandleText(tagged), 0) == 0) taggedSeen = true;
+    }
+    EXPECT_TRUE(lineColoured);
+    EXPECT_TRUE(textColoured);
+    EXPECT_TRUE(wireMoved);
+    EXPECT_TRUE(addedSeen);
+    EXPECT_TRUE(refSeen);
+    EXPECT_FALSE(taggedSeen);
+    EXPECT_TRUE(Has(facts, "XDATA " + Database::HandleText(ref) + " QZ_LINK 1070:3"));
+    EXPECT_TRUE(Has(facts, "LAYER NEWLAYER color=7 locked=0"));
+    EXPECT_TRUE(Has(facts, "LAYER QZ_TABLE color=6 locked=0"));
+    EXPECT_TRUE(Has(facts, "LAYER QZ_CONNECT color=3 locked=1"));
+    EXPECT_TRUE(Has(facts, "LAYER LOCKED color=5 locked=0"));
+    bool pointSeen = false, inBlockSeen = false;
+    for (const auto& f : facts) {
+      if (f.rfind("BLOCKENTITY RT-0001 POINT " + Database::HandleText(point) + " layer=QZ_CONNECT", 0) == 0)
+        pointSeen = true;
+      if (f.rfind("BLOCKENTITY RT-NEW POINT " + Database::HandleText(inBlock) + " layer=QZ_CONNECT", 0) == 0)
+        inBlockSeen = true;
+    }
+    EXPECT_TRUE(pointSeen);
+    EXPECT_TRUE(inBlockSeen);
+    if (!r12) {
+      // Owners: the model space and block records the file names.
+      std::string msOwner = *database->Group(ids[0], 330);
+      EXPECT_EQ(database->Group(added, 330), msOwner);
+      EXPECT_EQ(database->Group(added, 100), "AcDbEntity");
+      EXPECT_TRUE(Has(facts, "ENTITY " + Database::HandleText(added) +
+                                 " LINE layer=QZ_TABLE color=256 owner=" + msOwner + " start=1,2,0"));
+    }
+    // $HANDSEED stays above every handle.
+    std::string seed;
+    for (const auto& f : facts) {
+      if (f.rfind("HANDSEED ", 0) == 0) seed = f.substr(9);
+    }
+    ASSERT_FALSE(seed.empty());
+    EXPECT_GT(HexValue(seed), ref.handle);
+    EXPECT_GT(HexValue(seed), oldSeed);
+
+    // And our own reading of the saved drawing agrees.
+    auto again = MustOpen(out);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->XData(mcc, "QZ_ATTR"),
+              (std::vector<Tag>{{1000, "S225|2.5|1|1|99|1|"}, {1000, "CB02|名前|1|1|99|1|"}}));
+    EXPECT_EQ(again->XData(riser, "WB_NEW"), (std::vector<Tag>{{1000, "x"}, {1070, "5"}, {1040, "2.5"}}));
+    EXPECT_FALSE(again->HasXData(tee, "QZ_ATTR"));
+    EXPECT_EQ(again->Color(text), 4);
+    EXPECT_EQ(again->Layer(wire), "NEWLAYER");
+    EXPECT_TRUE(again->IsLayerLocked("QZ_CONNECT"));
+    EXPECT_FALSE(again->IsLayerLocked("LOCKED"));
+    EXPECT_EQ(again->BlockBasePoint("RT-NEW"), (Point3{1, 2, 0}));
+    EXPECT_EQ(again->BlockEntities("RT-NEW"), (std::vector<ObjectId>{inBlock}));
+    EXPECT_EQ(again->Insert(ref)->blockName, "RT-NEW");
+    EXPECT_FALSE(again->IsAlive(tagged));
+    // A second load + save of our output is byte-exact too.
+    EXPECT_TRUE(again->SaveToString() == saved);
+  }
+}
+
+TEST(DxfEdit, OtherApplicationsKeepTheirPlaceAndBytes) {
+  WB_REQUIRE_EZDXF();
+  auto database = MustOpen(Fixture("tagged_R2000.dxf"));
+  ASSERT_NE(database, nullptr);
+  const std::string original = ReadFile(Fixture("tagged_R2000.dxf"));
+  ObjectId mcc = database->ModelSpaceEntities()[0];
+  // Setting the same list again is no change at all.
+  database->SetXData(mcc, "QZ_ATTR", database->XData(mcc, "QZ_ATTR"));
+  database->SetGroup(mcc, 8, database->Layer(mcc));
+  EXPECT_TRUE(database->SaveToString() == original);
+
+  database->SetXData(mcc, "QZ_LINK", {{1070, "7"}});
+  const std::string saved = database->SaveToString();
+  size_t link = saved.find("QZ_LINK\n1070\n7\n");
+  size_t attr = saved.find("1001\nQZ_ATTR\n1000\nS225");
+  ASSERT_NE(link, std::string::npos);
+  ASSERT_NE(attr, std::string::npos);
+  EXPECT_LT(link, attr);  // QZ_LINK came first and still does
+  // Only the changed line differs from the input.
+  size_t first = 0;
+  while (first < saved.size() && saved[first] == original[first]) ++first;
+  size_t fromEnd = 0;
+  while (fromEnd < saved.size() && saved[saved.size() - 1 - fromEnd] == original[original.size() - 1 - fromEnd])
+    ++fromEnd;
+  EXPECT_EQ(saved.size(), original.size());
+  EXPECT_EQ(saved.size() - fromEnd - first, 1u);
+
+  // Removing an application that is not there changes nothing.
+  database->SetXData(ObjectId{database->ModelSpaceEntities()[4]}, "QZ_NONE", {});
+  EXPECT_TRUE(database->SaveToString() == saved);
+}
+
+TEST(DxfEdit, NewTagsFollowTheFileStyle) {
+  WB_REQUIRE_EZDXF();
+  struct Case {
+    const char* file;
+    const char* colourTag;  // how a new colour group must be written
+  };
+  for (Case c : {Case{"tagged_R2013.dxf", "\n 62\n4\n"}, Case{"crlf_R2013.dxf", "\r\n 62\r\n4\r\n"},
+                 Case{"plain_R2013.dxf", "\n62\n4\n"}}) {
+    SCOPED_TRACE(c.file);
+    auto database = MustOpen(Fixture(c.file));
+    ASSERT_NE(database, nullptr);
+    ObjectId text = database->ModelSpaceEntities()[5];
+    database->SetGroup(text, 62, "4");
+    const std::string saved = database->SaveToString();
+    const std::string original = ReadFile(Fixture(c.file));
+    EXPECT_NE(saved.find(c.colourTag), std::string::npos);
+    EXPECT_EQ(saved.size(), original.size() + std::string(c.colourTag).size() - 1 -
+                                (std::string(c.file).find("crlf") != std::string::npos ? 1 : 0));
+    EXPECT_EQ(database->Color(text), 4);
+  }
+}
+
+TEST(DxfEdit, CodePageTextIsWrittenInTheFilesEncoding) {
+  WB_REQUIRE_EZDXF();
+  auto database = MustOpen(Fixture("tagged_R2000_932.dxf"));
+  ASSERT_NE(database, nullptr);
+  ObjectId mcc = database->ModelSpaceEntities()[0];
+  // Half-width katakana and kanji exist in CP932, Hangul does not; "ソ"
+  // ends in the byte of a backslash and must not start an escape.
+  const std::string value = "ｹｰﾌﾞﾙ 新規 한 ソU+0041";
+  database->SetXData(mcc, "QZ_CABLEINFO", {{1000, value}});
+  database->CreateLayer("新規", 3);
+  const std::string saved = database->SaveToString();
+  EXPECT_NE(saved.find("\xB9\xB0\xCC\xDE\xD9 \x90\x56\x8B\x4B \\U+D55C \x83\x5CU+0041"), std::string::npos);
+  EXPECT_NE(saved.find("\n\x90\x56\x8B\x4B\n"), std::string::npos);
+  wb::db::Error error;
+  auto again = Database::OpenFromMemory(saved, "932.dxf", &error);
+  ASSERT_NE(again, nullptr) << error.ToString();
+  EXPECT_EQ(again->XData(mcc, "QZ_CABLEINFO"), (std::vector<Tag>{{1000, value}}));
+  EXPECT_TRUE(again->HasLayer("新規"));
+  const std::string out = FixtureDir() + "/cp932.dxf";
+  WriteFile(out, saved);
+  auto facts = EzdxfFacts(out);
+  EXPECT_TRUE(Has(facts, "LAYER 新規 color=3 locked=0")) << Dump(facts);
+  EXPECT_TRUE(Has(facts, "XDATA " + Database::HandleText(mcc) +
+                             " QZ_CABLEINFO 1000:ｹｰﾌﾞﾙ 新規 \\U+D55C ソU+0041"))
+      << Dump(facts);
+
+  // From R2007 on the file is UTF-8 and nothing is escaped.
+  auto utf8 = MustOpen(Fixture("tagged_R2018.dxf"));
+  ASSERT_NE(utf8, nullptr);
+  ObjectId first = utf8->ModelSpaceEntities()[0];
+  utf8->SetXData(first, "QZ_CABLEINFO", {{1000, value}});
+  EXPECT_NE(utf8->SaveToString().find(value), std::string::npos);
+}
+
+TEST(DxfEdit, EmptyDrawingTakesEntitiesAndIsReadByEzdxf) {
+  WB_REQUIRE_EZDXF();
+  auto database = Database::CreateEmpty();
+  ASSERT_NE(database, nullptr);
+  EXPECT_EQ(database->Version(), "AC1032");
+  EXPECT_TRUE(database->ModelSpaceEntities().empty());
+  EXPECT_TRUE(database->CreateBlock("KK-A", {0, 0, 0}));
+  database->AddEntity("KK-A", "POINT", "QZ_CONNECT", {{100, "AcDbPoint"}, {10, "1.0"}, {20, "0.0"}, {30, "0.0"}});
+  ObjectId ref = database->AddEntity(
+      "", "INSERT", "0", {{100, "AcDbBlockReference"}, {2, "KK-A"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}});
+  database->SetXData(ref, "QZ_LINK", {{1070, "0"}});
+  const std::string out = FixtureDir() + "/empty.dxf";
+  wb::db::Error error;
+  ASSERT_TRUE(database->Save(out, &error)) << error.ToString();
+  auto facts = EzdxfFacts(out);
+  EXPECT_TRUE(Has(facts, "XDATA " + Database::HandleText(ref) + " QZ_LINK 1070:0")) << Dump(facts);
+  EXPECT_TRUE(Has(facts, "APPID QZ_LINK"));
+  auto again = MustOpen(out);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->ModelSpaceEntities(), (std::vector<ObjectId>{ref}));
+  EXPECT_EQ(again->BlockEntities("KK-A").size(), 1u);
+}
+
+}  // namespace

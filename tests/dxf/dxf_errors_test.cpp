@@ -1,0 +1,160 @@
+// Refused input names file and line; saving never damages the target.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "dxf/dxf_test_util.h"
+
+namespace {
+
+using wb::db::Database;
+using wb::db::ObjectId;
+using namespace wb::dxftest;
+
+const std::string kGood =
+    "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n20\n0\nENDSEC\n"  // 1-14
+    "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n5\n10\n8\n0\n2\nB\n0\nENDBLK\n5\n11\n0\nENDSEC\n"  // 15-32
+    "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n12\n8\n0\n10\n1\n0\nENDSEC\n0\nEOF\n";      // 33-48
+
+TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLine) {
+  wb::db::Error error;
+  ASSERT_NE(Database::OpenFromMemory(kGood, "good.dxf", &error), nullptr) << error.ToString();
+  struct Case {
+    std::string text;
+    int line;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"", 1, "empty"},
+      {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 1, "invalid group code"},
+      {"AutoCAD Binary DXF\r\n\x1a", 1, "binary DXF"},
+      {kGood.substr(0, kGood.size() - 4), 47, "no value line"},            // odd number of lines
+      {"0\nSECTION\n2\nHEADER\nx1\nfoo\n0\nENDSEC\n0\nEOF\n", 5, "invalid group code 'x1'"},
+      {"0\nSECTION\n2\nHEADER\n9999\nfoo\n0\nENDSEC\n0\nEOF\n", 5, "invalid group code"},
+      {kGood.substr(0, kGood.size() - 6), 46, "missing EOF"},
+      {kGood.substr(0, 30), 6, "section HEADER (line 1) has no ENDSEC"},
+      {"0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n", 8, "section ENTITIES (line 1) has no ENDSEC"},
+      {"0\nSECTION\n2\nENTITIES\n0\nSECTION\n2\nBLOCKS\n0\nENDSEC\n0\nEOF\n", 5, "has no ENDSEC"},
+      {"0\nPOINT\n8\n0\n0\nEOF\n", 1, "'POINT' outside of a section"},
+      {"8\n0\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n", 1, "before the first SECTION"},
+      {"0\nSECTION\n0\nENDSEC\n0\nEOF\n", 1, "SECTION without a name"},
+      {"0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nENDSEC\n0\nEOF\n", 9, "has no ENDBLK"},
+      {"0\nSECTION\n2\nBLOCKS\n0\nPOINT\n0\nENDSEC\n0\nEOF\n", 5, "outside of a BLOCK"},
+      {"0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nENDSEC\n0\nEOF\n", 9, "has no ENDTAB"},
+      {"0\nSECTION\n2\nTABLES\n0\nLAYER\n2\nX\n0\nENDTAB\n0\nENDSEC\n0\nEOF\n", 5, "outside of a TABLE"},
+      {"0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n1A\n0\nLINE\n5\n1a\n0\nENDSEC\n0\nEOF\n", 12,
+       "duplicate handle 1A (first at line 5)"},
+      {"0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\nXYZ\n0\nENDSEC\n0\nEOF\n", 8, "invalid handle 'XYZ'"},
+      {"0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1040\n0\nENDSEC\n0\nEOF\n", 8, "unsupported DXF version"},
+      {"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n", 10,
+       "second ENTITIES section"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 60));
+    error = {};
+    EXPECT_EQ(Database::OpenFromMemory(c.text, "bad.dxf", &error), nullptr);
+    EXPECT_EQ(error.file, "bad.dxf");
+    EXPECT_EQ(error.line, c.line) << error.message;
+    EXPECT_NE(error.message.find(c.words), std::string::npos) << error.message;
+    EXPECT_EQ(error.ToString(), "bad.dxf:" + std::to_string(c.line) + ": " + error.message);
+  }
+}
+
+TEST(DxfErrors, TruncatedRealDrawingAndMissingFile) {
+  WB_REQUIRE_EZDXF();
+  const std::string full = ReadFile(Fixture("tagged_R2010.dxf"));
+  // Cut at a line end in the middle of the entities.
+  size_t cut = full.find("\nAcDbBlockReference\n", full.find("ENTITIES")) + 1;
+  const std::string path = FixtureDir() + "/truncated.dxf";
+  WriteFile(path, full.substr(0, cut));
+  wb::db::Error error;
+  EXPECT_EQ(Database::Open(path, &error), nullptr);
+  EXPECT_EQ(error.file, path);
+  EXPECT_EQ(error.line, static_cast<int>(std::count(full.begin(), full.begin() + cut, '\n')));
+  EXPECT_NE(error.message.find("odd number of lines"), std::string::npos) << error.message;
+
+  error = {};
+  EXPECT_EQ(Database::Open(FixtureDir() + "/no-such.dxf", &error), nullptr);
+  EXPECT_EQ(error.line, 0);
+  EXPECT_EQ(error.ToString(), FixtureDir() + "/no-such.dxf: " + error.message);
+  EXPECT_NE(error.message.find("cannot open"), std::string::npos);
+}
+
+TEST(DxfErrors, HandleTextAndErrorText) {
+  EXPECT_EQ(Database::HandleText(ObjectId{0x1A2F}), "1A2F");
+  EXPECT_EQ(Database::FromHandleText("1a2f"), ObjectId{0x1A2F});
+  EXPECT_EQ(Database::FromHandleText(" 20 "), ObjectId{0x20});
+  EXPECT_TRUE(Database::FromHandleText("").isNull());
+  EXPECT_TRUE(Database::FromHandleText("12G").isNull());
+  EXPECT_TRUE(Database::FromHandleText("-1").isNull());
+  EXPECT_TRUE(Database::FromHandleText("10000000000000000").isNull());  // 17 digits
+  EXPECT_EQ(Database::FromHandleText("FFFFFFFFFFFFFFFF"), ObjectId{~uint64_t{0}});
+  EXPECT_EQ((wb::db::Error{"a.dxf", 12, "bad"}).ToString(), "a.dxf:12: bad");
+}
+
+class SaveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/wb-dxf-save-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    chmod(dir_.c_str(), 0755);
+    std::filesystem::remove_all(dir_);
+  }
+  size_t FilesInDir() const {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
+  }
+  std::string dir_;
+};
+
+TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
+  wb::db::Error error;
+  auto database = Database::OpenFromMemory(kGood, "good.dxf", &error);
+  ASSERT_NE(database, nullptr);
+  database->AddEntity("", "POINT", "0", {{100, "AcDbPoint"}, {10, "1.0"}, {20, "1.0"}, {30, "0.0"}});
+  const std::string target = dir_ + "/drawing.dxf";
+  const std::string before(5000, 'x');  // the user's file, larger than the limit below
+  WriteFile(target, before);
+
+  // The disk fills up half way through the write.
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 200;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved = database->Save(target, &error);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(error.file, target);
+  EXPECT_NE(error.message.find("cannot write"), std::string::npos) << error.message;
+  EXPECT_EQ(ReadFile(target), before);
+  EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
+
+  // A folder that cannot be written (not testable as root, who may write anyway).
+  if (geteuid() != 0) {
+    chmod(dir_.c_str(), 0555);
+    EXPECT_FALSE(database->Save(target, &error));
+    EXPECT_NE(error.message.find("cannot create a temporary file"), std::string::npos);
+    chmod(dir_.c_str(), 0755);
+    EXPECT_EQ(ReadFile(target), before);
+  }
+  EXPECT_FALSE(database->Save(dir_ + "/no-such-folder/drawing.dxf", &error));
+
+  // A good save replaces the file and keeps its permissions.
+  chmod(target.c_str(), 0640);
+  ASSERT_TRUE(database->Save(target, &error)) << error.ToString();
+  EXPECT_EQ(ReadFile(target), database->SaveToString());
+  struct stat st {};
+  stat(target.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+#include "platform/profile/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include "files_test_util.h"
+#include "platform/text/codepage.h"
+
+using wb::W;
+using wb::WString;
+using wb::profile::GetString;
+using wb::profile::WriteString;
+using wbtest::ReadBytes;
+using wbtest::U;
+using wbtest::WriteBytes;
+
+TEST(ProfileRead, WindowsLookupRules) {
+  wbtest::TempDir dir;
+  const std::string path = dir / "a.ini";
+  WriteBytes(path,
+             "orphan=before any section\r\n"
+             "; comment=not a key\r\n"
+             "[WireBinder]\r\n"
+             "  No = 3  \r\n"
+             "Quoted=\"  spaced  \"\r\n"
+             "Single='x'\r\n"
+             "Half=\"open\r\n"
+             "Empty=\r\n"
+             "NoEquals\r\n"
+             "Eq=a=b\r\n"
+             "no=second entry is shadowed\r\n"
+             "[ other ]\r\n"
+             "No=9\r\n");
+  const WString f = U(path);
+  EXPECT_EQ(GetString(f, u"wirebinder", u"NO"), u"3");
+  EXPECT_EQ(GetString(f, u"WIREBINDER", u"quoted"), u"  spaced  ");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"Single"), u"x");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"Half"), u"\"open");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"Empty", u"dflt"), u"");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"NoEquals", u"dflt"), u"dflt");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"Eq"), u"a=b");
+  EXPECT_EQ(GetString(f, u"Other", u"No"), u"9");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"orphan", u"-"), u"-");
+  EXPECT_EQ(GetString(f, u"WireBinder", u"; comment", u"-"), u"-");
+  EXPECT_EQ(GetString(f, u"Missing", u"No", u"dflt"), u"dflt");
+  EXPECT_EQ(GetString(U(dir / "none.ini"), u"WireBinder", u"No", u"dflt"), u"dflt");
+  EXPECT_EQ(GetString(U(dir.path()), u"WireBinder", u"No", u"dflt"), u"dflt");  // a folder
+}
+
+TEST(ProfileRead, EncodingsByByteOrderMark) {
+  wbtest::TempDir dir;
+  // CP932 without a mark: Japanese section, half-width katakana key.
+  WriteBytes(dir / "ansi.ini", wb::codepage::FromUtf16(W("[環境設定]\r\nｼｽﾃﾑ=C:/QZ/システム\r\n")));
+  EXPECT_EQ(GetString(U(dir / "ansi.ini"), W("環境設定"), W("ｼｽﾃﾑ")), W("C:/QZ/システム"));
+  WriteBytes(dir / "utf8.ini", "\xEF\xBB\xBF[環境設定]\nｼｽﾃﾑ=/opt/qz\n");
+  EXPECT_EQ(GetString(U(dir / "utf8.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/opt/qz");
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : W("[環境設定]\r\nｼｽﾃﾑ=/srv\r\n")) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  WriteBytes(dir / "utf16.ini", utf16);
+  EXPECT_EQ(GetString(U(dir / "utf16.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/srv");
+}
+
+TEST(ProfileWrite, ChangesOnlyTheLineItMust) {
+  wbtest::TempDir dir;
+  const std::string path = dir / "CablelistDefine.ini";
+  // An undecodable byte in a comment must survive a write elsewhere.
+  const std::string before =
+      "; \x82 broken comment\r\n"
+      "[WireBinder]\r\n"
+      "NO=1\r\n"
+      "\r\n"
+      "[StartRow]\r\n"
+      "  RowNumber = 2 ; trailing\r\n"
+      "\r\n"
+      "[ListColumnNumber]\r\n"
+      "NO=1\r\n";
+  WriteBytes(path, before);
+  const WString f = U(path);
+  ASSERT_TRUE(WritePrivateProfileStringW(u"startrow", u"ROWNUMBER", u"5", f));
+  std::string expected = before;
+  expected.replace(expected.find("2 ; trailing"), 12, "5");
+  EXPECT_EQ(ReadBytes(path), expected);
+
+  // A new key goes after the section's last entry, before its blank line.
+  ASSERT_TRUE(WritePrivateProfileStringW(u"WireBinder", u"DIST", u"7", f));
+  expected.insert(expected.find("NO=1\r\n") + 6, "DIST=7\r\n");
+  EXPECT_EQ(ReadBytes(path), expected);
+
+  // A new section goes at the end.
+  ASSERT_TRUE(WritePrivateProfileStringW(W("環境設定"), W("ｼｽﾃﾑ"), W("/opt/ｼｽﾃﾑ"), f));
+  expected += "\r\n" + wb::codepage::FromUtf16(W("[環境設定]\r\nｼｽﾃﾑ=/opt/ｼｽﾃﾑ\r\n"));
+  EXPECT_EQ(ReadBytes(path), expected);
+  EXPECT_EQ(GetString(f, W("環境設定"), W("ｼｽﾃﾑ")), W("/opt/ｼｽﾃﾑ"));
+
+  // Removing a key drops just its line.
+  ASSERT_TRUE(WriteString(f, u"WireBinder", u"dist", nullptr));
+  expected.erase(expected.find("DIST=7\r\n"), 8);
+  EXPECT_EQ(ReadBytes(path), expected);
+}
+
+TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
+  wbtest::TempDir dir;
+  // A new file: ANSI, CR LF.
+  const WString fresh = U(dir / "new.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"StartRow", u"RowNumber", u"3", fresh));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"StartRow", u"Other", W("値"), fresh));
+  EXPECT_EQ(ReadBytes(dir / "new.ini"), "[StartRow]\r\nRowNumber=3\r\nOther=\x92\x6C\r\n");
+  // No folder: the write fails and creates nothing.
+  EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"K", u"V", U(dir / "missing/x.ini")));
+
+  // LF-only file without a final line end, UTF-8 with its mark.
+  WriteBytes(dir / "lf.ini", "\xEF\xBB\xBF[A]\nk=1");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"j", W("é"), U(dir / "lf.ini")));
+  EXPECT_EQ(ReadBytes(dir / "lf.ini"), "\xEF\xBB\xBF[A]\nk=1\nj=\xC3\xA9\n");
+
+  // UTF-16LE stays UTF-16LE.
+  auto utf16 = [](const WString& text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t c : text) {
+      out.push_back(static_cast<char>(c & 0xFF));
+      out.push_back(static_cast<char>(c >> 8));
+    }
+    return out;
+  };
+  WriteBytes(dir / "w.ini", utf16(u"[A]\r\nk=1\r\n"));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"a", u"K", W("é2"), U(dir / "w.ini")));
+  EXPECT_EQ(ReadBytes(dir / "w.ini"), utf16(W("[A]\r\nk=é2\r\n")));
+
+  // A line break in a value cannot forge another key.
+  ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"k", u"x\r\nforged=1", fresh));
+  EXPECT_EQ(GetString(fresh, u"A", u"forged", u"-"), u"-");
+}
+
+TEST(ProfileCache, WritesAndOutsideChangesAreSeen) {
+  wbtest::TempDir dir;
+  const std::string path = dir / "c.ini";
+  const WString f = U(path);
+  WriteBytes(path, "[S]\r\nk=1\r\n");
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"1");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"2", f));
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"2");
+  // Rewritten behind our back with the same size.
+  WriteBytes(path, "[S]\r\nk=3\r\n");
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"3");
+  std::filesystem::remove(path);
+  EXPECT_EQ(GetString(f, u"S", u"k", u"gone"), u"gone");
+}
+
+TEST(ProfileFile, LinksAndPermissionsSurviveAWrite) {
+  wbtest::TempDir dir;
+  WriteBytes(dir / "real.ini", "[S]\nk=1\n");
+  chmod((dir / "real.ini").c_str(), 0640);
+  std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"2", U(dir / "link.ini")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(ReadBytes(dir / "real.ini"), "[S]\nk=2\n");
+  struct stat st {};
+  stat((dir / "real.ini").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  // No temporary file is left behind.
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++entries;
+  EXPECT_EQ(entries, 2);
+}
