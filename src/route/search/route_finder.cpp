@@ -1,0 +1,482 @@
+#include "route/search/route_finder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <queue>
+
+#include "platform/arxutil/convert.h"
+
+int32_t RouteSearchCallCount = 0;
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Lengths beyond this are not trusted to the lower bounds (sums of a few
+// thousand of them stay exact enough); such drawings are searched unpruned.
+constexpr double kLargestBoundedValue = 1e12;
+// Coordinates beyond this are kept out of the grid and compared with every
+// query point instead.
+constexpr double kGridLimit = 1099511627776.0;  // 2^40
+
+// Margin for comparisons against a lower bound, so that a bound computed in
+// another order of additions never cuts a branch the plain search would take.
+double Slack(double x) { return 1e-9 * (1.0 + std::fabs(x)); }
+
+bool Finite(const AcGePoint3d& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+bool Traversable(int rootKind) { return rootKind == 3; }
+bool Linkable(int rootKind) { return rootKind == 0 || rootKind == 3; }
+
+struct CellKey {
+  int64_t x, y;
+  bool operator==(const CellKey&) const = default;
+};
+struct CellHash {
+  size_t operator()(const CellKey& k) const {
+    uint64_t h = static_cast<uint64_t>(k.x) * 0x9E3779B97F4A7C15ull;
+    h ^= static_cast<uint64_t>(k.y) + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
+    return static_cast<size_t>(h);
+  }
+};
+
+// Cells half a unit wide: 2x is exact, and two points within the tolerance
+// (0.2 plus rounding) always lie in the same or adjacent cells.
+int64_t CellOf(double v) { return static_cast<int64_t>(std::floor(v * 2.0)); }
+
+struct Frame {
+  int node;
+  int cursor;
+  int end;
+  double prefix;  // path length up to and including this node
+};
+
+}  // namespace
+
+RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& tagged)
+    : source_(source) {
+  for (AcDbObjectId id : tagged) {
+    if (index_.emplace(id.handle, static_cast<int>(ids_.size())).second) ids_.push_back(id);
+  }
+  const size_t n = ids_.size();
+  facts_.resize(n);
+  points_.resize(n);
+  boundsValid_ = true;
+  for (size_t i = 0; i < n; ++i) {
+    facts_[i] = ReadFacts(ids_[i]);
+    points_[i] = source_.ConnectPoints(ids_[i]);
+    const Facts& f = facts_[i];
+    if (Linkable(f.rootKind)) {
+      if (!(f.base >= 0 && f.base <= kLargestBoundedValue) ||
+          !(std::fabs(f.level) <= kLargestBoundedValue))
+        boundsValid_ = false;
+    }
+  }
+  BuildNeighbours();
+  BuildComponents();
+  label_.assign(n, ROUTE_NO_BEST);
+  onPath_.assign(n, 0);
+  visited_.assign(n, 0);
+  ahead_.assign(n, 0);
+  behind_.assign(n, 0);
+  aheadSeen_.assign(n, 0);
+  aheadDone_.assign(n, 0);
+  behindSeen_.assign(n, 0);
+  behindDone_.assign(n, 0);
+  base_.resize(n);
+  traversable_.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    base_[i] = facts_[i].base;
+    traversable_[i] = Traversable(facts_[i].rootKind);
+  }
+}
+
+int RouteFinder::IndexOf(AcDbObjectId id) const {
+  auto it = index_.find(id.handle);
+  return it == index_.end() ? -1 : it->second;
+}
+
+RouteFinder::Facts RouteFinder::ReadFacts(AcDbObjectId id) const {
+  // The conversions of the element length: S225 in metres, S304 as a
+  // leading integer, S401 as a decimal.
+  Facts f;
+  f.rootKind = source_.RootKind(id);
+  if (f.rootKind == 0) {
+    f.base = ApiComn_atof(source_.AttributeValue(id, u"S225")) * 1000;
+  } else if (source_.BlockClass(id) == 1) {
+    f.base = _wtoi(source_.AttributeValue(id, u"S304"));
+  }
+  f.level = ApiComn_atof(source_.AttributeValue(id, u"S401"));
+  return f;
+}
+
+RouteFinder::Facts RouteFinder::FactsOf(AcDbObjectId id) const {
+  const int i = IndexOf(id);
+  return i >= 0 ? facts_[i] : ReadFacts(id);
+}
+
+void RouteFinder::BuildNeighbours() {
+  const int n = static_cast<int>(ids_.size());
+  std::unordered_map<CellKey, std::vector<int>, CellHash> grid;
+  std::vector<int> farAway;  // elements with a point too far out for the grid
+  for (int k = 0; k < n; ++k) {
+    if (!Linkable(facts_[k].rootKind)) continue;
+    bool far = false;
+    for (const AcGePoint3d& p : points_[k]) {
+      // A point with an infinite or undefined coordinate is never within the
+      // tolerance of anything.
+      if (!Finite(p)) continue;
+      if (std::fabs(p.x) >= kGridLimit || std::fabs(p.y) >= kGridLimit) {
+        far = true;
+        continue;
+      }
+      auto& cell = grid[CellKey{CellOf(p.x), CellOf(p.y)}];
+      if (cell.empty() || cell.back() != k) cell.push_back(k);
+    }
+    if (far) farAway.push_back(k);
+  }
+
+  std::vector<uint32_t> seen(n, 0), listed(n, 0);
+  uint32_t seenStamp = 0;
+  std::vector<int> candidates;
+  nbrBegin_.assign(n + 1, 0);
+  nbr_.clear();
+  for (int v = 0; v < n; ++v) {
+    nbrBegin_[v] = static_cast<int>(nbr_.size());
+    const uint32_t listStamp = static_cast<uint32_t>(v) + 1;
+    for (const AcGePoint3d& p : points_[v]) {
+      if (!Finite(p)) continue;  // every distance to it is undefined or infinite
+      ++seenStamp;
+      candidates.clear();
+      auto take = [&](int k) {
+        if (seen[k] != seenStamp) {
+          seen[k] = seenStamp;
+          candidates.push_back(k);
+        }
+      };
+      if (std::fabs(p.x) < kGridLimit + 1 && std::fabs(p.y) < kGridLimit + 1) {
+        const int64_t cx = CellOf(p.x), cy = CellOf(p.y);
+        for (int64_t dx = -1; dx <= 1; ++dx)
+          for (int64_t dy = -1; dy <= 1; ++dy) {
+            auto it = grid.find(CellKey{cx + dx, cy + dy});
+            if (it == grid.end()) continue;
+            for (int k : it->second) take(k);
+          }
+      }
+      for (int k : farAway) take(k);
+      // Graph order within one connection point of the current element.
+      std::sort(candidates.begin(), candidates.end());
+      for (int k : candidates) {
+        if (k == v || listed[k] == listStamp) continue;
+        AcGePoint3d nearest;
+        double distance = 0;
+        if (NearestConnectPoint(points_[k], p, nearest, distance) != 0) continue;
+        if (!(distance <= CONNECT_TOLERANCE)) continue;
+        listed[k] = listStamp;
+        nbr_.push_back(k);
+      }
+    }
+  }
+  nbrBegin_[n] = static_cast<int>(nbr_.size());
+
+  predBegin_.assign(n + 1, 0);
+  for (int k : nbr_) ++predBegin_[k + 1];
+  std::partial_sum(predBegin_.begin(), predBegin_.end(), predBegin_.begin());
+  pred_.assign(nbr_.size(), 0);
+  std::vector<int> fill(predBegin_.begin(), predBegin_.end() - 1);
+  for (int v = 0; v < n; ++v)
+    for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) pred_[fill[nbr_[e]]++] = v;
+}
+
+void RouteFinder::BuildComponents() {
+  const int n = static_cast<int>(ids_.size());
+  std::vector<int> parent(n);
+  std::iota(parent.begin(), parent.end(), 0);
+  auto find = [&](int x) {
+    while (parent[x] != x) x = parent[x] = parent[parent[x]];
+    return x;
+  };
+  for (int v = 0; v < n; ++v) {
+    if (!Traversable(facts_[v].rootKind)) continue;
+    for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) {
+      const int k = nbr_[e];
+      if (Traversable(facts_[k].rootKind)) parent[find(k)] = find(v);
+    }
+  }
+  component_.assign(n, -1);
+  for (int v = 0; v < n; ++v)
+    if (Traversable(facts_[v].rootKind)) component_[v] = find(v);
+}
+
+AcDbObjectIdArray RouteFinder::Neighbours(AcDbObjectId id) const {
+  AcDbObjectIdArray out;
+  const int v = IndexOf(id);
+  if (v < 0) return out;
+  for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) out.push_back(ids_[nbr_[e]]);
+  return out;
+}
+
+// A route runs From, then root-kind-3 elements linked one to the next, then
+// To: without a component shared by a neighbour of From and an element next
+// to To there is none.
+bool RouteFinder::MayReach(int from, int to) const {
+  for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e)
+    if (nbr_[e] == to) return true;
+  for (int p = predBegin_[to]; p < predBegin_[to + 1]; ++p) {
+    const int u = pred_[p];
+    if (u == from || component_[u] < 0) continue;
+    for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
+      const int k = nbr_[e];
+      if (component_[k] == component_[u]) return true;
+    }
+  }
+  return false;
+}
+
+// Share of From in the path [from, n, ...].
+double RouteFinder::FirstLength(int from, int n) const {
+  const Facts& f = facts_[from];
+  double length = f.base;
+  if (f.rootKind == 0) length += std::fabs(f.level - facts_[n].level);
+  return 0.0 + length;
+}
+
+double RouteFinder::LastShare(int n, int previous) const {
+  const Facts& f = facts_[n];
+  double length = f.base;
+  if (f.rootKind == 0) length += std::fabs(f.level - facts_[previous].level);
+  return length;
+}
+
+// Dijkstra from both ends over the elements a route may pass through, until
+// the two frontiers prove the shortest route length. Settled elements get
+// their exact distance from From (ahead_) and to To (behind_); the others are
+// at least the frontier's radius away. Both serve as lower bounds that only
+// ever cut branches that cannot hold a shortest route.
+double RouteFinder::ComputeDistances(int from, int to) {
+  if (++stamp_ == 0) {
+    for (auto* v : {&aheadSeen_, &aheadDone_, &behindSeen_, &behindDone_})
+      std::fill(v->begin(), v->end(), 0);
+    stamp_ = 1;
+  }
+  const uint32_t st = stamp_;
+  using Item = std::pair<double, int>;
+  const auto later = std::greater<Item>();
+  aheadHeap_.clear();
+  behindHeap_.clear();
+  double shortest = kInfinity;
+
+  auto reachAhead = [&](int v, double key) {
+    if (aheadDone_[v] == st) return;
+    if (aheadSeen_[v] == st && !(key < ahead_[v])) return;
+    aheadSeen_[v] = st;
+    ahead_[v] = key;
+    aheadHeap_.emplace_back(key, v);
+    std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
+    if (behindSeen_[v] == st) shortest = std::min(shortest, key + behind_[v]);
+  };
+  auto reachBehind = [&](int v, double key) {
+    if (behindDone_[v] == st) return;
+    if (behindSeen_[v] == st && !(key < behind_[v])) return;
+    behindSeen_[v] = st;
+    behind_[v] = key;
+    behindHeap_.emplace_back(key, v);
+    std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
+    if (aheadSeen_[v] == st) shortest = std::min(shortest, ahead_[v] + key);
+  };
+  // Top key of a heap after dropping stale entries.
+  auto top = [&](std::vector<Item>& heap, std::vector<uint32_t>& done) {
+    while (!heap.empty() && done[heap.front().second] == st) {
+      std::pop_heap(heap.begin(), heap.end(), later);
+      heap.pop_back();
+    }
+    return heap.empty() ? kInfinity : heap.front().first;
+  };
+
+  for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
+    const int k = nbr_[e];
+    if (k == to)
+      shortest = std::min(shortest, FirstLength(from, to) + LastShare(to, from));
+    else if (traversable_[k])
+      reachAhead(k, FirstLength(from, k) + base_[k]);
+  }
+  for (int p = predBegin_[to]; p < predBegin_[to + 1]; ++p) {
+    const int u = pred_[p];
+    if (u != from && traversable_[u]) reachBehind(u, LastShare(to, u));
+  }
+  for (;;) {
+    const double a = top(aheadHeap_, aheadDone_);
+    const double b = top(behindHeap_, behindDone_);
+    if (!(a + b < shortest)) {
+      aheadRadius_ = a;
+      behindRadius_ = b;
+      break;
+    }
+    if (aheadHeap_.size() <= behindHeap_.size()) {
+      const int u = aheadHeap_.front().second;
+      std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
+      aheadHeap_.pop_back();
+      aheadDone_[u] = st;
+      for (int e = nbrBegin_[u]; e < nbrBegin_[u + 1]; ++e) {
+        const int v = nbr_[e];
+        if (v != from && v != to && traversable_[v]) reachAhead(v, a + base_[v]);
+      }
+    } else {
+      const int u = behindHeap_.front().second;
+      std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
+      behindHeap_.pop_back();
+      behindDone_[u] = st;
+      const double through = base_[u] + b;
+      for (int p = predBegin_[u]; p < predBegin_[u + 1]; ++p) {
+        const int v = pred_[p];
+        if (v != from && v != to && traversable_[v]) reachBehind(v, through);
+      }
+    }
+  }
+  return shortest;
+}
+
+RouteSearchResult RouteFinder::Find(AcDbObjectId fromId, AcDbObjectId toId, bool mostShortDist) {
+  RouteSearchResult result;
+  result.calls = 1;
+  const int from = IndexOf(fromId);
+  const int to = IndexOf(toId);
+  // From outside the graph has no neighbours; To outside it is never met.
+  if (from >= 0 && to >= 0 && from != to && MayReach(from, to)) {
+    if (mostShortDist) {
+      const Facts& f = facts_[from];
+      const bool prune = boundsValid_ && std::fabs(f.base) <= kLargestBoundedValue &&
+                         std::fabs(f.level) <= kLargestBoundedValue;
+      double estimate = kInfinity;
+      if (prune) estimate = ComputeDistances(from, to);
+      if (!prune || estimate < kInfinity) SearchShortest(from, to, prune, estimate, result);
+    } else {
+      SearchFirst(from, to, result);
+    }
+  }
+  RouteSearchCallCount += result.calls;
+  return result;
+}
+
+// The label-correcting depth-first search, step for step, on an explicit
+// stack. With `prune`, a branch is not entered when even its lower bound
+// cannot reach the best length (or the estimate of the shortest route):
+// nothing beyond it could become the result, and the lengths it would have
+// recorded only ever cut branches that cannot either.
+void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
+                                 RouteSearchResult& result) {
+  std::vector<Frame> stack;
+  std::vector<int> path;
+  double bestLength = ROUTE_NO_BEST;
+  stack.push_back(Frame{from, nbrBegin_[from], nbrBegin_[from + 1], 0.0});
+  path.push_back(from);
+  onPath_[from] = 1;
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.cursor == f.end) {
+      onPath_[f.node] = 0;
+      path.pop_back();
+      stack.pop_back();
+      continue;
+    }
+    const int n = nbr_[f.cursor++];
+    if (onPath_[n]) continue;
+    const double length =
+        stack.size() == 1 ? FirstLength(from, n) + LastShare(n, from) : f.prefix + LastShare(n, f.node);
+    if (!(length < label_[n])) continue;
+    if (label_[n] == ROUTE_NO_BEST) labelled_.push_back(n);
+    label_[n] = length;
+    if (n == to) {
+      if (!(length > bestLength)) {
+        result.route.clear();
+        for (int k : path) result.route.push_back(ids_[k]);
+        result.route.push_back(ids_[to]);
+        bestLength = length;
+      }
+      continue;
+    }
+    if (facts_[n].rootKind == 0 || !(length < bestLength)) continue;
+    if (prune) {
+      // Not even the least way on can beat the best (or the shortest) ...
+      const double limit = std::min(bestLength, estimate);
+      const double behind = behindDone_[n] == stamp_ ? behind_[n] : behindRadius_;
+      if (length + behind > limit + Slack(limit)) continue;
+      // ... or n was reached along a longer way than its shortest.
+      if (aheadDone_[n] == stamp_ && length > ahead_[n] + Slack(ahead_[n])) continue;
+    }
+    ++result.calls;
+    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], length});
+    path.push_back(n);
+    onPath_[n] = 1;
+  }
+  for (int k : labelled_) label_[k] = ROUTE_NO_BEST;
+  labelled_.clear();
+  if (!result.route.empty()) result.length = bestLength;
+}
+
+// The first route in depth-first order. An element whose branch was searched
+// to the end without meeting To cannot reach To later either: every way on
+// from it runs into the path it was entered from, which stays on the stack
+// until the search returns past it. So each element is entered once.
+void RouteFinder::SearchFirst(int from, int to, RouteSearchResult& result) {
+  std::vector<Frame> stack;
+  std::vector<int> path;
+  std::vector<int> entered;
+  stack.push_back(Frame{from, nbrBegin_[from], nbrBegin_[from + 1], 0.0});
+  path.push_back(from);
+  onPath_[from] = 1;
+  bool done = false;
+  while (!stack.empty() && !done) {
+    Frame& f = stack.back();
+    if (f.cursor == f.end) {
+      onPath_[f.node] = 0;
+      path.pop_back();
+      stack.pop_back();
+      continue;
+    }
+    const int n = nbr_[f.cursor++];
+    if (onPath_[n]) continue;
+    const double length =
+        stack.size() == 1 ? FirstLength(from, n) + LastShare(n, from) : f.prefix + LastShare(n, f.node);
+    if (n == to) {
+      for (int k : path) result.route.push_back(ids_[k]);
+      result.route.push_back(ids_[to]);
+      result.length = length;
+      done = true;
+      continue;
+    }
+    if (facts_[n].rootKind == 0 || visited_[n]) continue;
+    visited_[n] = 1;
+    entered.push_back(n);
+    ++result.calls;
+    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], length});
+    path.push_back(n);
+    onPath_[n] = 1;
+  }
+  for (int k : path) onPath_[k] = 0;
+  for (int k : entered) visited_[k] = 0;
+}
+
+double RouteFinder::GetElementLength(const AcDbObjectIdArray& path, AcDbObjectId element,
+                                     int index) const {
+  const int n = static_cast<int>(path.size());
+  const Facts f = FactsOf(element);
+  double length = f.base;
+  if (f.rootKind == 0) {
+    if (index == 0 && n >= 2)
+      length += std::fabs(f.level - FactsOf(path[1]).level);
+    else if (index == n - 1 && n >= 2)
+      length += std::fabs(f.level - FactsOf(path[n - 2]).level);
+  }
+  return length;
+}
+
+double RouteFinder::GetRouteLength(const AcDbObjectIdArray& route) const {
+  double total = 0;
+  for (size_t i = 0; i < route.size(); ++i)
+    total += GetElementLength(route, route[i], static_cast<int>(i));
+  return total;
+}

@@ -1,0 +1,144 @@
+#include "drawing/tagged_entities.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "plant_fixture.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
+
+using wb::W;
+
+TEST(TaggedEntities, EquipmentScanMatchesExactlyAndNarrowsByFacility) {
+  wbtest::PlantFixture plant;
+  auto a = plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "設備A");
+  auto b = plant.Equipment({10, 0, 0}, "P1", "ポンプ", "1", "設備B");
+  auto lone = plant.Equipment({20, 0, 0}, "M2", "モータ", "", "設備B");
+  auto wire = plant.Wire({0, 0, 0}, {10, 0, 0}, 1000);
+  AcDbObjectId linkOnly = plant.Insert("RT-1", {5, 5, 0});
+  plant.db->SetXData(linkOnly, "QZ_LINK", {{1070, "3"}});
+  plant.Insert("RT-1", {9, 9, 0});  // untagged: never scanned
+
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""),
+            (AcDbObjectIdArray{a, b, lone, wire, linkOnly}));
+  EXPECT_EQ(GetTaggedEntities(7, u"x", u"", u"", u"").size(), 5u);  // any other mode scans all
+
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1", W("ポンプ"), u"1", W("設備A")),
+            AcDbObjectIdArray{a});
+  EXPECT_TRUE(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1", W("ポンプ"), u"1", W("設備C")).empty());
+  // A single match stays whatever its facility.
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"M2", W("モータ"), u"", W("設備A")),
+            AcDbObjectIdArray{lone});
+  EXPECT_TRUE(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"p1", W("ポンプ"), u"1", W("設備A")).empty());
+  EXPECT_TRUE(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1 ", W("ポンプ"), u"1", W("設備A")).empty());
+
+  // The per-command index gives the same answers as the scan.
+  EquipmentIndex index(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""));
+  for (const char* facility : {"設備A", "設備B", "設備C"}) {
+    EXPECT_EQ(index.Find(u"P1", W("ポンプ"), u"1", W(facility)),
+              GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1", W("ポンプ"), u"1", W(facility)));
+    EXPECT_EQ(index.Find(u"M2", W("モータ"), u"", W(facility)), AcDbObjectIdArray{lone});
+  }
+  EXPECT_TRUE(index.Find(u"P1", W("ポンプ"), u"2", W("設備A")).empty());
+}
+
+TEST(TaggedEntities, EmptyDrawingScansEmpty) {
+  wbtest::PlantFixture plant;
+  EXPECT_TRUE(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u"").empty());
+}
+
+TEST(TaggedEntities, BlockIdClassesAndLabels) {
+  wbtest::PlantFixture plant;
+  auto classOf = [&](const std::string& block) {
+    plant.Block(block, {});
+    return ClassifyBlockID(plant.Insert(block, {0, 0, 0}));
+  };
+  EXPECT_EQ(classOf("KK-MCC1"), BLOCKID_EQUIPMENT);
+  EXPECT_EQ(classOf("RT-0001"), BLOCKID_WIRE);
+  EXPECT_EQ(classOf("RBS-01"), BLOCKID_RISER);
+  EXPECT_EQ(classOf("RBT-01"), BLOCKID_TEE);
+  EXPECT_EQ(classOf("RB"), BLOCKID_RB_OTHER);
+  EXPECT_EQ(classOf("RBX"), BLOCKID_RB_OTHER);
+  EXPECT_EQ(classOf("rt-0001"), BLOCKID_NONE);
+  EXPECT_EQ(classOf("K"), BLOCKID_NONE);
+  AcDbObjectId line = plant.db->AddEntity("", "LINE", "0", {{100, "AcDbLine"}});
+  EXPECT_EQ(ClassifyBlockID(line), BLOCKID_NONE);
+
+  EXPECT_EQ(ElementLabel(BLOCKID_WIRE, 0), u"WIRE ");
+  EXPECT_EQ(ElementLabel(BLOCKID_RISER, 3), u"TATE ");
+  EXPECT_EQ(ElementLabel(BLOCKID_TEE, 3), u"TEE  ");
+  EXPECT_EQ(ElementLabel(BLOCKID_EQUIPMENT, 0), u"KIKI ");
+  EXPECT_EQ(ElementLabel(BLOCKID_RB_OTHER, 3), u"BUHIN");
+  EXPECT_EQ(ElementLabel(BLOCKID_NONE, -1), u"ETC  ");
+}
+
+TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
+  wbtest::PlantFixture plant;
+  auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1500);
+  WriteEntityAttribute(wire, u"CB08", u"W-1", 1, 1, 1);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-1");
+  WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-1,W-2");
+  WriteEntityAttribute(wire, u"CB08", u"W-3", 1, 1, 0);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-3");
+
+  CStringArray list;
+  ASSERT_EQ(ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0), 0);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[2], u"CB08|W-3|1|1|99|1|");  // new keys go to the end
+
+  // Only the first entry of a key goes; the list is written back regardless.
+  list.push_back(u"CB08|dup|1|1|99|1|");
+  ApiComn_appendAttributesArray(wire, u"QZ_ATTR", list, 1);
+  RemoveEntityAttributes(wire, {u"CB08", u"CB03"});
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"dup");
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"S304"), u"1500");
+  // Link data of the authoring tools is never touched.
+  EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (std::vector<wb::db::Tag>{{1070, "3"}}));
+}
+
+TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
+  wbtest::PlantFixture plant;
+  auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1);
+  CString value;
+  for (int i = 0; i < 120; ++i) value += W(i % 2 ? "ケ," : "W-1,");
+  WriteEntityAttribute(wire, u"CB08", value, 1, 1, 0);
+  auto xdata = plant.db->XData(wire, "QZ_ATTR");
+  bool braced = false;
+  for (const auto& tag : xdata) {
+    if (tag.code == 1000) {
+      EXPECT_LE(tag.value.size(), 255u);
+    }
+    if (tag.code == 1002 && tag.value == "{") braced = true;
+  }
+  EXPECT_TRUE(braced);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), value);
+}
+
+TEST(TaggedEntities, ConnectionPointsFollowTheBlockReference) {
+  wbtest::PlantFixture plant;
+  plant.Block("RT-X", {{1, 0, 0}, {3, 0, 1}}, {1, 0, 0});
+  AcDbObjectId id = plant.Insert("RT-X", {10, 20, 5}, 90, {2, 1, 3});
+  AcGePoint3dArray points;
+  ASSERT_EQ(QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr), 0);
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_NEAR(points[0].x, 10, 1e-9);
+  EXPECT_NEAR(points[0].y, 20, 1e-9);
+  EXPECT_NEAR(points[1].x, 10, 1e-9);  // (3-1)*2 = 4 along x, rotated onto y
+  EXPECT_NEAR(points[1].y, 24, 1e-9);
+  EXPECT_NEAR(points[1].z, 8, 1e-9);
+
+  AcGePoint3d nearest;
+  double distance = -1;
+  ASSERT_EQ(RootComn_GetNearConnectPoint(id, {10, 23, 8}, nearest, distance), 0);
+  EXPECT_NEAR(distance, 1.0, 1e-9);
+  EXPECT_NEAR(nearest.y, 24, 1e-9);
+
+  plant.Block("KK-EMPTY", {});
+  AcDbObjectId bare = plant.Insert("KK-EMPTY", {0, 0, 0});
+  EXPECT_NE(RootComn_GetNearConnectPoint(bare, {0, 0, 0}, nearest, distance), 0);
+  int kind = 42;
+  EXPECT_NE(RootComn_GetBlockRootKind(bare, kind), 0);
+  EXPECT_EQ(kind, 42);  // preset kept on failure
+}
