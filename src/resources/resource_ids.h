@@ -22,3 +22,16 @@ enum MainDlgControl {
   IDC_INITLENGTH = 262,
   IDC_SAVEORDER = 269,
 };
+
+// Project dialog.
+enum ProjectDlgControl {
+  IDC_PROJECT_PLANT_EDIT = 234,
+  IDC_PROJECT_FACILITY_EDIT = 235,
+  IDC_PROJECT_PLANT_LIST = 237,
+  IDC_PROJECT_FACILITY_LIST = 238,
+};
+
+// Start-row dialog.
+enum StartRowDlgControl {
+  IDC_STARTROW_EDIT = 268,
+};
