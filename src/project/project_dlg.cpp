@@ -158,10 +158,17 @@ void ProjectDlg::Load() {
   }
   WriteStartRow(m_cableList, startRow);
   m_cableList.startRow = startRow;
-  switch (m_cableList.Import()) {
+  CString problem;
+  switch (m_cableList.Import(&problem)) {
     case -1: ShowMessage(108); return;
     case -2: ShowMessage(109); return;
-    case -3: ShowMessage(110); return;
+    case -3:
+      // The box's title names the file and line that could not be read.
+      if (problem.empty())
+        ShowMessage(110);
+      else
+        MessageBoxW(LoadModuleString(110), problem, MB_OK);
+      return;
     default: break;
   }
   ShowMessage(111, MB_OK | MB_ICONINFORMATION);
