@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "platform/arxutil/convert.h"
+#include "platform/fs/file_system.h"
+#include "platform/fs/text_codec.h"
+#include "platform/text/codepage.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "settings/cable_setting.h"
 
@@ -13,6 +16,18 @@ const CString kDitto = u"\u3003";
 // Column of a single-column key, 0-based; negative when not configured.
 int Column(const CString& path, const char16_t* key) {
   return _wtoi(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
+}
+
+// 1-based number of the first line at or after `firstLine` that holds a
+// byte sequence the ANSI code page cannot decode; 0 when there is none.
+int FirstUndecodableLine(const CString& path, int firstLine) {
+  const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path));
+  if (!bytes) return 0;
+  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
+  CString line;
+  for (int number = 1; reader.ReadLine(line); ++number)
+    if (number >= firstLine && line.find(u'\uFFFD') != CString::npos) return number;
+  return 0;
 }
 
 }  // namespace
@@ -48,7 +63,7 @@ int CountDecimals(const CString& text) {
   return static_cast<int>(text.size() - text.find(u'.') - 1);
 }
 
-int CableList::Import() {
+int CableList::Import(CString* problem) {
   CString path;
   if (!FindDefinitionFile(*this, path)) return -1;
   const int no = Column(path, u"NO"), fromMarkCol = Column(path, u"FROM_MARK"),
@@ -72,6 +87,20 @@ int CableList::Import() {
   rows.clear();
   std::vector<CStringArray> lines;
   QzComn_ReadConfigFile(sourcePath, lines, startRow - 1, nullptr, u",", 0);
+  // Bytes of another encoding can swallow a separator and shift every
+  // column after it; such a list is refused rather than half understood.
+  for (const auto& fields : lines) {
+    const bool damaged = std::any_of(fields.begin(), fields.end(), [](const CString& f) {
+      return f.find(u'\uFFFD') != CString::npos;
+    });
+    if (!damaged) continue;
+    if (problem) {
+      *problem = sourcePath + wb::Format(u":%d: ", FirstUndecodableLine(sourcePath, startRow)) +
+                 wb::Format(u"not text in code page %d", wb::codepage::AnsiCodePage());
+    }
+    QzComn_RemoveAllFree(lines);
+    return -3;
+  }
 
   // A line above that is too short to have the column (a short comment, a
   // stray note) is passed over, so it does not break a run of ditto marks.

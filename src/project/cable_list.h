@@ -29,8 +29,10 @@ struct CableList {
 
   void Clear();
   // 0 success, -1 no definition file, -2 a required column is not
-  // configured, -3 no row was read.
-  int Import();
+  // configured, -3 no row was read. A file with bytes that are no text in
+  // the ANSI code page (another encoding, a damaged file) gives -3 with no
+  // rows, and `problem`, when given, names the file and the first such line.
+  int Import(CString* problem = nullptr);
   void ClearLengths();
 };
 

@@ -1,5 +1,6 @@
 // Project dialog: picks PLANT and 設備 folders under the projects root and
-// loads a cable list, creates a project or deletes one.
+// loads a cable list, creates a project or deletes one. Every folder it
+// touches lies inside the projects root.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,34 @@ class ProjectDlg : public wb::ui::Dialog {
   ProjectDlg();
 
   int32_t m_mode = kLoad;
+  // Set by the caller; after a successful load, the loaded project.
   CString m_selectedPlant;
   CString m_selectedFacility;
   CableList m_cableList;
 
+  // True for a name that stays one folder below its parent: not "." or
+  // "..", no path separator of either system, no control characters.
+  static bool IsFolderName(const CString& name);
+
  protected:
   void OnInitDialog() override;
+  void OnOK() override;
+  void OnSelChange(int id) override;
+
+ private:
+  int PlantBox() const;
+  int FacilityBox() const;
+  // Text of the selected entry, else the typed text.
+  CString CurrentText(int id) const;
+  void FillPlants();
+  void FillFacilities();
+  void FillBox(int id, const CString& folder);
+  // The entry for `text`: an exact match first, else the first one that
+  // begins with it.
+  int FindEntry(int id, const CString& text) const;
+  void SelectCreated(const CString& plant, const CString& facility);
+
+  void Load();
+  void CreateProject();
+  void DeleteProject();
 };

@@ -23,15 +23,40 @@ enum MainDlgControl {
   IDC_SAVEORDER = 269,
 };
 
-// Project dialog.
+// Project dialog: the editable pair (create, delete) and the drop-down
+// pair (load) share their places; the mode shows one of them.
 enum ProjectDlgControl {
-  IDC_PROJECT_PLANT_EDIT = 234,
-  IDC_PROJECT_FACILITY_EDIT = 235,
-  IDC_PROJECT_PLANT_LIST = 237,
-  IDC_PROJECT_FACILITY_LIST = 238,
+  IDC_PLANT_EDIT = 234,
+  IDC_FACILITY_EDIT = 235,
+  IDC_PLANT_LIST = 237,
+  IDC_FACILITY_LIST = 238,
 };
 
 // Start-row dialog.
 enum StartRowDlgControl {
-  IDC_STARTROW_EDIT = 268,
+  IDC_STARTROW = 268,
+};
+
+// Detailed-settings dialog.
+enum OptionDlgControl {
+  IDC_OPT_MARKHEIGHT = 244,
+  IDC_OPT_MARKWIDTH = 245,
+  IDC_OPT_MARKOFFSET = 246,
+  IDC_OPT_MARKLAYER = 247,
+  IDC_OPT_LINEWEIGHT = 250,
+  IDC_OPT_TEXTHEIGHT = 251,
+  IDC_OPT_TEXTWIDTH = 252,
+  IDC_OPT_ROWINTERVAL = 253,
+  IDC_OPT_STARTOFFSET = 254,
+  IDC_OPT_LEADERDEGREE = 255,
+  IDC_OPT_ARCMAJOR = 256,
+  IDC_OPT_ARCMINOR = 257,
+  IDC_OPT_LEADERREVISION = 258,
+  IDC_OPT_MARKCOLOR = 259,
+  IDC_OPT_CONFIRMCOLOR = 260,
+  IDC_OPT_TEXTFORMAT = 261,
+  IDC_OPT_DRAWSUBNO = 262,
+  IDC_OPT_FORMATLEGEND = 264,
+  IDC_OPT_SEPARATOR = 265,
+  IDC_OPT_ANNOSUBNO = 266,
 };

@@ -33,13 +33,13 @@ std::string AssignScript(const AssignRequest& r) {
   s += Line({"command", "QZ_WireBinder"});
   // Load the project: the folders, the list file, the first data line.
   s += Line({"dialog", Id(IDD_PROJECT)});
-  s += "  " + Line({"select", Id(IDC_PROJECT_PLANT_LIST), r.plant});
-  s += "  " + Line({"select", Id(IDC_PROJECT_FACILITY_LIST), r.facility});
+  s += "  " + Line({"select", Id(IDC_PLANT_LIST), r.plant});
+  s += "  " + Line({"select", Id(IDC_FACILITY_LIST), r.facility});
   s += "  " + Line({"click", "1"});
   s += "end\n";
   s += Line({"file", r.list});
   s += Line({"dialog", Id(IDD_STARTROW)});
-  if (r.startRow) s += "  " + Line({"type", Id(IDC_STARTROW_EDIT), std::to_string(*r.startRow)});
+  if (r.startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*r.startRow)});
   s += "  " + Line({"click", "1"});
   s += "end\n";
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_LOAD)});
@@ -62,8 +62,8 @@ std::string ProjectScript(const ProjectRequest& r) {
   s += Line({"config", "ProjectDir", AsFolder(r.projectRoot)});
   s += Line({"command", "QZ_WireBinder"});
   s += Line({"dialog", Id(IDD_PROJECT)});
-  s += "  " + Line({"type", Id(IDC_PROJECT_PLANT_EDIT), r.plant});
-  s += "  " + Line({"type", Id(IDC_PROJECT_FACILITY_EDIT), r.facility});
+  s += "  " + Line({"type", Id(IDC_PLANT_EDIT), r.plant});
+  s += "  " + Line({"type", Id(IDC_FACILITY_EDIT), r.facility});
   s += "  " + Line({"click", "1"});
   s += "  " + Line({"close"});
   s += "end\n";

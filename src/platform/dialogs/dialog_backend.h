@@ -13,6 +13,12 @@ struct FileDialogRequest {
   WString title;
   WString filter;      // "CSV (*.csv)|*.csv|All (*.*)|*.*|"
   WString initialDir;  // ends with the path separator
+  // What the name box shows at first: a pattern ("/p/*.csv"), a file or a
+  // folder; empty for none.
+  WString initialFile;
+  WString defaultExtension;  // ".csv"; added to a name typed without one
+  bool fileMustExist = true;
+  bool readOnlyChecked = false;  // the read-only box starts checked
 };
 
 class DialogBackend {

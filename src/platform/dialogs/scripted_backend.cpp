@@ -21,6 +21,7 @@ void ScriptedBackend::Clear() {
   answers_.clear();
   files_.clear();
   messages_.clear();
+  fileRequests_.clear();
   problems_.clear();
 }
 
@@ -77,6 +78,7 @@ int ScriptedBackend::MessageBox(const WString& text, const WString& caption, uns
 }
 
 std::optional<WString> ScriptedBackend::FileOpen(const FileDialogRequest& request) {
+  fileRequests_.push_back(request);
   if (files_.empty()) {
     problems_.push_back(u"a file dialog was opened that the script does not answer: " +
                         request.title);

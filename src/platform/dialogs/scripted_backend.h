@@ -32,6 +32,8 @@ class ScriptedBackend : public DialogBackend {
   void AnswerFileOpen(std::optional<WString> path);
 
   const std::vector<ShownMessage>& messages() const { return messages_; }
+  // Every file-open dialog asked for, answered or not.
+  const std::vector<FileDialogRequest>& fileRequests() const { return fileRequests_; }
   // Things the script did not foresee: a modal dialog without actions, a
   // question without an answer. A host reports them as errors.
   const std::vector<WString>& problems() const { return problems_; }
@@ -57,6 +59,7 @@ class ScriptedBackend : public DialogBackend {
   std::deque<int> answers_;
   std::deque<std::optional<WString>> files_;
   std::vector<ShownMessage> messages_;
+  std::vector<FileDialogRequest> fileRequests_;
   std::vector<WString> problems_;
   std::vector<Dialog*> modeless_;
   std::function<void(const ShownMessage&)> sink_;

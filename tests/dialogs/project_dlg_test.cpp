@@ -1,0 +1,368 @@
+#include "project/project_dlg.h"
+
+#include "dialog_test_util.h"
+#include "project/start_row_dlg.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+
+namespace wbtest {
+namespace {
+
+using wb::ui::Dialog;
+
+class ProjectDlgTest : public DialogTest {
+ protected:
+  // Runs the dialog in `mode` with `actions` as the user.
+  // `after` queues what the user does in the dialogs this one opens.
+  int Run(int mode, std::function<void(Dialog&)> actions, ProjectDlg* dialog = nullptr,
+          std::function<void()> after = {}) {
+    ProjectDlg local;
+    ProjectDlg& d = dialog ? *dialog : local;
+    d.m_mode = mode;
+    user.ExpectModal(IDD_PROJECT, std::move(actions));
+    if (after) after();
+    return d.DoModal();
+  }
+  void ExpectStartRow(const char16_t* typed, int button = IDOK, const char16_t* shown = nullptr) {
+    user.ExpectModal(IDD_STARTROW, [=](Dialog& d) {
+      if (shown) {
+        EXPECT_EQ(d.GetDlgItemText(IDC_STARTROW), shown);
+      }
+      d.TypeText(IDC_STARTROW, typed);
+      d.Click(button);
+    });
+  }
+  static std::vector<std::string> Items(const Dialog& d, int id) {
+    std::vector<std::string> names;
+    for (const auto& item : d.Item(id).items()) names.push_back(wb::Utf16ToUtf8(item));
+    return names;
+  }
+  static std::string Text(const Dialog& d, int id) { return wb::Utf16ToUtf8(d.GetDlgItemText(id)); }
+};
+
+TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
+  for (const char* p : {"plantB/f2", "plantB/f1", "PlantA/x", "plantC"}) stdfs::create_directories(root + "/" + p);
+  WriteBytes(root + "/CablelistDefine.ini", "");  // a file is no plant
+  WriteBytes(root + "/plantB/notes.txt", "");
+  Run(ProjectDlg::kLoad, [&](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), LoadModuleString(104));
+    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(124));
+    EXPECT_EQ(Text(d, IDCANCEL), "キャンセル");
+    EXPECT_TRUE(d.Item(IDC_PLANT_LIST).visible());
+    EXPECT_TRUE(d.Item(IDC_FACILITY_LIST).visible());
+    EXPECT_FALSE(d.Item(IDC_PLANT_EDIT).visible());
+    EXPECT_FALSE(d.Item(IDC_FACILITY_EDIT).visible());
+    EXPECT_EQ(Items(d, IDC_PLANT_LIST), (std::vector<std::string>{"PlantA", "plantB", "plantC"}));
+    EXPECT_EQ(d.Item(IDC_PLANT_LIST).currentIndex(), 0);
+    EXPECT_EQ(Items(d, IDC_FACILITY_LIST), std::vector<std::string>{"x"});
+    // Another plant refills the facilities and selects the first.
+    ASSERT_TRUE(d.SelectComboItem(IDC_PLANT_LIST, 1));
+    EXPECT_EQ(Items(d, IDC_FACILITY_LIST), (std::vector<std::string>{"f1", "f2"}));
+    EXPECT_EQ(d.Item(IDC_FACILITY_LIST).currentIndex(), 0);
+    ASSERT_TRUE(d.SelectComboItem(IDC_PLANT_LIST, 2));
+    EXPECT_TRUE(Items(d, IDC_FACILITY_LIST).empty());
+    EXPECT_EQ(Text(d, IDC_FACILITY_LIST), "");
+    // Typing is for the other modes.
+    EXPECT_FALSE(d.TypeText(IDC_PLANT_LIST, u"plantB"));
+  });
+}
+
+TEST_F(ProjectDlgTest, CreateAndDeleteModesShowTheEditableBoxes) {
+  Run(ProjectDlg::kCreate, [&](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), LoadModuleString(105));
+    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(118));
+    EXPECT_EQ(d.GetDlgItemText(IDCANCEL), LoadModuleString(115));
+    EXPECT_TRUE(d.Item(IDC_PLANT_EDIT).visible());
+    EXPECT_FALSE(d.Item(IDC_PLANT_LIST).visible());
+    // An empty root: both lists empty.
+    EXPECT_EQ(d.Item(IDC_PLANT_EDIT).GetCount(), 0);
+    EXPECT_EQ(d.Item(IDC_FACILITY_EDIT).GetCount(), 0);
+  });
+  Run(ProjectDlg::kDelete, [&](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), LoadModuleString(106));
+    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(119));
+    EXPECT_EQ(d.GetDlgItemText(IDCANCEL), LoadModuleString(115));
+  });
+}
+
+TEST_F(ProjectDlgTest, LoadImportsTheChosenFileFromTheChosenRow) {
+  DefineSimple(root, 4);
+  stdfs::create_directories(Project("P1", "設備A"));
+  WriteList(dir / "list.csv", {"title", "", "NO,SIZE,FROM,TO", "W-1,IV5.5,P1,M2", "W-2,CV,P2,M3,12.5"});
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  ProjectDlg dialog;
+  const int result = Run(ProjectDlg::kLoad, [&](Dialog& d) { d.Click(IDOK); }, &dialog,
+                         [&] { ExpectStartRow(u"4", IDOK, u"4"); });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(MessageIds(), std::vector<int>{111});
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(dialog.m_selectedPlant, u"P1");
+  EXPECT_EQ(dialog.m_selectedFacility, u"設備A");
+  const CableList& list = dialog.m_cableList;
+  EXPECT_EQ(list.plant, u"P1");
+  EXPECT_EQ(list.facility, u"設備A");
+  EXPECT_EQ(list.sourcePath, U(dir / "list.csv"));
+  EXPECT_EQ(list.startRow, 4);
+  ASSERT_EQ(list.rows.size(), 2u);
+  EXPECT_EQ(list.rows[0].number, u"W-1");
+  EXPECT_EQ(list.rows[1].toMark, u"M3");
+  EXPECT_TRUE(list.rows[1].hasLength);
+
+  ASSERT_EQ(user.fileRequests().size(), 1u);
+  const auto& request = user.fileRequests()[0];
+  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
+  EXPECT_EQ(request.defaultExtension, u".csv");
+  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
+  EXPECT_TRUE(request.fileMustExist);
+  EXPECT_TRUE(request.readOnlyChecked);
+  EXPECT_TRUE(user.Idle());
+}
+
+TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
+  Define(root, {{"NO", "1"}, {"FROM_MARK", "3"}, {"TO_MARK", "0"}}, 2);
+  stdfs::create_directories(Project("P", "F"));
+  WriteList(dir / "list.csv", {"W-1,IV,P1,M2"});
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  ProjectDlg dialog;
+  dialog.m_cableList.rows.resize(3);  // rows of an earlier load stay on -2
+  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
+                [&] { ExpectStartRow(u"7"); }),
+            IDCANCEL);
+  EXPECT_EQ(MessageIds(), std::vector<int>{109});
+  EXPECT_EQ(LastMessageType(), MB_OK);
+  EXPECT_EQ(QzComn_GetEnv(U(root + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"7");
+  EXPECT_EQ(dialog.m_cableList.rows.size(), 3u);
+  EXPECT_EQ(dialog.m_cableList.startRow, 7);
+  EXPECT_EQ(dialog.m_cableList.plant, u"P");
+  EXPECT_TRUE(dialog.m_selectedPlant.empty());
+
+  // No cable line at or after the start row: 110, the list emptied.
+  user.Clear();
+  DefineSimple(root);
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
+                [&] { ExpectStartRow(u"3"); }),
+            IDCANCEL);
+  EXPECT_EQ(MessageIds(), std::vector<int>{110});
+  EXPECT_TRUE(dialog.m_cableList.rows.empty());
+}
+
+TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
+  stdfs::create_directories(Project("P", "F"));
+  WriteList(dir / "list.csv", {"W-1,IV,P1,M2"});
+  ProjectDlg dialog;
+  dialog.m_cableList.sourcePath = u"old.csv";
+  dialog.m_cableList.plant = u"oldP";
+  dialog.m_cableList.facility = u"oldF";
+  auto unchanged = [&] {
+    EXPECT_EQ(dialog.m_cableList.sourcePath, u"old.csv");
+    EXPECT_EQ(dialog.m_cableList.plant, u"oldP");
+    EXPECT_EQ(dialog.m_cableList.facility, u"oldF");
+  };
+
+  // The file dialog cancelled: the project dialog stays, silently.
+  user.AnswerFileOpen(std::nullopt);
+  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) {
+              d.Click(IDOK);
+              EXPECT_FALSE(d.ended());
+            }, &dialog), IDCANCEL);
+  EXPECT_TRUE(user.messages().empty());
+  unchanged();
+
+  // No definition file anywhere: told so, nothing else asked.
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog);
+  EXPECT_EQ(MessageIds(), std::vector<int>{108});
+  unchanged();
+
+  // The start-row dialog cancelled.
+  user.Clear();
+  DefineSimple(Project("P", "F"));
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  // No RowNumber yet: 1 is proposed.
+  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
+      [&] { ExpectStartRow(u"1", IDCANCEL, u"1"); });
+  EXPECT_TRUE(user.messages().empty());
+  unchanged();
+  EXPECT_EQ(QzComn_GetEnv(U(Project("P", "F") + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"),
+            u"");
+}
+
+TEST_F(ProjectDlgTest, LoadWithoutAFacilityStopsBeforeTheFileDialog) {
+  stdfs::create_directories(root + "/P");
+  DefineSimple(root);
+  Run(ProjectDlg::kLoad, [](Dialog& d) {
+    d.Click(IDOK);
+    EXPECT_FALSE(d.ended());
+  });
+  EXPECT_EQ(MessageIds(), std::vector<int>{107});
+  EXPECT_TRUE(user.fileRequests().empty());
+}
+
+TEST_F(ProjectDlgTest, LoadProposesTheExportedListWhenAsked) {
+  g_cableSetting.readDefaultOutFile = true;
+  stdfs::create_directories(Project("P", "F"));
+  user.AnswerFileOpen(std::nullopt);
+  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); });
+  ASSERT_EQ(user.fileRequests().size(), 1u);
+  EXPECT_EQ(user.fileRequests()[0].initialFile, g_cableSetting.projectRoot);
+
+  WriteBytes(Project("P", "F") + "/Cablelist.csv", "W-1,IV,P1,M2,3.5\r\n");
+  user.AnswerFileOpen(std::nullopt);
+  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); });
+  ASSERT_EQ(user.fileRequests().size(), 2u);
+  EXPECT_EQ(user.fileRequests()[1].initialFile, U(Project("P", "F") + "/Cablelist.csv"));
+}
+
+TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThem) {
+  stdfs::create_directories(root + "/AB/x");
+  Run(ProjectDlg::kCreate, [&](Dialog& d) {
+    // A new plant and facility.
+    d.TypeText(IDC_PLANT_EDIT, u"A");
+    d.TypeText(IDC_FACILITY_EDIT, u"設備1");
+    d.Click(IDOK);
+    EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(stdfs::is_directory(Project("A", "設備1")));
+    EXPECT_EQ(Items(d, IDC_PLANT_EDIT), (std::vector<std::string>{"A", "AB"}));
+    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "A");  // not AB, which also begins with A
+    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "設備1");
+    // An existing plant and a new facility: the plant's failure does not count.
+    d.TypeText(IDC_FACILITY_EDIT, u"設備2");
+    d.Click(IDOK);
+    EXPECT_TRUE(stdfs::is_directory(Project("A", "設備2")));
+    EXPECT_EQ(Items(d, IDC_FACILITY_EDIT), (std::vector<std::string>{"設備1", "設備2"}));
+    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "設備2");
+    // The same again: it exists.
+    d.Click(IDOK);
+    // A plant alone.
+    d.TypeText(IDC_PLANT_EDIT, u"Solo");
+    d.TypeText(IDC_FACILITY_EDIT, u"");
+    d.Click(IDOK);
+    EXPECT_TRUE(stdfs::is_directory(root + "/Solo"));
+    EXPECT_TRUE(stdfs::is_empty(root + "/Solo"));
+    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "Solo");
+    // No plant.
+    d.TypeText(IDC_PLANT_EDIT, u"");
+    d.TypeText(IDC_FACILITY_EDIT, u"F");
+    d.Click(IDOK);
+  });
+  EXPECT_EQ(MessageIds(), (std::vector<int>{113, 113, 112, 113, 107}));
+  EXPECT_EQ(user.messages()[0].type, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(user.messages()[2].type, MB_OK);
+  EXPECT_EQ(user.messages()[4].type, MB_OK);
+}
+
+TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
+  stdfs::create_directories(dir / "outside/keep");
+  const auto before = stdfs::directory_entry(dir / "outside").last_write_time();
+  struct Case {
+    const char16_t* plant;
+    const char16_t* facility;
+  };
+  const Case cases[] = {{u"..", u"outside"}, {u".", u"F"}, {u"../outside", u""},
+                        {u"P", u".."},       {u"P", u"a/b"}, {u"P", u"..\\x"},
+                        {u"/tmp", u"F"}};
+  for (int mode : {ProjectDlg::kCreate, ProjectDlg::kDelete}) {
+    Run(mode, [&](Dialog& d) {
+      for (const auto& c : cases) {
+        d.TypeText(IDC_PLANT_EDIT, c.plant);
+        d.TypeText(IDC_FACILITY_EDIT, c.facility);
+        d.Click(IDOK);
+      }
+    });
+  }
+  EXPECT_EQ(MessageIds(), std::vector<int>(2 * std::size(cases), 107));
+  EXPECT_TRUE(stdfs::is_directory(dir / "outside/keep"));
+  EXPECT_EQ(stdfs::directory_entry(dir / "outside").last_write_time(), before);
+  EXPECT_TRUE(stdfs::is_empty(root));
+}
+
+TEST_F(ProjectDlgTest, DeleteAsksAndRemovesTheProjectOrThePlant) {
+  for (const char* p : {"P/F1/sub", "P/F2", "Q/G"}) stdfs::create_directories(root + "/" + p);
+  WriteBytes(root + "/P/F1/sub/Cablelist.csv", "x");
+  WriteBytes(root + "/log.csv", "x");
+  user.AnswerMessageBox(IDNO);
+  user.AnswerMessageBox(IDYES);
+  user.AnswerMessageBox(IDYES);
+  user.AnswerMessageBox(IDYES);
+  user.AnswerMessageBox(IDYES);
+  Run(ProjectDlg::kDelete, [&](Dialog& d) {
+    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "P");
+    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "F1");
+    d.Click(IDOK);  // No
+    EXPECT_TRUE(stdfs::exists(Project("P", "F1")));
+    d.Click(IDOK);  // Yes: the project with its contents
+    EXPECT_FALSE(stdfs::exists(Project("P", "F1")));
+    EXPECT_TRUE(stdfs::exists(Project("P", "F2")));
+    EXPECT_EQ(Items(d, IDC_FACILITY_EDIT), std::vector<std::string>{"F2"});
+    // The facility emptied: the whole plant.
+    d.TypeText(IDC_PLANT_EDIT, u"P");
+    d.TypeText(IDC_FACILITY_EDIT, u"");
+    d.Click(IDOK);
+    EXPECT_FALSE(stdfs::exists(root + "/P"));
+    EXPECT_EQ(Items(d, IDC_PLANT_EDIT), std::vector<std::string>{"Q"});
+    // A project that is not there, and a file of the root typed as a plant.
+    d.TypeText(IDC_PLANT_EDIT, u"Q");
+    d.TypeText(IDC_FACILITY_EDIT, u"nothing");
+    d.Click(IDOK);
+    d.TypeText(IDC_PLANT_EDIT, u"log.csv");
+    d.TypeText(IDC_FACILITY_EDIT, u"");
+    d.Click(IDOK);
+  });
+  EXPECT_EQ(MessageIds(), (std::vector<int>{114, 114, 117, 114, 117, 114, 116, 114, 116}));
+  EXPECT_EQ(user.messages()[0].type & MB_TYPEMASK, MB_YESNO);
+  EXPECT_EQ(user.messages()[2].type, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(user.messages()[6].type, MB_OK);
+  EXPECT_TRUE(stdfs::exists(root + "/log.csv"));
+  EXPECT_TRUE(stdfs::exists(Project("Q", "G")));
+}
+
+TEST_F(ProjectDlgTest, StartRowAcceptsOnlyALeadingIntegerOfOneOrMore) {
+  StartRowDlg dialog;
+  dialog.m_proposedRow = 5;
+  user.ExpectModal(IDD_STARTROW, [&](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), u"読込開始行設定");
+    EXPECT_EQ(d.GetDlgItemText(IDC_STARTROW), u"5");
+    for (const char16_t* bad : {u"0", u"-2", u"abc", u"", u" x3"}) {
+      d.TypeText(IDC_STARTROW, bad);
+      d.Click(IDOK);
+      EXPECT_FALSE(d.ended()) << wb::Utf16ToUtf8(bad);
+    }
+    EXPECT_EQ(dialog.m_startRow, 1);
+    d.TypeText(IDC_STARTROW, u"3abc");
+    d.Click(IDOK);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_startRow, 3);
+  EXPECT_EQ(MessageIds(), std::vector<int>(5, 163));
+  EXPECT_EQ(LastMessageType(), MB_OK);
+
+  StartRowDlg cancelled;
+  user.ExpectModal(IDD_STARTROW, [](Dialog& d) {
+    d.TypeText(IDC_STARTROW, u"9");
+    d.Click(IDCANCEL);
+  });
+  EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+  EXPECT_EQ(cancelled.m_startRow, 1);
+}
+
+TEST(ScriptedBackendFiles, RecordsEveryFileRequest) {
+  wb::ui::ScriptedBackend backend;
+  wb::ui::FileDialogRequest request;
+  request.initialFile = u"/p/*.csv";
+  request.defaultExtension = u".csv";
+  backend.AnswerFileOpen(u"/p/a.csv");
+  EXPECT_EQ(backend.FileOpen(request), std::optional<wb::WString>(u"/p/a.csv"));
+  request.initialFile = u"/q/";
+  EXPECT_EQ(backend.FileOpen(request), std::nullopt);  // unanswered
+  ASSERT_EQ(backend.fileRequests().size(), 2u);
+  EXPECT_EQ(backend.fileRequests()[0].initialFile, u"/p/*.csv");
+  EXPECT_EQ(backend.fileRequests()[0].defaultExtension, u".csv");
+  EXPECT_EQ(backend.fileRequests()[1].initialFile, u"/q/");
+  EXPECT_EQ(backend.problems().size(), 1u);
+  backend.Clear();
+  EXPECT_TRUE(backend.fileRequests().empty());
+}
+
+}  // namespace
+}  // namespace wbtest
