@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/host/host_types.h"
+// (the fixture needs the host type names first)
 #include "module/plant_fixture.h"
 #include "platform/editor/drag_entity.h"
 #include "platform/editor/font_metrics.h"
