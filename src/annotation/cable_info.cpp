@@ -2,20 +2,22 @@
 
 #include <array>
 
-#include "annotation/annotation_host.h"
+#include "annotation/annotation_command.h"
 #include "annotation/draw_note.h"
+#include "annotation/entity_picker.h"
 #include "drawing/tagged_entities.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/drag_entity.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "resources/resource_ids.h"
 #include "resources/string_table.h"
+#include "ui/main_dlg.h"
 
 namespace {
-
-AnnotationHost* g_host = nullptr;
 
 constexpr int kErrnoEmptyAnswer = 52;
 
@@ -40,14 +42,6 @@ void AppendEnd(CString& line, const CStringArray& marks, const CStringArray& sub
 }
 
 }  // namespace
-
-AnnotationHost* SetAnnotationHost(AnnotationHost* host) {
-  AnnotationHost* previous = g_host;
-  g_host = host;
-  return previous;
-}
-
-AnnotationHost* CurrentAnnotationHost() { return g_host; }
 
 CableInfoLists ReadCableInfoLists(AcDbObjectId element) {
   CableInfoLists lists;
@@ -157,8 +151,7 @@ int CheckLayerLocked(const CString& layer, bool unlock) {
     locked = false;
   }
   if (locked) {
-    if (AnnotationHost* host = CurrentAnnotationHost())
-      host->StopMessage(wb::Format(LoadModuleString(155).c_str(), layer.c_str()));
+    AfxMessageBox(wb::Format(LoadModuleString(155).c_str(), layer.c_str()), MB_OK | MB_ICONSTOP);
     return 1;
   }
   const CString current = wb::editor::CurrentLayer(*database);
@@ -172,14 +165,14 @@ int SelectWire(const CString& prompt, AcDbObjectId& nested, AcGePoint3d& pickPoi
                AcDbObjectId& wire) {
   nested = {};
   wire = {};
-  AnnotationHost* host = CurrentAnnotationHost();
+  EntityPicker* picker = CurrentEntityPicker();
   auto* database = wb::editor::ActiveDatabase();
-  if (!host || !database) return RTERROR;
+  if (!picker || !database) return RTCAN;
   while (true) {
     NestedPick pick;
-    const int result = host->NEntSelP(prompt, pick);
+    const int result = picker->NEntSelP(prompt, pick);
     if (result == RTERROR) {
-      if (host->ErrNo() == kErrnoEmptyAnswer) return RTNONE;
+      if (picker->ErrNo() == kErrnoEmptyAnswer) return RTNONE;
       continue;
     }
     if (result != RTNORM) return result;
@@ -202,8 +195,7 @@ int SelectWire(const CString& prompt, AcDbObjectId& nested, AcGePoint3d& pickPoi
 }
 
 void QZ_DrawCableInfo() {
-  AnnotationHost* host = CurrentAnnotationHost();
-  if (!g_pDrawNote || !host || !host->MainDialogExists()) return;
+  if (!g_pDrawNote || !g_pMainDlg) return;
 
   AcDbObjectId nested, wire;
   AcGePoint3d pickPoint;
@@ -215,8 +207,8 @@ void QZ_DrawCableInfo() {
   if (kind == ROOTKIND_EQUIPMENT && IsEtatFlagged(wire)) kind = ROOTKIND_PART;
   if (kind != ROOTKIND_PART) return;
 
-  const bool withFromTo = host->IsDlgButtonChecked(IDC_CHECK_FROMTO) == 1;
-  const bool withNumber = host->IsDlgButtonChecked(IDC_CHECK_NUMBER) == 1;
+  const bool withFromTo = g_pMainDlg->IsDlgButtonChecked(IDC_FROMTO);
+  const bool withNumber = g_pMainDlg->IsDlgButtonChecked(IDC_CABLENO);
 
   const CableInfoLists lists = ReadCableInfoLists(wire);
   if (!CableInfoListsConsistent(lists)) {

@@ -5,10 +5,6 @@
 #include "platform/host/host_types.h"
 #include "settings/cable_setting.h"
 
-// Check boxes of the main dialog that choose the written fields.
-inline constexpr int IDC_CHECK_FROMTO = 232;  // "From To 記入"
-inline constexpr int IDC_CHECK_NUMBER = 233;  // "ケーブル番号記入"
-
 // The cable keys of one element, each split at ",", in cable order.
 struct CableInfoLists {
   CStringArray numbers;         // "A": CB08
@@ -51,6 +47,3 @@ bool IsModuleLayer(const CString& name);
 // ids stay null then).
 int SelectWire(const CString& prompt, AcDbObjectId& nested, AcGePoint3d& pickPoint,
                AcDbObjectId& wire);
-
-// The command: annotate picked wires until the user ends the prompt.
-void QZ_DrawCableInfo();

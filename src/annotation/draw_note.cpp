@@ -9,12 +9,13 @@
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "settings/cable_setting.h"
 
 CDrawNote* g_pDrawNote = nullptr;
 
-CDrawNote::CDrawNote(void* parent) : parentWnd(parent) {}
+CDrawNote::CDrawNote(void* parent) : Dialog(DialogTemplate(IDD_DRAWNOTE)), parentWnd(parent) {}
 
 bool CDrawNote::StartAnnotationDrag() {
   CDrag drag(0);

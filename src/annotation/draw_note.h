@@ -5,10 +5,13 @@
 
 #include <cstdint>
 
+#include "platform/dialogs/dialog.h"
 #include "platform/editor/drag.h"
 #include "platform/host/host_types.h"
 
-class CDrawNote : public DragReceiver {
+// Built from template 149, which has no visible style: the window is never
+// shown.
+class CDrawNote : public wb::ui::Dialog, public DragReceiver {
  public:
   explicit CDrawNote(void* parent = nullptr);
 
@@ -29,6 +32,8 @@ class CDrawNote : public DragReceiver {
   AcGePoint3d pickPoint;
   CStringArray lines;
   double scale = 1.0;
+  // The name the main dialog stores the global scale under.
+  double& m_globalScale = scale;
   void* parentWnd = nullptr;
   AcGePoint3d leaderEnd;
   int32_t phase = 0;
