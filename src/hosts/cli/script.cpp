@@ -101,7 +101,7 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
     if (verb == Verbs().end()) return fail(lineNo, "unknown step \"" + step.verb + "\"");
     const VerbShape& shape = verb->second;
     if (block && !shape.inDialog)
-      return fail(lineNo, "\"" + step.verb + "\" cannot stand inside a dialog block (missing \"end\"?)");
+      return fail(lineNo, "\"" + step.verb + "\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
     if (!block && !shape.atTopLevel)
       return fail(lineNo, "\"" + step.verb + "\" belongs inside a \"dialog\" block");
     if (step.args.size() < shape.minArgs || step.args.size() > shape.maxArgs)
