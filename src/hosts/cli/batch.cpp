@@ -27,6 +27,7 @@ std::string AsFolder(const std::string& path) {
 std::string AssignScript(const AssignRequest& r) {
   std::string s = "# cable assignment\n";
   s += Line({"open", r.drawing});
+  s += Line({"system-folder", "/"});
   s += Line({"config", "ProjectDir", AsFolder(r.projectRoot)});
   s += Line({"config", "OutLog", r.log ? "ON" : "OFF"});
   s += Line({"command", "QZ_WireBinder"});
@@ -57,6 +58,7 @@ std::string AssignScript(const AssignRequest& r) {
 
 std::string ProjectScript(const ProjectRequest& r) {
   std::string s = r.create ? "# new project\n" : "# project deletion\n";
+  s += Line({"system-folder", "/"});
   s += Line({"config", "ProjectDir", AsFolder(r.projectRoot)});
   s += Line({"command", "QZ_WireBinder"});
   s += Line({"dialog", Id(IDD_PROJECT)});

@@ -16,7 +16,8 @@ struct VerbShape {
 const std::map<std::string, VerbShape>& Verbs() {
   static const std::map<std::string, VerbShape> verbs{
       {"open", {1, 1, false, true}},     {"save", {0, 1, false, true}},
-      {"config", {2, 2, false, true}},   {"command", {1, 1, false, true}},
+      {"config", {2, 2, false, true}},   {"system-folder", {1, 1, false, true}},
+      {"command", {1, 1, false, true}},
       {"dialog", {1, 1, false, true}},   {"in", {2, 4, false, true}},
       {"file", {1, 1, false, true}},     {"answer", {1, 1, false, true}},
       {"expect", {1, 1, false, true}},   {"pick", {1, 2, false, true}},

@@ -13,6 +13,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
 #include "platform/fs/file_system.h"
+#include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "resources/string_table.h"
 #include "ui/main_dlg.h"
@@ -58,10 +59,14 @@ Session::~Session() {
   editor::SetActiveDatabase(nullptr);
   ui::SetBackend(previousBackend_);
   editor::SetHostOutput(previousOutput_);
+  std::error_code ignored;
   if (!configCopy_.empty()) {
-    std::error_code ignored;
     std::filesystem::remove(configCopy_, ignored);
     QzComn_SetConfigFile(u"");
+  }
+  if (!envCopy_.empty()) {
+    std::filesystem::remove(envCopy_, ignored);
+    QzComn_SetEnvFile(u"");
   }
 }
 
@@ -94,15 +99,20 @@ bool Session::RunCommandQueue(const ScriptStep& step) {
   return true;
 }
 
+bool Session::MakeTempFile(const ScriptStep& step, std::string& path) {
+  std::string name = (std::filesystem::temp_directory_path() / "wirebinder-XXXXXX").string();
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return Fail(step, "cannot create a temporary file");
+  close(fd);
+  path = name;
+  return true;
+}
+
 bool Session::UseConfigCopy(const ScriptStep& step) {
   if (!configCopy_.empty()) return true;
   // Settings changed for one session never touch the user's own file.
   const std::string user = fs::ToNative(QzComn_ConfigFile());
-  char name[] = "/tmp/wirebinder-config-XXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) return Fail(step, "cannot create a temporary configuration file");
-  close(fd);
-  configCopy_ = name;
+  if (!MakeTempFile(step, configCopy_)) return false;
   if (auto bytes = fs::ReadFile(user)) {
     std::string error;
     if (!fs::WriteFileAtomically(configCopy_, *bytes, &error))
@@ -192,6 +202,18 @@ bool Session::Step(const ScriptStep& step) {
   if (verb == "config") {
     if (!UseConfigCopy(step)) return false;
     QzComn_writeConfig(u"WireBinder", Utf8ToUtf16(args[0]), Utf8ToUtf16(args[1]), u"");
+    return true;
+  }
+  if (verb == "system-folder") {
+    // The maker's environment profile names the system folder that the
+    // project folder setting is relative to; the session uses its own.
+    if (envCopy_.empty() && !MakeTempFile(step, envCopy_)) return false;
+    std::string error;
+    const WString folder = Utf8ToUtf16(args[0]);
+    if (!profile::WriteString(Utf8ToUtf16(envCopy_), LoadModuleString(101), LoadModuleString(102),
+                              &folder, &error))
+      return Fail(step, "cannot write the environment profile: " + error);
+    QzComn_SetEnvFile(Utf8ToUtf16(envCopy_));
     return true;
   }
   if (verb == "command") {

@@ -41,6 +41,7 @@ class Session {
   bool DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem);
   bool RunCommandQueue(const ScriptStep& step);
   bool UseConfigCopy(const ScriptStep& step);
+  bool MakeTempFile(const ScriptStep& step, std::string& path);
 
   editor::HostOutput& output_;
   editor::HostOutput* previousOutput_ = nullptr;
@@ -48,6 +49,7 @@ class Session {
   ui::DialogBackend* previousBackend_ = nullptr;
   std::string drawingPath_;
   std::string configCopy_;  // the session's copy of the module configuration
+  std::string envCopy_;     // the session's environment profile, when set
   std::string file_;
   ScriptError error_;
 };
