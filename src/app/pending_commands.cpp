@@ -15,6 +15,5 @@ void NotYetAvailable(const char16_t* name) {
 void QZ_DrawMark() { NotYetAvailable(u"QZ_DrawMark"); }
 void QZ_DeleteMark() { NotYetAvailable(u"QZ_DeleteMark"); }
 void QZ_DeleteCableAtt() { NotYetAvailable(u"QZ_DeleteCableAtt"); }
-void QZ_DrawCableInfo() { NotYetAvailable(u"QZ_DrawCableInfo"); }
 void QZ_ConfirtCable() { NotYetAvailable(u"QZ_ConfirtCable"); }
 void QZ_SetCableDist() { NotYetAvailable(u"QZ_SetCableDist"); }

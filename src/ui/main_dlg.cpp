@@ -183,7 +183,7 @@ void MainDlg::OnDrawInfo() {
     g_pDrawNote = new CDrawNote();
     g_pDrawNote->Create();
   }
-  g_pDrawNote->m_globalScale = QzComn_GetGlobalScale();
+  g_pDrawNote->scale = QzComn_GetGlobalScale();
   Queue(u"QZ_DrawCableInfo");
 }
 

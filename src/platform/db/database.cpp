@@ -389,6 +389,20 @@ class DxfDatabase final : public Database {
     doc_.Reindex(index);
   }
 
+  std::vector<std::string> TableEntryNames(std::string_view table) const override {
+    std::vector<std::string> names;
+    const std::string type = Upper(std::string(table));
+    auto it = tableIndex_.find(type);
+    if (it == tableIndex_.end()) return names;
+    for (uint32_t index : tables_[it->second].entries) {
+      const Record& r = doc_.records[index];
+      if (r.erased || Upper(std::string(Trim(doc_.Type(r)))) != type) continue;
+      size_t i = FindOwn(r, 2);
+      if (i != kNpos) names.push_back(codec_.Decode(doc_.At(r, i).value));
+    }
+    return names;
+  }
+
   std::vector<std::string> LayerNames() const override {
     std::vector<std::string> names;
     auto it = tableIndex_.find("LAYER");

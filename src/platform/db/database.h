@@ -106,6 +106,9 @@ class Database {
   virtual void SetXData(ObjectId id, std::string_view app, std::vector<Tag> items) = 0;
 
   virtual std::vector<std::string> LayerNames() const = 0;
+  // Names of the records of a symbol table ("STYLE", "LTYPE", ...), in file
+  // order; empty when the drawing has no such table.
+  virtual std::vector<std::string> TableEntryNames(std::string_view table) const = 0;
   virtual bool HasLayer(std::string_view name) const = 0;
   virtual void CreateLayer(std::string_view name, int color) = 0;
   virtual bool IsLayerLocked(std::string_view name) const = 0;

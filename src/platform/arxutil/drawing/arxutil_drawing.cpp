@@ -1,6 +1,11 @@
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/editor/document.h"
+#include "platform/editor/drag_entity.h"
+#include "platform/editor/font_metrics.h"
 
 namespace wb::arxutil {
 
@@ -64,5 +69,83 @@ int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
     items.push_back({1002, "}"});
   }
   database->SetXData(id, wb::Utf16ToUtf8(app), std::move(items));
+  return 0;
+}
+
+int ApiComn_CreateLine(AcDbLine*& line, const AcGePoint3dArray& points) {
+  line = nullptr;
+  if (points.size() < 2) return -1;
+  line = new AcDbLine(points[0], points[1]);
+  return 0;
+}
+
+int ApiComn_CreateInsert(AcDbBlockReference*& reference, const wb::WString& blockName,
+                         const AcGePoint3d& position, double rotation, double xScale,
+                         double yScale, double zScale) {
+  reference = nullptr;
+  auto* database = wb::editor::ActiveDatabase();
+  if (!database || !database->HasBlock(wb::Utf16ToUtf8(blockName))) return -1;
+  reference = new AcDbBlockReference(position, blockName);
+  reference->setRotation(rotation);
+  reference->setScaleFactors({xScale, yScale, zScale});
+  return 0;
+}
+
+int ApiComn_SpaceBlockName(wb::WString& name, int digits) {
+  auto* database = wb::editor::ActiveDatabase();
+  if (!database || name.empty()) return -1;
+  const wb::WString prefix = name;
+  if (digits < 1) digits = 1;
+  for (long serial = 1; serial < 100000000; ++serial) {
+    std::string number = std::to_string(serial);
+    if (number.size() < static_cast<size_t>(digits)) number.insert(0, digits - number.size(), '0');
+    wb::WString candidate = prefix + wb::Utf8ToUtf16(number);
+    if (!database->HasBlock(wb::Utf16ToUtf8(candidate))) {
+      name = candidate;
+      return 0;
+    }
+  }
+  return -1;
+}
+
+int ApiComn_GetEntityRang(const AcDbEntity* entity, AcGePoint3dArray& points) {
+  points.clear();
+  if (!entity) return -1;
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool any = false;
+  auto add = [&](double x, double y) {
+    if (!any) {
+      minX = maxX = x;
+      minY = maxY = y;
+      any = true;
+    }
+    minX = std::min(minX, x), maxX = std::max(maxX, x);
+    minY = std::min(minY, y), maxY = std::max(maxY, y);
+  };
+  if (auto* line = dynamic_cast<const AcDbLine*>(entity)) {
+    add(line->startPoint().x, line->startPoint().y);
+    add(line->endPoint().x, line->endPoint().y);
+  } else if (auto* text = dynamic_cast<const AcDbText*>(entity)) {
+    const double width = wb::editor::Fonts().TextWidth(text->textString(), text->textStyle(),
+                                                       text->height(), text->widthFactor());
+    const double c = std::cos(text->rotation()), s = std::sin(text->rotation());
+    const AcGePoint3d& p = text->position();
+    for (auto [u, v] : {std::pair{0.0, 0.0}, {width, 0.0}, {0.0, text->height()},
+                        {width, text->height()}})
+      add(p.x + u * c - v * s, p.y + u * s + v * c);
+  } else if (auto* ellipse = dynamic_cast<const AcDbEllipse*>(entity)) {
+    constexpr int kSteps = 64;
+    for (int i = 0; i <= kSteps; ++i) {
+      const double t = ellipse->startParam() +
+                       (ellipse->endParam() - ellipse->startParam()) * i / kSteps;
+      const AcGePoint3d q = ellipse->pointAt(t);
+      add(q.x, q.y);
+    }
+  } else if (auto* ref = dynamic_cast<const AcDbBlockReference*>(entity)) {
+    add(ref->position().x, ref->position().y);
+  }
+  if (!any) return -1;
+  points.push_back({minX, minY, 0});
+  points.push_back({maxX, maxY, 0});
   return 0;
 }

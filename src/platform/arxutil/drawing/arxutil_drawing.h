@@ -14,6 +14,26 @@ int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CS
 int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
                                   const CStringArray& list, int reserved);
 
+class AcDbEntity;
+class AcDbLine;
+class AcDbBlockReference;
+
+// A new line from points[0] to points[1], outside the drawing; the caller
+// deletes it. Non-zero without two points.
+int ApiComn_CreateLine(AcDbLine*& line, const AcGePoint3dArray& points);
+// A new reference to the active drawing's block `blockName`, outside the
+// drawing (rotation in radians). Non-zero when the block does not exist.
+int ApiComn_CreateInsert(AcDbBlockReference*& reference, const wb::WString& blockName,
+                         const AcGePoint3d& position, double rotation, double xScale,
+                         double yScale, double zScale);
+// Turns the prefix held in `name` into the first unused block name of the
+// active drawing made of the prefix and a serial number of at least
+// `digits` digits, counting from 1 ("MWNT" and 4: "MWNT0001", "MWNT0002"...).
+int ApiComn_SpaceBlockName(wb::WString& name, int digits);
+// Two corners of the entity's extents in the XY plane (lower left, upper
+// right); texts are measured with the platform's font metrics.
+int ApiComn_GetEntityRang(const AcDbEntity* entity, AcGePoint3dArray& points);
+
 namespace wb::arxutil {
 // Longest byte run of one 1000 group.
 constexpr size_t kMaxStringGroupBytes = 255;

@@ -5,6 +5,7 @@
 #include "platform/arxutil/convert.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
+#include "platform/editor/drag_entity.h"
 
 const wb::WString QZCONECT_LAYER = u"QZ_CONNECT";
 const wb::WString QZLENGTH_LAYER = u"QZ_LENGTH";
@@ -193,4 +194,42 @@ wb::WString CAttributeData::GetValueAttID(AcDbObjectId id, const wb::WString& ke
   ApiComn_extractAttributesArrayID(id, u"QZ_ATTR", list, 0);
   int index = FindAtt(list, key);
   return index < 0 ? wb::WString() : ValueOf(list[index]);
+}
+
+int QzComn_addEntity(const AcDbEntity* entity, AcDbObjectId* id) {
+  auto* database = Db();
+  if (!database || !entity) return -1;
+  AcDbObjectId added = entity->appendTo(*database, "");
+  if (added.isNull()) return -1;
+  if (id) *id = added;
+  return 0;
+}
+
+int RootComn_CreateEllipse(AcDbEllipse*& ellipse, const AcGePoint3d& center, double major,
+                           double minor, double axisDegrees, double startParam,
+                           double endParam) {
+  ellipse = nullptr;
+  if (!(major > 0) || !(minor > 0)) return -1;
+  double angle = axisDegrees * M_PI / 180.0;
+  double ratio = minor / major;
+  double radius = major;
+  if (ratio > 1) {
+    // The longer axis must be the major one: turn it a quarter and shift the
+    // parameters back by the same amount.
+    radius = minor;
+    ratio = major / minor;
+    angle += M_PI / 2;
+    startParam -= M_PI / 2;
+    endParam -= M_PI / 2;
+  }
+  ellipse = new AcDbEllipse(center, {radius * std::cos(angle), radius * std::sin(angle), 0},
+                            ratio, startParam, endParam);
+  return 0;
+}
+
+int RootComn_PointRotation2(const AcGePoint3d& base, double distance, double degrees,
+                            AcGePoint3d& point) {
+  const double a = degrees * M_PI / 180.0;
+  point = {base.x + distance * std::cos(a), base.y + distance * std::sin(a), base.z};
+  return 0;
 }

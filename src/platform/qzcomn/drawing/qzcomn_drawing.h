@@ -5,6 +5,9 @@
 
 #include "platform/host/host_types.h"
 
+class AcDbEntity;
+class AcDbEllipse;
+
 // Layer-name globals exported by the library.
 extern const wb::WString QZCONECT_LAYER;
 extern const wb::WString QZLENGTH_LAYER;
@@ -46,6 +49,20 @@ int QzComn_GetScale(double& scale);
 double QzComn_GetGlobalScale();
 
 int QzComn_createLayer(const wb::WString& name, AcDbObjectId* id);
+
+// Appends a copy of `entity` to model space of the active drawing; the
+// caller still owns (and deletes) `entity`. 0 and, when asked, the new id.
+int QzComn_addEntity(const AcDbEntity* entity, AcDbObjectId* id);
+// A new elliptical arc outside the drawing: semi-axes `major` and `minor`,
+// the major axis at `axisDegrees` from the X axis, parameters in radians.
+// When `minor` exceeds `major` the axes swap roles and the parameters shift
+// by a quarter turn, so the same curve results. 0 on success.
+int RootComn_CreateEllipse(AcDbEllipse*& ellipse, const AcGePoint3d& center, double major,
+                           double minor, double axisDegrees, double startParam,
+                           double endParam);
+// The point at `distance` from `base` in direction `degrees` (XY plane).
+int RootComn_PointRotation2(const AcGePoint3d& base, double distance, double degrees,
+                            AcGePoint3d& point);
 
 // Attribute lists: entries "KEY|VALUE|n1|1|99|n2|".
 class CAttributeData {

@@ -1,0 +1,200 @@
+#include <cmath>
+
+#include "annotation/annotation_geometry.h"
+#include "annotation/annotation_test_util.h"
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
+
+namespace {
+
+using wbtest::AnnotationTest;
+using wbtest::ExpectPoint;
+
+const AcDbLine& AsLine(const std::unique_ptr<AcDbEntity>& e) {
+  auto* line = dynamic_cast<const AcDbLine*>(e.get());
+  EXPECT_NE(line, nullptr);
+  return *line;
+}
+
+TEST_F(AnnotationTest, AnchorOnHorizontalWireInBothDirections) {
+  AcDbObjectId forward = Wire({0, 0, 0}, {10, 0, 0});
+  AnchorGeometry g;
+  ASSERT_TRUE(BuildAnchorGeometry(forward, {4, 1, 0}, 1.0, g));
+  EXPECT_FALSE(g.originMode);
+  ExpectPoint(g.anchor, 4, 0);
+  ASSERT_EQ(g.entities.size(), 3u);
+  auto* arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
+  ASSERT_NE(arc, nullptr);
+  ExpectPoint(arc->center(), 4, 0);
+  // Rotation 90: the major axis (length 1.0) points up; minor 0.8.
+  EXPECT_NEAR(arc->majorAxis().x, 0, 1e-12);
+  EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);
+  EXPECT_NEAR(arc->radiusRatio(), 0.8, 1e-12);
+  EXPECT_NEAR(arc->startParam(), 0, 1e-12);
+  EXPECT_NEAR(arc->endParam(), M_PI, 1e-12);
+  ExpectPoint(AsLine(g.entities[1]).startPoint(), 4, 1, 0, "cross start");
+  ExpectPoint(AsLine(g.entities[1]).endPoint(), 4, -1, 0, "cross end");
+  ExpectPoint(AsLine(g.entities[2]).startPoint(), 4, 1, 0, "leader start");
+  ExpectPoint(AsLine(g.entities[2]).endPoint(), 4, 1, 0, "leader end");
+  EXPECT_TRUE(plant.db->HasLayer("QZ_ANNO"));
+  EXPECT_TRUE(plant.db->HasLayer("QZ_TABLE"));
+
+  AcDbObjectId backward = Wire({10, 0, 0}, {0, 0, 0});
+  ASSERT_TRUE(BuildAnchorGeometry(backward, {4, 1, 0}, 1.0, g));
+  ExpectPoint(g.anchor, 4, 0);
+  arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
+  ASSERT_NE(arc, nullptr);
+  EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);  // rotation 90 as well
+  ExpectPoint(AsLine(g.entities[1]).startPoint(), 4, -1, 0, "cross start");
+  ExpectPoint(AsLine(g.entities[1]).endPoint(), 4, 1, 0, "cross end");
+  ExpectPoint(AsLine(g.entities[2]).startPoint(), 4, 1, 0, "leader starts at the upper end");
+}
+
+TEST_F(AnnotationTest, AnchorOnSlantedWireScalesWithH) {
+  // A vertical wire upwards: theta 90, the cross line horizontal, the arc's
+  // major axis along the cross line (rotation 180).
+  AcDbObjectId wire = Wire({2, 0, 0}, {2, 10, 0});
+  AnchorGeometry g;
+  ASSERT_TRUE(BuildAnchorGeometry(wire, {5, 3, 0}, 2.0, g));
+  ExpectPoint(g.anchor, 2, 3);
+  auto* arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
+  ASSERT_NE(arc, nullptr);
+  EXPECT_NEAR(arc->majorAxis().x, -2.0, 1e-12);
+  EXPECT_NEAR(arc->majorAxis().y, 0.0, 1e-12);
+  const AcDbLine& cross = AsLine(g.entities[1]);
+  EXPECT_NEAR(acutDistance(cross.startPoint(), cross.endPoint()), 4.0, 1e-12);
+  // Both ends are (nearly) equally high: the leader starts at one of them.
+  const AcGePoint3d start = AsLine(g.entities[2]).startPoint();
+  EXPECT_NEAR(start.y, 3, 1e-12);
+  EXPECT_NEAR(std::fabs(start.x - 2), 2, 1e-12);
+  ExpectPoint(AsLine(g.entities[2]).endPoint(), 5, 3);
+
+  // A diagonal wire: the foot is the orthogonal projection.
+  AcDbObjectId diagonal = Wire({0, 0, 0}, {10, 10, 0});
+  ASSERT_TRUE(BuildAnchorGeometry(diagonal, {0, 4, 0}, 1.0, g));
+  ExpectPoint(g.anchor, 2, 2);
+}
+
+TEST_F(AnnotationTest, NoAnchorBeyondTheWireOrWithoutTwoEnds) {
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0});
+  AnchorGeometry g;
+  EXPECT_FALSE(BuildAnchorGeometry(wire, {10.5, 1, 0}, 1.0, g));
+  EXPECT_FALSE(BuildAnchorGeometry(wire, {-0.01, -3, 0}, 1.0, g));
+  EXPECT_TRUE(BuildAnchorGeometry(wire, {10, 3, 0}, 1.0, g));  // exactly above an end
+  ExpectPoint(g.anchor, 10, 0);
+
+  plant.Block("RT-THREE", {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}});
+  AcDbObjectId three = plant.Insert("RT-THREE", {0, 0, 0});
+  plant.Tag(three, 3, {});
+  EXPECT_FALSE(BuildAnchorGeometry(three, {4, 1, 0}, 1.0, g));
+
+  AcGePoint3d foot;
+  EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {10, 0, 0}, {12, 5, 0}, foot), 1);
+  ExpectPoint(foot, 12, 5);  // the pick point when it misses
+  EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {0, 0, 0}, {1, 1, 0}, foot), 1);
+}
+
+TEST_F(AnnotationTest, OriginModeForEtatFlaggedElements) {
+  plant.Block("KK-ETAT", {{0, 0, 0}});
+  AcDbObjectId flagged = plant.Insert("KK-ETAT", {7, 8, 0});
+  plant.Tag(flagged, 0, {"ETAT|2|1|1|99|1|"});
+  AnchorGeometry g;
+  ASSERT_TRUE(BuildAnchorGeometry(flagged, {9, 9, 0}, 1.0, g));
+  EXPECT_TRUE(g.originMode);
+  ExpectPoint(g.anchor, 7, 8);
+  ASSERT_EQ(g.entities.size(), 1u);
+  ExpectPoint(AsLine(g.entities[0]).startPoint(), 7, 8);
+  ExpectPoint(AsLine(g.entities[0]).endPoint(), 7, 8);
+
+  // ETAT 0 is wire mode: one connection point is no wire.
+  AcDbObjectId plain = plant.Insert("KK-ETAT", {1, 1, 0});
+  plant.Tag(plain, 0, {"ETAT|0|1|1|99|1|"});
+  EXPECT_FALSE(BuildAnchorGeometry(plain, {9, 9, 0}, 1.0, g));
+}
+
+TEST_F(AnnotationTest, LeaderSnapsToTheNearestStep) {
+  EXPECT_DOUBLE_EQ(SnapAngle(7.5, 15), 0);  // an exact half step rounds down
+  EXPECT_DOUBLE_EQ(SnapAngle(7.6, 15), 15);
+  EXPECT_DOUBLE_EQ(SnapAngle(352.6, 15), 360);
+  EXPECT_DOUBLE_EQ(SnapAngle(22.4, 15), 15);
+  EXPECT_DOUBLE_EQ(SnapAngle(0, 15), 0);
+  EXPECT_DOUBLE_EQ(SnapAngle(33, 0), 33);   // no step: unchanged
+  EXPECT_DOUBLE_EQ(SnapAngle(33, -5), 33);
+
+  const double a = 20 * M_PI / 180;
+  AcGePoint3d p = SnapLeaderPoint({1, 1, 0}, {1 + 10 * std::cos(a), 1 + 10 * std::sin(a), 3}, 15);
+  const double b = 15 * M_PI / 180;
+  ExpectPoint(p, 1 + 10 * std::cos(b), 1 + 10 * std::sin(b), 3);
+  // Straight down stays straight down, at the cursor's distance.
+  p = SnapLeaderPoint({4, -1, 0}, {4, -5, 0}, 15);
+  ExpectPoint(p, 4, -5);
+}
+
+TEST_F(AnnotationTest, TextFrameRowsAndTags) {
+  const AcGePoint3d p{10, 20, 0};
+  TextFrame frame = BuildTextFrame(p, {u"AB", u"ABCD"}, 1.0);
+  // Widest row "ABCDW" is 5 units, plus the start offset 4.
+  EXPECT_DOUBLE_EQ(frame.width, 9.0);
+  ASSERT_EQ(frame.entities.size(), 6u);
+  const std::vector<std::u16string> tags = {u"1", u"1", u"1", u"1", u"2", u"0"};
+  for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(frame.entities[i].tag, tags[i]) << i;
+
+  auto line = [&](size_t i) { return *dynamic_cast<const AcDbLine*>(frame.entities[i].entity.get()); };
+  ExpectPoint(line(0).startPoint(), 10, 20, 0, "bottom");
+  ExpectPoint(line(0).endPoint(), 19, 20, 0, "bottom");
+  ExpectPoint(line(1).startPoint(), 10, 29, 0, "top");
+  ExpectPoint(line(1).endPoint(), 19, 29, 0, "top");
+  ExpectPoint(line(4).startPoint(), 19, 20, 0, "right");
+  ExpectPoint(line(4).endPoint(), 19, 29, 0, "right");
+  ExpectPoint(line(5).startPoint(), 10, 20, 0, "left");
+  ExpectPoint(line(5).endPoint(), 10, 29, 0, "left");
+
+  auto* first = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
+  auto* second = dynamic_cast<const AcDbText*>(frame.entities[3].entity.get());
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->textString(), u"AB");
+  ExpectPoint(first->position(), 14, 25.5, 0, "first row");
+  ExpectPoint(second->position(), 14, 21.0, 0, "last row, h above the bottom");
+  EXPECT_DOUBLE_EQ(first->height(), 2.0);
+  EXPECT_DOUBLE_EQ(first->widthFactor(), 0.8);
+  EXPECT_EQ(first->layer(), u"QZ_ANNO");
+  EXPECT_EQ(first->colorIndex(), 256);
+  EXPECT_EQ(first->textStyle(), u"Standard");
+  EXPECT_EQ(first->horizontalMode(), AcDb::kTextLeft);
+  EXPECT_EQ(first->verticalMode(), AcDb::kTextBase);
+}
+
+TEST_F(AnnotationTest, TextFrameScalesAndMeasuresWithoutTheStyle) {
+  // A style the drawing does not define is measured through the entity's
+  // extents: same metrics, same width.
+  plant.db->SetHeaderValue("$TEXTSTYLE", 7, "NOSUCHSTYLE");
+  TextFrame frame = BuildTextFrame({0, 0, 5}, {u"XY"}, 2.0);
+  EXPECT_DOUBLE_EQ(frame.width, 3 + 8);  // "XYW" + offset 4 x 2
+  auto* row = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
+  ASSERT_NE(row, nullptr);
+  EXPECT_DOUBLE_EQ(row->height(), 4.0);
+  // R = 9, top = 9: baseline 9 - 9 + 2.
+  ExpectPoint(row->position(), 8, 2, 5);
+  EXPECT_EQ(row->textStyle(), u"NOSUCHSTYLE");
+
+  // No rows: a zero-width bottom line and zero-length sides.
+  frame = BuildTextFrame({1, 2, 0}, {}, 1.0);
+  EXPECT_DOUBLE_EQ(frame.width, 0);
+  ASSERT_EQ(frame.entities.size(), 3u);
+  EXPECT_EQ(frame.entities[0].tag, u"1");
+  EXPECT_EQ(frame.entities[1].tag, u"2");
+  EXPECT_EQ(frame.entities[2].tag, u"0");
+  auto* right = dynamic_cast<const AcDbLine*>(frame.entities[1].entity.get());
+  ExpectPoint(right->startPoint(), 1, 2);
+  ExpectPoint(right->endPoint(), 1, 2);
+}
+
+TEST(HeadlessFontMetricsTest, HalfAndFullWidthAdvances) {
+  wb::editor::HeadlessFontMetrics metrics;
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"AB", u"Standard", 2.0, 0.8), 2 * 0.7 * 1.6);
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"記入", u"Standard", 2.0, 0.8), 2 * 1.0 * 1.6);
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"ｱ", u"Standard", 1.0, 1.0), 0.7);  // half-width kana
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"Ａ", u"Standard", 1.0, 1.0), 1.0);  // full-width A
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"", u"Standard", 1.0, 1.0), 0.0);
+}
+
+}  // namespace

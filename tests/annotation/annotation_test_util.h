@@ -1,0 +1,64 @@
+// Shared pieces of the annotation tests: a drawing with one wire, settings
+// restored after each test, and font metrics with round numbers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/host/host_types.h"
+// (the fixture needs the host type names first)
+#include "module/plant_fixture.h"
+#include "platform/editor/drag_entity.h"
+#include "platform/editor/font_metrics.h"
+#include "settings/cable_setting.h"
+
+namespace wbtest {
+
+// One drawing unit per UTF-16 unit of text, whatever the height: frame
+// widths become easy to state.
+class UnitFontMetrics : public wb::editor::FontMetrics {
+ public:
+  double TextWidth(const wb::WString& text, const wb::WString&, double,
+                   double) const override {
+    return static_cast<double>(text.size());
+  }
+};
+
+class AnnotationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = g_cableSetting;
+    g_cableSetting = CableSetting{};
+    previousFonts_ = wb::editor::SetFontMetrics(&fonts_);
+  }
+  void TearDown() override {
+    g_cableSetting = saved_;
+    wb::editor::SetFontMetrics(previousFonts_);
+  }
+
+  // A wire from a to b, tagged as a route part with `entries` besides its
+  // length.
+  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b,
+                    const std::vector<std::string>& entries = {}) {
+    AcDbObjectId id = plant.Wire(a, b, 1000);
+    auto items = plant.db->XData(id, "QZ_ATTR");
+    for (const auto& e : entries) items.push_back({1000, e});
+    plant.db->SetXData(id, "QZ_ATTR", items);
+    return id;
+  }
+
+  PlantFixture plant;
+  UnitFontMetrics fonts_;
+
+ private:
+  CableSetting saved_;
+  wb::editor::FontMetrics* previousFonts_ = nullptr;
+};
+
+inline void ExpectPoint(const AcGePoint3d& p, double x, double y, double z = 0,
+                        const char* what = "") {
+  EXPECT_NEAR(p.x, x, 1e-9) << what;
+  EXPECT_NEAR(p.y, y, 1e-9) << what;
+  EXPECT_NEAR(p.z, z, 1e-9) << what;
+}
+
+}  // namespace wbtest

@@ -1,0 +1,314 @@
+#include "annotation/cable_info.h"
+
+#include "annotation/annotation_command.h"
+#include "annotation/annotation_test_util.h"
+#include "annotation/draw_note.h"
+#include "annotation/entity_picker.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/dialogs/scripted_backend.h"
+#include "platform/editor/command_queue.h"
+#include "platform/editor/document.h"
+#include "platform/editor/drag.h"
+#include "resources/resource_ids.h"
+#include "ui/main_dlg.h"
+
+namespace {
+
+using wbtest::AnnotationTest;
+using wbtest::ExpectPoint;
+
+CableInfoLists OneCable() {
+  CableInfoLists lists;
+  lists.numbers = {u"W-1"};
+  lists.sizes = {u"IV5.5"};
+  lists.fromMarks = {u"P1"};
+  lists.toMarks = {u"M2"};
+  return lists;
+}
+
+std::u16string Line(const CableInfoLists& lists, bool number, bool fromTo) {
+  CStringArray lines = BuildAnnotationLines(lists, number, fromTo);
+  EXPECT_EQ(lines.size(), lists.sizes.size());
+  return lines.empty() ? u"<none>" : lines[0];
+}
+
+TEST_F(AnnotationTest, LinesFollowTheFormatAndTheCheckBoxes) {
+  const CableInfoLists lists = OneCable();
+  EXPECT_EQ(Line(lists, true, true), u"P1 M2 W-1 IV5.5");
+  EXPECT_EQ(Line(lists, false, true), u"P1 M2 IV5.5");
+  EXPECT_EQ(Line(lists, true, false), u"W-1 IV5.5");
+  EXPECT_EQ(Line(lists, false, false), u"IV5.5");
+
+  g_cableSetting.cinfoTextFormat = u"A-B/C";
+  EXPECT_EQ(Line(lists, false, true), u"IV5.5/P1");  // the hyphen goes with the number
+  g_cableSetting.cinfoTextFormat = u"A B C";
+  EXPECT_EQ(Line(lists, true, false), u"W-1 IV5.5 ");  // the blank before C stays
+  g_cableSetting.cinfoTextFormat = u"[a:A] (B) xyz";
+  EXPECT_EQ(Line(lists, true, true), u"[a:W-1] (IV5.5) xyz");
+  EXPECT_EQ(Line(lists, false, true), u"[a:IV5.5) xyz");  // "] (" went with A
+}
+
+TEST_F(AnnotationTest, SubNumbersOnlyWhenSwitchedOnAndPresent) {
+  CableInfoLists lists = OneCable();
+  lists.sizes = {u"IV5.5", u"CV2"};
+  lists.numbers = {u"W-1", u"W-2"};
+  lists.fromMarks = {u"P1", u"P3"};
+  lists.toMarks = {u"M2", u"M4"};
+  lists.fromSubNumbers = {u"2"};        // shorter than the cable list
+  lists.toSubNumbers = {u"", u"7"};
+  g_cableSetting.cinfoTextFormat = u"C D";
+  CStringArray lines = BuildAnnotationLines(lists, true, true);
+  EXPECT_EQ(lines, (CStringArray{u"P1 M2", u"P3 M4"}));  // switch off
+  g_cableSetting.annoSubNumber = true;
+  g_cableSetting.subNumberSeparator = u"-";
+  lines = BuildAnnotationLines(lists, true, true);
+  EXPECT_EQ(lines, (CStringArray{u"P1-2 M2", u"P3 M4-7"}));
+  EXPECT_TRUE(BuildAnnotationLines(CableInfoLists{}, true, true).empty());
+}
+
+TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+                           {"CB03|IV5.5,CV2|1|1|99|1|", "CB04|P1,P3|1|1|99|1|",
+                            "CB06|M2,M4|1|1|99|1|", "CB08|W-1,W-2|1|1|99|1|",
+                            "CB09|2|1|1|99|1|"});
+  CableInfoLists lists = ReadCableInfoLists(wire);
+  EXPECT_EQ(lists.sizes, (CStringArray{u"IV5.5", u"CV2"}));
+  EXPECT_EQ(lists.fromSubNumbers, CStringArray{u"2"});
+  EXPECT_TRUE(lists.toSubNumbers.empty());
+  EXPECT_TRUE(CableInfoListsConsistent(lists));
+  lists.numbers.push_back(u"x,y");
+  EXPECT_FALSE(CableInfoListsConsistent(lists));
+
+  // Never assigned: four empty lists agree.
+  AcDbObjectId bare = Wire({0, 5, 0}, {10, 5, 0});
+  lists = ReadCableInfoLists(bare);
+  EXPECT_TRUE(lists.sizes.empty());
+  EXPECT_TRUE(CableInfoListsConsistent(lists));
+}
+
+TEST_F(AnnotationTest, EtatEntriesAndEntryValues) {
+  EXPECT_EQ(GetAttributeEntryValue(u"ETAT|12|1|1|99|1|"), u"12");
+  EXPECT_EQ(GetAttributeEntryValue(u"KEY||1|1|99|1|"), u"");
+  EXPECT_EQ(GetAttributeEntryValue(u"KEY|rest"), u"rest");
+  EXPECT_EQ(GetAttributeEntryValue(u"nobar"), u"");
+
+  plant.Block("KK-E", {{0, 0, 0}});
+  auto tagged = [&](const std::vector<std::string>& entries) {
+    AcDbObjectId id = plant.Insert("KK-E", {0, 0, 0});
+    plant.Tag(id, 0, entries);
+    return id;
+  };
+  EXPECT_TRUE(IsEtatFlagged(tagged({"S401|0|1|1|99|1|", "ETAT|1|1|1|99|1|"})));
+  EXPECT_TRUE(IsEtatFlagged(tagged({"ETAT|-3|1|1|99|1|"})));
+  EXPECT_FALSE(IsEtatFlagged(tagged({"ETAT|0|1|1|99|1|"})));
+  EXPECT_FALSE(IsEtatFlagged(tagged({"ETAT|abc|1|1|99|1|"})));
+  EXPECT_FALSE(IsEtatFlagged(tagged({"S401|5|1|1|99|1|"})));
+  EXPECT_FALSE(IsEtatFlagged(AcDbObjectId{}));
+}
+
+class LayerTest : public AnnotationTest {
+ protected:
+  void SetUp() override {
+    AnnotationTest::SetUp();
+    previous_ = wb::ui::SetBackend(&user_);
+  }
+  void TearDown() override {
+    wb::ui::SetBackend(previous_);
+    AnnotationTest::TearDown();
+  }
+  wb::ui::ScriptedBackend user_;
+
+ private:
+  wb::ui::DialogBackend* previous_ = nullptr;
+};
+
+TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
+  auto* db = plant.db;
+  for (const char* name : {"WIRES", "QZ_CONNECT", "QZ_ANNO", "7", "16", "17", "qz_hide", "OTHER"}) {
+    db->CreateLayer(name, 7);
+    db->SetLayerLocked(name, true);
+  }
+  EXPECT_EQ(CheckLayerLocked(u"NOSUCH", false), -1);
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, u"画層 WIRES がﾛｯｸされています、確認してください。");
+  EXPECT_EQ(user_.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
+  EXPECT_TRUE(db->IsLayerLocked("QZ_ANNO"));  // nothing unlocked on refusal
+
+  // An unlocked wire layer: module layers are unlocked, the others stay.
+  db->SetLayerLocked("WIRES", false);
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
+  EXPECT_FALSE(db->IsLayerLocked("QZ_CONNECT"));
+  EXPECT_FALSE(db->IsLayerLocked("QZ_ANNO"));
+  EXPECT_FALSE(db->IsLayerLocked("7"));
+  EXPECT_FALSE(db->IsLayerLocked("16"));
+  EXPECT_TRUE(db->IsLayerLocked("17"));
+  EXPECT_TRUE(db->IsLayerLocked("qz_hide"));  // names compare exactly
+  EXPECT_TRUE(db->IsLayerLocked("OTHER"));
+
+  // A locked current layer refuses as well, naming the current layer.
+  db->SetHeaderValue("$CLAYER", 8, "OTHER");
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
+  EXPECT_EQ(user_.messages().back().text, u"画層 OTHER がﾛｯｸされています、確認してください。");
+  // Asked to unlock, both layers open up.
+  db->SetLayerLocked("WIRES", true);
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
+  EXPECT_FALSE(db->IsLayerLocked("WIRES"));
+  EXPECT_FALSE(db->IsLayerLocked("OTHER"));
+}
+
+TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0});
+  AcDbObjectId lockedWire = Wire({0, 5, 0}, {10, 5, 0});
+  plant.db->SetGroup(lockedWire, 8, "LOCKED");
+  plant.db->SetLayerLocked("LOCKED", true);
+  AcDbObjectId inner{0x7777};  // a nested entity's id, only passed through
+
+  ScriptedEntityPicker picker;
+  picker.Miss()
+      .Pick(inner, {1, 1, 0}, {})                      // not inside a block
+      .Pick(AcDbObjectId{}, {1, 1, 0}, {wire})         // no id
+      .Pick(inner, {2, 5, 0}, {lockedWire})            // locked layer
+      .Pick(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
+  EntityPicker* previous = SetEntityPicker(&picker);
+  AcDbObjectId nested, picked;
+  AcGePoint3d point;
+  EXPECT_EQ(SelectWire(u"\n配線を選択:", nested, point, picked), RTNORM);
+  EXPECT_EQ(picked, wire);
+  EXPECT_EQ(nested, inner);
+  ExpectPoint(point, 3, 1);
+  EXPECT_EQ(picker.Prompts().size(), 5u);
+  EXPECT_EQ(user_.messages().size(), 1u);  // the locked layer was reported
+
+  ScriptedEntityPicker enter;
+  enter.Empty();
+  SetEntityPicker(&enter);
+  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
+  EXPECT_TRUE(picked.isNull());
+  EXPECT_TRUE(nested.isNull());
+  ScriptedEntityPicker esc;
+  esc.Cancel();
+  SetEntityPicker(&esc);
+  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTCAN);
+  SetEntityPicker(previous);
+}
+
+// The whole command: main dialog, drag window, pick, drag, next prompt.
+class CommandTest : public LayerTest, public wb::editor::HostOutput {
+ protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    previousOutput_ = wb::editor::SetHostOutput(this);
+    previousPicker_ = SetEntityPicker(&picker);
+    previousDrag_ = wb::editor::SetDragBackend(&drag);
+    g_pMainDlg = new MainDlg();
+    g_pMainDlg->Create();
+    g_pMainDlg->CheckDlgButton(IDC_FROMTO, true);
+    g_pMainDlg->CheckDlgButton(IDC_CABLENO, true);
+    g_pDrawNote = new CDrawNote();
+    g_pDrawNote->Create();
+    g_pDrawNote->m_globalScale = 1.0;
+  }
+  void TearDown() override {
+    delete g_pDrawNote;
+    g_pDrawNote = nullptr;
+    delete g_pMainDlg;
+    g_pMainDlg = nullptr;
+    wb::editor::CommandStack::Instance().ClearQueue();
+    wb::editor::SetDragBackend(previousDrag_);
+    SetEntityPicker(previousPicker_);
+    wb::editor::SetHostOutput(previousOutput_);
+    LayerTest::TearDown();
+  }
+  void Print(const wb::WString& text) override { printed += text; }
+  bool Requeued() {
+    auto& stack = wb::editor::CommandStack::Instance();
+    bool found = false;
+    while (stack.HasQueued()) found |= stack.TakeQueued() == u"QZ_DrawCableInfo";
+    return found;
+  }
+  int Annotations() {
+    int count = 0;
+    for (AcDbObjectId id : plant.db->ModelSpaceEntities())
+      if (plant.db->EntityType(id) == "INSERT" &&
+          plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0)
+        ++count;
+    return count;
+  }
+
+  ScriptedEntityPicker picker;
+  ScriptedDragBackend drag;
+  std::u16string printed;
+
+ private:
+  wb::editor::HostOutput* previousOutput_ = nullptr;
+  EntityPicker* previousPicker_ = nullptr;
+  DragBackend* previousDrag_ = nullptr;
+};
+
+TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+                           {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
+                            "CB08|W-1|1|1|99|1|"});
+  g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
+  picker.Pick(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
+  drag.Pick({4, 11, 0}).Pick({9, 11, 0});
+  QZ_DrawCableInfo();
+  EXPECT_EQ(picker.Prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
+  EXPECT_EQ(g_pDrawNote->wireId, wire);
+  EXPECT_EQ(Annotations(), 1);
+  EXPECT_TRUE(Requeued());
+
+  // The queued run: Enter at the prompt ends the repetition.
+  picker.Empty();
+  QZ_DrawCableInfo();
+  EXPECT_FALSE(Requeued());
+  EXPECT_EQ(Annotations(), 1);
+}
+
+TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
+  // Inconsistent cable data: message 154, not queued again.
+  AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
+                          {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
+                           "CB08|1,2|1|1|99|1|"});
+  picker.Pick(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
+  QZ_DrawCableInfo();
+  EXPECT_EQ(printed, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
+  EXPECT_FALSE(Requeued());
+
+  // Equipment without ETAT: silently ended.
+  plant.Block("KK-1", {{0, 0, 0}});
+  AcDbObjectId equipment = plant.Insert("KK-1", {20, 0, 0});
+  plant.Tag(equipment, 0, {"ETAT|0|1|1|99|1|"});
+  picker.Pick(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
+  QZ_DrawCableInfo();
+  EXPECT_FALSE(Requeued());
+
+  // A pick beyond the wire's end: no drag, but the next wire is asked for.
+  AcDbObjectId wire = Wire({0, 5, 0}, {10, 5, 0});
+  picker.Pick(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
+  drag.Pick({0, 0, 0});
+  QZ_DrawCableInfo();
+  EXPECT_EQ(drag.Consumed(), 0u);
+  EXPECT_TRUE(Requeued());
+
+  // ETAT-flagged equipment counts as a part and is annotated at its origin.
+  AcDbObjectId flagged = plant.Insert("KK-1", {30, 0, 0});
+  plant.Tag(flagged, 0, {"ETAT|1|1|1|99|1|"});
+  picker.Pick(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
+  drag.Pick({30, 10, 0});
+  QZ_DrawCableInfo();
+  EXPECT_TRUE(g_pDrawNote->originMode);
+  EXPECT_EQ(Annotations(), 1);
+  EXPECT_TRUE(Requeued());
+
+  // Without the drag window nothing happens at all.
+  delete g_pDrawNote;
+  g_pDrawNote = nullptr;
+  picker.Pick(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
+  QZ_DrawCableInfo();
+  EXPECT_EQ(picker.Remaining(), 1u);
+}
+
+}  // namespace
