@@ -25,7 +25,9 @@ class ProjectDlgTest : public DialogTest {
   }
   void ExpectStartRow(const char16_t* typed, int button = IDOK, const char16_t* shown = nullptr) {
     user.ExpectModal(IDD_STARTROW, [=](Dialog& d) {
-      if (shown) EXPECT_EQ(d.GetDlgItemText(IDC_STARTROW), shown);
+      if (shown) {
+        EXPECT_EQ(d.GetDlgItemText(IDC_STARTROW), shown);
+      }
       d.TypeText(IDC_STARTROW, typed);
       d.Click(button);
     });
