@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/dialogs/controls.h"
+#include "platform/dialogs/painter.h"
 
 namespace wb::ui {
 
@@ -90,6 +91,10 @@ class Dialog {
   virtual std::optional<ColorRef> ListTextColor(int /*listId*/, int /*item*/, int /*subItem*/) {
     return std::nullopt;
   }
+
+  // A front end asks an owner-drawn control (kStyleOwnerDraw) to paint
+  // itself; false when the dialog draws nothing for it.
+  virtual bool DrawItem(const DrawItemStruct& /*item*/) { return false; }
 
   void SetObserver(DialogObserver* observer) { observer_ = observer; }
 

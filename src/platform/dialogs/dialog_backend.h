@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "platform/dialogs/color_dialog.h"
 #include "platform/dialogs/dialog.h"
 
 namespace wb::ui {
@@ -31,6 +32,10 @@ class DialogBackend {
   virtual void DestroyModeless(Dialog& /*dialog*/) {}
   virtual int MessageBox(const WString& text, const WString& caption, unsigned type) = 0;
   virtual std::optional<WString> FileOpen(const FileDialogRequest& request) = 0;
+  // The host's colour dialog: the chosen colour index, nullopt when cancelled.
+  virtual std::optional<int> ColorDialog(const ColorDialogRequest& /*request*/) {
+    return std::nullopt;
+  }
   // Lets a front end handle one pending user event while a long command runs.
   virtual void PumpOneMessage() {}
 };

@@ -16,8 +16,12 @@ void ScriptedBackend::AnswerFileOpen(std::optional<WString> path) {
   files_.push_back(std::move(path));
 }
 
+void ScriptedBackend::AnswerColorDialog(std::optional<int> index) { colors_.push_back(index); }
+
 void ScriptedBackend::Clear() {
   modal_.clear();
+  colors_.clear();
+  colorRequests_.clear();
   answers_.clear();
   files_.clear();
   messages_.clear();
@@ -25,7 +29,9 @@ void ScriptedBackend::Clear() {
   problems_.clear();
 }
 
-bool ScriptedBackend::Idle() const { return modal_.empty() && answers_.empty() && files_.empty(); }
+bool ScriptedBackend::Idle() const {
+  return modal_.empty() && answers_.empty() && files_.empty() && colors_.empty();
+}
 
 void ScriptedBackend::RunModal(Dialog& dialog) {
   if (modal_.empty() || modal_.front().first != dialog.templateId()) {
@@ -87,6 +93,17 @@ std::optional<WString> ScriptedBackend::FileOpen(const FileDialogRequest& reques
   auto path = std::move(files_.front());
   files_.pop_front();
   return path;
+}
+
+std::optional<int> ScriptedBackend::ColorDialog(const ColorDialogRequest& request) {
+  colorRequests_.push_back(request);
+  if (colors_.empty()) {
+    problems_.push_back(u"a colour dialog was opened that the script does not answer");
+    return std::nullopt;
+  }
+  const std::optional<int> index = colors_.front();
+  colors_.pop_front();
+  return index;
 }
 
 }  // namespace wb::ui

@@ -26,6 +26,9 @@ class ScriptedBackend : public DialogBackend {
   // The next modal run of dialog `templateId` is played by `actions`; a
   // dialog the actions leave open is cancelled.
   void ExpectModal(int templateId, Actions actions);
+  // The next colour dialog picks `index`; nullopt cancels it.
+  void AnswerColorDialog(std::optional<int> index);
+  const std::vector<ColorDialogRequest>& colorRequests() const { return colorRequests_; }
   // Answers to the next questions (Yes/No, OK/Cancel), in order.
   void AnswerMessageBox(int answer);
   // The next file-open dialog picks `path`; nullopt cancels it.
@@ -47,6 +50,7 @@ class ScriptedBackend : public DialogBackend {
   void DestroyModeless(Dialog& dialog) override;
   int MessageBox(const WString& text, const WString& caption, unsigned type) override;
   std::optional<WString> FileOpen(const FileDialogRequest& request) override;
+  std::optional<int> ColorDialog(const ColorDialogRequest& request) override;
 
   // Modeless dialogs whose windows exist, oldest first.
   const std::vector<Dialog*>& modeless() const { return modeless_; }
@@ -60,6 +64,8 @@ class ScriptedBackend : public DialogBackend {
   std::deque<std::optional<WString>> files_;
   std::vector<ShownMessage> messages_;
   std::vector<FileDialogRequest> fileRequests_;
+  std::deque<std::optional<int>> colors_;
+  std::vector<ColorDialogRequest> colorRequests_;
   std::vector<WString> problems_;
   std::vector<Dialog*> modeless_;
   std::function<void(const ShownMessage&)> sink_;

@@ -1,0 +1,190 @@
+#include "settings/option_dlg.h"
+
+#include "dialog_test_util.h"
+#include "platform/dialogs/color_dialog.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+
+namespace wbtest {
+namespace {
+
+using wb::ui::Dialog;
+
+class OptionDlgTest : public DialogTest {
+ protected:
+  int Run(std::function<void(Dialog&)> actions) {
+    user.ExpectModal(IDD_OPTION, std::move(actions));
+    OptionDlg dialog;
+    return dialog.DoModal();
+  }
+  CString Stored(const char16_t* key) {
+    CString value;
+    QzComn_readConfig(value, u"", u"WireBinder", key);
+    return value;
+  }
+};
+
+TEST_F(OptionDlgTest, OpensWithTheSettings) {
+  g_cableSetting.markColor = 256;
+  g_cableSetting.confirmColor = 1;
+  g_cableSetting.cinfoLeaderRevision = false;
+  g_cableSetting.subNumberSeparator = u"_";
+  Run([](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), u"詳細設定画面");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKHEIGHT), u"2");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKWIDTH), u"0.8");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKLAYER), u"_QZ_KIGO");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_LINEWEIGHT), u"30");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_STARTOFFSET), u"4");
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_LEADERDEGREE), u"15");
+    EXPECT_FALSE(d.IsDlgButtonChecked(IDC_OPT_LEADERREVISION));
+    EXPECT_FALSE(d.Item(IDC_OPT_LEADERDEGREE).enabled());
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_TEXTFORMAT), u"C D A B");
+    EXPECT_TRUE(d.IsDlgButtonChecked(IDC_OPT_DRAWSUBNO));
+    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_SEPARATOR), u"_");
+    EXPECT_FALSE(d.IsDlgButtonChecked(IDC_OPT_ANNOSUBNO));
+    auto& dlg = static_cast<OptionDlg&>(d);
+    EXPECT_EQ(dlg.m_markColorButton.GetColor(), wb::ui::ColorFromIndex(255));  // by layer
+    EXPECT_EQ(dlg.m_confirmColorButton.GetColor(), wb::ui::Rgb(255, 0, 0));
+    EXPECT_EQ(dlg.m_markColor, 256);
+    d.Click(IDC_OPT_LEADERREVISION);
+    EXPECT_TRUE(d.Item(IDC_OPT_LEADERDEGREE).enabled());
+    d.Click(IDC_OPT_LEADERREVISION);
+    EXPECT_FALSE(d.Item(IDC_OPT_LEADERDEGREE).enabled());
+  });
+}
+
+TEST_F(OptionDlgTest, BadValuesAreRefusedAndNothingIsStored) {
+  const CableSetting before = g_cableSetting;
+  struct Case {
+    int id;
+    const char16_t* text;
+    int message;
+  };
+  const Case cases[] = {
+      {IDC_OPT_MARKHEIGHT, u"", 149},      {IDC_OPT_MARKLAYER, u"", 149},
+      {IDC_OPT_TEXTFORMAT, u"", 149},      {IDC_OPT_LEADERDEGREE, u"", 149},
+      {IDC_OPT_MARKHEIGHT, u"-1", 151},    {IDC_OPT_MARKHEIGHT, u"1e3", 151},
+      {IDC_OPT_MARKWIDTH, u".5", 151},     {IDC_OPT_LINEWEIGHT, u"3.0.1", 151},
+      {IDC_OPT_ARCMINOR, u" 1", 151},      {IDC_OPT_LEADERDEGREE, u"x", 151},
+  };
+  Run([&](Dialog& d) {
+    for (const auto& c : cases) {
+      const CString kept = d.GetDlgItemText(c.id);
+      d.TypeText(c.id, c.text);
+      d.Click(IDOK);
+      EXPECT_FALSE(d.ended());
+      d.TypeText(c.id, kept);
+    }
+  });
+  std::vector<int> expected;
+  for (const auto& c : cases) expected.push_back(c.message);
+  EXPECT_EQ(MessageIds(), expected);
+  for (const auto& m : user.messages()) EXPECT_EQ(m.type, MB_OK);
+  EXPECT_EQ(g_cableSetting.markTextHeight, before.markTextHeight);
+  EXPECT_FALSE(stdfs::exists(dir / "wirebinder.ini"));
+}
+
+TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
+  user.AnswerColorDialog(256);  // by layer
+  user.AnswerColorDialog(3);
+  user.AnswerColorDialog(5);     // then the user cancels the dialog itself
+  Run([&](Dialog& d) {
+    auto& dlg = static_cast<OptionDlg&>(d);
+    d.TypeText(IDC_OPT_MARKHEIGHT, u"3.");
+    d.TypeText(IDC_OPT_MARKOFFSET, u"abc");  // no number test for this one
+    d.TypeText(IDC_OPT_MARKLAYER, u"記号層");
+    d.TypeText(IDC_OPT_LINEWEIGHT, u"50");
+    d.TypeText(IDC_OPT_TEXTFORMAT, u"A B");
+    d.TypeText(IDC_OPT_SEPARATOR, u"");
+    d.TypeText(IDC_OPT_LEADERDEGREE, u"");
+    d.Click(IDC_OPT_LEADERREVISION);  // off: the empty angle is not required
+    d.Click(IDC_OPT_DRAWSUBNO);
+    d.Click(IDC_OPT_ANNOSUBNO);
+    d.Click(IDC_OPT_MARKCOLOR);
+    EXPECT_EQ(dlg.m_markColorButton.GetColor(), wb::ui::ColorFromIndex(255));
+    EXPECT_EQ(dlg.m_markColor, 256);
+    d.Click(IDC_OPT_CONFIRMCOLOR);
+    EXPECT_EQ(dlg.m_confirmColorButton.GetColor(), wb::ui::Rgb(0, 255, 0));
+    EXPECT_EQ(g_cableSetting.confirmColor, 1);  // not before saving
+    d.Click(IDOK);
+    d.Click(IDOK);  // twice: saved twice
+    EXPECT_FALSE(d.ended());
+    d.Click(IDC_OPT_MARKCOLOR);  // chosen, then cancelled
+    d.Click(IDCANCEL);
+  });
+  EXPECT_EQ(MessageIds(), (std::vector<int>{150, 150}));
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  ASSERT_EQ(user.colorRequests().size(), 3u);
+  EXPECT_EQ(user.colorRequests()[0].layerColor, 256);
+  EXPECT_TRUE(user.colorRequests()[0].allowMetaColors);
+  EXPECT_EQ(user.colorRequests()[1].layerColor, 1);
+
+  const CableSetting& s = g_cableSetting;
+  EXPECT_EQ(s.markTextHeight, 3.0);
+  EXPECT_EQ(s.markOffset, 0.0);
+  EXPECT_EQ(s.markLayer, u"記号層");
+  EXPECT_EQ(s.confirmLineWeight, 50);
+  EXPECT_EQ(s.cinfoLeaderDegree, 0.0);
+  EXPECT_FALSE(s.cinfoLeaderRevision);
+  EXPECT_FALSE(s.drawSubNumber);
+  EXPECT_TRUE(s.annoSubNumber);
+  EXPECT_EQ(s.subNumberSeparator, u"");
+  EXPECT_EQ(s.markColor, 256);  // the colour after the last save
+  EXPECT_EQ(s.confirmColor, 3);
+
+  EXPECT_EQ(Stored(u"KIGO_HEIGHT"), u"3");
+  EXPECT_EQ(Stored(u"KIGO_OFFSET"), u"0");
+  EXPECT_EQ(Stored(u"KIGO_LAYER"), u"記号層");
+  EXPECT_EQ(Stored(u"KIGO_COLOR"), u"256");
+  EXPECT_EQ(Stored(u"CONFIRM_COLOR"), u"3");
+  EXPECT_EQ(Stored(u"CONFIRM_LINEWEIGHT"), u"50");
+  EXPECT_EQ(Stored(u"CINFO_TEXTLEADERREVISION"), u"OFF");
+  EXPECT_EQ(Stored(u"CINFO_TEXTFORMAT"), u"A B");
+  EXPECT_EQ(Stored(u"NO_DRAW"), u"OFF");
+  EXPECT_EQ(Stored(u"NO_ANNO"), u"ON");
+  EXPECT_EQ(Stored(u"NO_DEVIDESTRING"), u"");
+  EXPECT_EQ(Stored(u"ProjectDir"), u"");  // never written here
+
+  // Read back as the next QZ_WireBinder would.
+  CableSetting loaded;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded.markLayer, u"記号層");
+  EXPECT_EQ(loaded.confirmColor, 3);
+  EXPECT_FALSE(loaded.drawSubNumber);
+  EXPECT_EQ(loaded.subNumberSeparator, u" ");  // an empty separator loads as a blank
+}
+
+TEST(ColorDialogTest, PaletteAndDialog) {
+  EXPECT_EQ(wb::ui::ColorFromIndex(1), wb::ui::Rgb(255, 0, 0));
+  EXPECT_EQ(wb::ui::ColorFromIndex(5), wb::ui::Rgb(0, 0, 255));
+  EXPECT_EQ(wb::ui::ColorFromIndex(10), wb::ui::Rgb(255, 0, 0));
+  EXPECT_EQ(wb::ui::ColorFromIndex(11), wb::ui::Rgb(255, 127, 127));
+  EXPECT_EQ(wb::ui::ColorFromIndex(30), wb::ui::Rgb(255, 127, 0));
+  EXPECT_EQ(wb::ui::ColorFromIndex(90), wb::ui::Rgb(0, 255, 0));
+  EXPECT_EQ(wb::ui::ColorFromIndex(130), wb::ui::Rgb(0, 255, 255));
+  EXPECT_EQ(wb::ui::ColorFromIndex(170), wb::ui::Rgb(0, 0, 255));
+  EXPECT_EQ(wb::ui::ColorFromIndex(210), wb::ui::Rgb(255, 0, 255));
+  EXPECT_EQ(wb::ui::ColorFromIndex(12), wb::ui::Rgb(204, 0, 0));
+  EXPECT_EQ(wb::ui::ColorFromIndex(250), wb::ui::Rgb(51, 51, 51));
+  EXPECT_EQ(wb::ui::ColorFromIndex(255), wb::ui::Rgb(255, 255, 255));
+  EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));
+
+  wb::ui::ScriptedBackend backend;
+  auto* previous = wb::ui::SetBackend(&backend);
+  backend.AnswerColorDialog(42);
+  backend.AnswerColorDialog(std::nullopt);
+  int color = 7;
+  EXPECT_TRUE(acedSetColorDialog(color, false, 2));
+  EXPECT_EQ(color, 42);
+  EXPECT_FALSE(acedSetColorDialog(color, true, 2));
+  EXPECT_EQ(color, 42);
+  ASSERT_EQ(backend.colorRequests().size(), 2u);
+  EXPECT_EQ(backend.colorRequests()[0].initialIndex, 7);
+  EXPECT_FALSE(backend.colorRequests()[0].allowMetaColors);
+  EXPECT_TRUE(backend.Idle());
+  wb::ui::SetBackend(previous);
+}
+
+}  // namespace
+}  // namespace wbtest
