@@ -207,7 +207,7 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
     g_pMainDlg->CheckDlgButton(IDC_CABLENO, true);
     g_pDrawNote = new CDrawNote();
     g_pDrawNote->Create();
-    g_pDrawNote->m_globalScale = 1.0;
+    g_pDrawNote->scale = 1.0;
   }
   void TearDown() override {
     delete g_pDrawNote;
