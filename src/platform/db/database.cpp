@@ -196,6 +196,16 @@ class DxfDatabase final : public Database {
     doc_.Reindex(header_);
   }
 
+  void RemoveHeaderValue(std::string_view variable) override {
+    if (header_ == kNone || FindHeaderVariable(variable) == kNpos) return;
+    size_t i = FindHeaderVariable(variable);
+    auto& tags = doc_.Edit(header_);
+    size_t end = i + 1;
+    while (end < tags.size() && tags[end].code != 9 && tags[end].code != 0) ++end;
+    tags.erase(tags.begin() + static_cast<long>(i), tags.begin() + static_cast<long>(end));
+    doc_.Reindex(header_);
+  }
+
   std::vector<ObjectId> ModelSpaceEntities() const override {
     if (!modelSpaceValid_) {
       modelSpace_.clear();

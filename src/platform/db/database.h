@@ -71,6 +71,8 @@ class Database {
   virtual std::string Version() const = 0;
   virtual std::optional<std::string> HeaderValue(std::string_view variable) const = 0;
   virtual void SetHeaderValue(std::string_view variable, int code, std::string value) = 0;
+  // Removes the variable and its value; nothing when it is absent.
+  virtual void RemoveHeaderValue(std::string_view /*variable*/) {}
 
   // Entities of model space, in drawing order.
   virtual std::vector<ObjectId> ModelSpaceEntities() const = 0;
