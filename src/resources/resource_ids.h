@@ -22,3 +22,10 @@ enum MainDlgControl {
   IDC_INITLENGTH = 262,
   IDC_SAVEORDER = 269,
 };
+
+// Mark dialog; its set buttons are IDOK (From) and IDC_TOSET (To).
+enum DrawMarkDlgControl {
+  IDC_FROMLIST = 238,
+  IDC_TOLIST = 239,
+  IDC_TOSET = 240,
+};
