@@ -60,3 +60,10 @@ enum OptionDlgControl {
   IDC_OPT_SEPARATOR = 265,
   IDC_OPT_ANNOSUBNO = 266,
 };
+
+// Mark dialog; its set buttons are IDOK (From) and IDC_TOSET (To).
+enum DrawMarkDlgControl {
+  IDC_FROMLIST = 238,
+  IDC_TOLIST = 239,
+  IDC_TOSET = 240,
+};

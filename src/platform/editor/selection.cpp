@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/editor/document.h"
+#include "platform/editor/prompts.h"
 
 namespace {
 
@@ -11,6 +12,17 @@ std::map<int64_t, std::vector<AcDbObjectId>>& Sets() {
   return sets;
 }
 int64_t g_nextSet = 1;
+// Entity names are not sets: this set number marks them, the index holds
+// the handle.
+constexpr int64_t kEntityName = -1;
+
+bool PassesFilter(const wb::db::Database& database, AcDbObjectId id,
+                  const std::vector<std::string>& apps) {
+  if (apps.empty()) return true;
+  for (const auto& app : apps)
+    if (database.HasXData(id, app)) return true;
+  return false;
+}
 
 std::vector<std::string> XDataApps(const FilterList* filter) {
   std::vector<std::string> apps;
@@ -31,23 +43,28 @@ ads_name MakeSelection(std::vector<AcDbObjectId> ids) {
   Sets()[name.id] = std::move(ids);
   return name;
 }
+
+ads_name EntityName(AcDbObjectId id) {
+  ads_name name;
+  name.id = kEntityName;
+  name.index = static_cast<int64_t>(id.handle);
+  return name;
+}
 }  // namespace wb::editor
 
-int acedSSGet(const char16_t*, const void*, const void*, const FilterList* filter,
+int acedSSGet(const char16_t* mode, const void*, const void*, const FilterList* filter,
               ads_name& selection) {
   auto* database = wb::editor::ActiveDatabase();
   if (!database) return RTERROR;
   auto apps = XDataApps(filter);
   std::vector<AcDbObjectId> picked;
-  for (AcDbObjectId id : database->ModelSpaceEntities()) {
-    bool pass = apps.empty();
-    for (const auto& app : apps) {
-      if (database->HasXData(id, app)) {
-        pass = true;
-        break;
-      }
-    }
-    if (pass) picked.push_back(id);
+  if (!mode) {
+    const int result = wb::editor::Prompts().SelectObjects(
+        [&](AcDbObjectId id) { return PassesFilter(*database, id, apps); }, picked);
+    if (result != RTNORM) return result;
+  } else {
+    for (AcDbObjectId id : database->ModelSpaceEntities())
+      if (PassesFilter(*database, id, apps)) picked.push_back(id);
   }
   if (picked.empty()) return RTERROR;
   selection = wb::editor::MakeSelection(std::move(picked));
@@ -70,6 +87,10 @@ int acedSSFree(ads_name& selection) {
 }
 
 int acdbGetObjectId(AcDbObjectId& id, const ads_name& entity) {
+  if (entity.id == kEntityName) {
+    id = AcDbObjectId{static_cast<uint64_t>(entity.index)};
+    return id.isNull() ? -1 : 0;
+  }
   auto it = Sets().find(entity.id);
   if (it == Sets().end() || entity.index < 0 ||
       entity.index >= static_cast<int64_t>(it->second.size()))

@@ -1,0 +1,225 @@
+#include <cmath>
+
+#include "drawing/tagged_entities.h"
+#include "marks/mark_commands.h"
+#include "marks_session.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
+
+using wb::W;
+
+namespace wbtest {
+namespace {
+
+double Number(const std::optional<std::string>& text) { return text ? std::atof(text->c_str()) : NAN; }
+
+CStringArray Link(AcDbObjectId id) {
+  CStringArray list;
+  ApiComn_extractAttributesArrayID(id, u"QZ_CABLEINFO", list, 0);
+  return list;
+}
+
+class DrawMark : public MarkSession {};
+
+TEST_F(DrawMark, ListsEachEquipmentOnceInOrderOfFirstAppearance) {
+  LoadList({Row("C1", "P1", "MCC", "1", "M1", "モータ", "1"),
+            Row("C2", "P1", "MCC", "1", "M2", "モータ", ""),
+            Row("C3", "P1", "MCC", "2", "M1", "モータ", "1"),  // other sub-number: own item
+            Row("C4", "M1", "モータ", "1", "P1", "MCC", "1"),
+            Row("C5", "", "", "", "", "", "")});
+  auto items = [](const wb::ui::Control& list) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+      out.push_back(wb::Utf16ToUtf8(list.GetItemText(i, 0) + u"/" + list.GetItemText(i, 1) +
+                                    u"/" + list.GetItemText(i, 2)));
+    return out;
+  };
+
+  DrawMarkDlg& one = OpenMarkDialog();
+  EXPECT_FALSE(g_pMainDlg->IsWindowVisible());
+  EXPECT_EQ(items(one.m_fromList),
+            (std::vector<std::string>{"P1/1/MCC", "P1/2/MCC", "M1/1/モータ", "//", "M2//モータ"}));
+  EXPECT_FALSE(one.Item(IDC_TOLIST).visible());
+  EXPECT_FALSE(one.Item(IDC_TOSET).visible());
+  EXPECT_EQ(one.GetDlgItemText(IDOK), W("記号設定"));
+  EXPECT_EQ(one.m_fromList.columns()[0].title, W("記号"));
+  EXPECT_EQ(one.m_fromList.columns()[2].title, W("名称"));
+  EXPECT_EQ(one.m_fromList.columns()[1].width, 50);
+  EXPECT_EQ(one.Item(IDCANCEL).rect().x, one.Item(IDOK).rect().x);
+
+  // Cancel brings the main dialog back.
+  EXPECT_TRUE(one.Click(IDCANCEL));
+  EXPECT_TRUE(g_pMainDlg->IsWindowVisible());
+  EXPECT_FALSE(one.IsWindowVisible());
+
+  g_cableSetting.oneMarkDialog = false;
+  DrawMarkDlg& two = OpenMarkDialog();
+  EXPECT_EQ(items(two.m_fromList),
+            (std::vector<std::string>{"P1/1/MCC", "P1/2/MCC", "M1/1/モータ", "//"}));
+  EXPECT_EQ(items(two.m_toList),
+            (std::vector<std::string>{"M1/1/モータ", "M2//モータ", "P1/1/MCC", "//"}));
+  EXPECT_TRUE(two.Item(IDC_TOSET).visible());
+  EXPECT_EQ(two.m_fromList.columns()[0].title, W("From記号"));
+  EXPECT_EQ(two.m_toList.columns()[2].title, W("To名称"));
+  EXPECT_EQ(two.m_fromList.extendedStyle(), 0x21u);
+}
+
+TEST_F(DrawMark, PlacesTheMarkAboveThePickedBlockAndTagsIt) {
+  AcDbObjectId block = BareEquipment({10, 20, 0}, 4, 2);
+  LoadList({Row("C1", "P1", "ポンプ", "2", "M1", "モータ", "1")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  ASSERT_TRUE(dialog.SelectListItem(IDC_FROMLIST, 0));
+  ASSERT_TRUE(dialog.Click(IDOK));
+  EXPECT_TRUE(Messages().empty());
+
+  prompts.Point({11.9, 19.2, 0});  // on the rectangle's right edge
+  EXPECT_EQ(RunQueued(), std::vector<wb::WString>{u"QZ_DRAWMARK"});
+  EXPECT_EQ(prompts.prompts(), std::vector<wb::WString>{W("\n機器を選択：")});
+  EXPECT_EQ(prompts.activations(), 1);
+
+  auto texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  AcDbObjectId text = texts[0];
+  auto* db = plant.db;
+  EXPECT_EQ(db->Group(text, 1), "P1-2");
+  EXPECT_EQ(db->Layer(text), "_QZ_KIGO");
+  EXPECT_TRUE(db->HasLayer("_QZ_KIGO"));
+  EXPECT_EQ(db->Color(text), 256);
+  EXPECT_FALSE(db->Group(text, 62));
+  EXPECT_DOUBLE_EQ(Number(db->Group(text, 40)), 2.0);
+  EXPECT_DOUBLE_EQ(Number(db->Group(text, 41)), 0.8);
+  EXPECT_EQ(db->Group(text, 72), "1");  // centre
+  EXPECT_EQ(db->Group(text, 73), "1");  // bottom
+  EXPECT_DOUBLE_EQ(Number(db->Group(text, 11)), 10.0);  // centred over the extents
+  EXPECT_DOUBLE_EQ(Number(db->Group(text, 21)), 21.5);  // top of the block + 0.5
+  EXPECT_DOUBLE_EQ(Number(db->Group(text, 31)), 0.0);
+
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"P1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB02"), W("ポンプ"));
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB00"), u"2");
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB11"), W("第1設備"));
+  CStringArray attributes;
+  ApiComn_extractAttributesArrayID(block, u"QZ_ATTR", attributes, 0);
+  ASSERT_EQ(attributes.size(), 5u);
+  EXPECT_EQ(attributes[1], u"CB01|P1|1|1|99|1|");
+
+  const CStringArray link{GetHandleText(text), GetHandleText(block)};
+  EXPECT_EQ(Link(text), link);
+  EXPECT_EQ(Link(block), link);
+  EXPECT_EQ(GetIdFromHandleText(nullptr, link[0]), text);
+  EXPECT_EQ(GetIdFromHandleText(db, link[1]), block);
+  EXPECT_TRUE(GetIdFromHandleText(nullptr, u"FFFFF").isNull());
+  EXPECT_TRUE(GetIdFromHandleText(nullptr, u"").isNull());
+
+  // The drawing as saved carries the text with its link.
+  auto reread = wb::db::Database::OpenFromMemory(db->SaveToString(), "mark.dxf", nullptr);
+  ASSERT_TRUE(reread);
+  EXPECT_EQ(reread->XData(text, "QZ_CABLEINFO").size(), 2u);
+}
+
+TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
+  g_cableSetting.oneMarkDialog = false;
+  g_cableSetting.drawSubNumber = false;
+  g_cableSetting.markColor = 3;
+  plant.db->SetHeaderValue("$DIMSCALE", 40, "2.0");
+  EXPECT_DOUBLE_EQ(GetDrawingScale(), 2.0);
+  AcDbObjectId block = BareEquipment({0, 0, 0}, 6, 4);
+  LoadList({Row("C1", "P1", "ポンプ", "2", "M1", "モータ", "7")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  ASSERT_TRUE(dialog.SelectListItem(IDC_TOLIST, 0));
+  ASSERT_TRUE(dialog.Click(IDC_TOSET));
+  EXPECT_EQ(dialog.m_markSide, 2);
+  prompts.Handle(wb::db::Database::HandleText(block));
+  RunQueued();
+
+  auto texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(plant.db->Group(texts[0], 1), "M1");
+  EXPECT_EQ(plant.db->Color(texts[0]), 3);
+  EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 40)), 4.0);
+  EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 21)), 3.0);  // 2 + 0.5 x 2
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB00"), u"7");
+}
+
+TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {
+  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  auto& stack = wb::editor::CommandStack::Instance();
+
+  dialog.Click(IDOK);  // nothing selected
+  dialog.SelectListItem(IDC_FROMLIST, 0);
+  dialog.Click(IDOK);  // no tagged entity in the drawing
+  EXPECT_FALSE(stack.HasQueued());
+  EXPECT_EQ(Messages(), (std::vector<wb::WString>{
+                            W("記号・名称を選択してから、記号設定ボタンを押してください。"),
+                            W("図面内に機器がありません。\n機器を配置してから、記号設定ボタンを押してください。")}));
+
+  // Equipment already carrying the mark in another facility does not count.
+  plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "第2設備");
+  AcDbObjectId target = BareEquipment({50, 0, 0});
+  dialog.Click(IDOK);
+  ASSERT_TRUE(stack.HasQueued());
+  prompts.Entity(target);
+  RunQueued();
+  EXPECT_EQ(CAttributeData::GetValueAttID(target, u"CB01"), u"P1");
+
+  // Now the current facility has it: refused.
+  dialogs.Clear();
+  dialog.Click(IDOK);
+  EXPECT_FALSE(stack.HasQueued());
+  EXPECT_EQ(Messages(),
+            std::vector<wb::WString>{W("既に図面内に選択した記号・副番・名称の機器が存在しています。")});
+  EXPECT_EQ(dialogs.messages()[0].type, MB_OK);
+}
+
+TEST_F(DrawMark, MarkingTwiceLeavesOneTextAndAFreshLink) {
+  AcDbObjectId block = BareEquipment({0, 0, 0});
+  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  for (int item : {0, 1}) {
+    dialog.SelectListItem(IDC_FROMLIST, item);
+    dialog.Click(IDOK);
+    prompts.Entity(block);
+    RunQueued();
+  }
+  auto texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(plant.db->Group(texts[0], 1), "M1-1");
+  EXPECT_EQ(Link(block), (CStringArray{GetHandleText(texts[0]), GetHandleText(block)}));
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
+  CStringArray attributes;
+  ApiComn_extractAttributesArrayID(block, u"QZ_ATTR", attributes, 0);
+  EXPECT_EQ(attributes.size(), 5u);  // replaced, not added again
+}
+
+TEST_F(DrawMark, NonEquipmentMissesAndCancelsChangeNothing) {
+  BareEquipment({0, 0, 0});
+  AcDbObjectId wire = plant.Wire({10, 0, 0}, {20, 0, 0}, 1000);
+  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  dialog.SelectListItem(IDC_FROMLIST, 0);
+  const std::string before = plant.db->SaveToString();
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    dialog.Click(IDOK);
+    if (attempt == 0) prompts.Entity(wire);
+    if (attempt == 1) prompts.Point({15, 0.1, 0});  // the wire again, by its line
+    if (attempt == 2) prompts.Point({100, 100, 0});  // empty space
+    if (attempt == 3) prompts.Cancel();
+    RunQueued();
+  }
+  EXPECT_EQ(plant.db->SaveToString(), before);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(prompts.Idle());
+}
+
+TEST_F(DrawMark, TypedWithoutTheMarkDialogDoesNothing) {
+  BareEquipment({0, 0, 0});
+  const std::string before = plant.db->SaveToString();
+  wb::editor::CommandStack::Instance().Run(u"QZ_DrawMark");
+  EXPECT_TRUE(prompts.prompts().empty());
+  EXPECT_EQ(plant.db->SaveToString(), before);
+}
+
+}  // namespace
+}  // namespace wbtest

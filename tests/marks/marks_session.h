@@ -1,0 +1,142 @@
+// A user session for the mark and confirmation commands: a drawing, the
+// main dialog with a loaded cable list, the module's commands registered, a
+// dialog script and a prompt script that play the user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_table.h"
+#include "marks/draw_mark_dlg.h"
+#include "module/plant_fixture.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/dialogs/scripted_backend.h"
+#include "platform/editor/command_queue.h"
+#include "platform/editor/document.h"
+#include "platform/editor/prompts.h"
+#include "resources/resource_ids.h"
+#include "resources/string_table.h"
+#include "settings/cable_setting.h"
+#include "ui/main_dlg.h"
+
+namespace wbtest {
+
+class CapturedOutput : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString& text) override { text_ += text; }
+  wb::WString text_;
+};
+
+inline CableRow Row(const char* number, const char* fromMark, const char* fromName,
+                    const char* fromSub, const char* toMark, const char* toName, const char* toSub) {
+  CableRow row;
+  row.number = wb::W(number);
+  row.size = u"5.5";
+  row.fromMark = wb::W(fromMark);
+  row.fromName = wb::W(fromName);
+  row.fromSubNo = wb::W(fromSub);
+  row.toMark = wb::W(toMark);
+  row.toName = wb::W(toName);
+  row.toSubNo = wb::W(toSub);
+  return row;
+}
+
+class MarkSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_cableSetting = CableSetting{};
+    previousBackend_ = wb::ui::SetBackend(&dialogs);
+    previousPrompts_ = wb::editor::SetPromptBackend(&prompts);
+    previousOutput_ = wb::editor::SetHostOutput(&output);
+    wb::editor::CommandStack::Instance().ClearQueue();
+    TheApp().On_kInitAppMsg(nullptr);
+    g_pMainDlg = new MainDlg();
+    ASSERT_TRUE(g_pMainDlg->Create());
+    g_pMainDlg->ShowWindow(true);
+    g_pMainDlg->m_lastPlant = u"PLANT";
+    g_pMainDlg->m_lastFacility = wb::W("第1設備");
+  }
+
+  void TearDown() override {
+    EXPECT_TRUE(prompts.problems().empty()) << wb::Utf16ToUtf8(prompts.problems().front());
+    EXPECT_TRUE(dialogs.problems().empty());
+    delete g_pDrawMarkDlg;
+    g_pDrawMarkDlg = nullptr;
+    delete g_pMainDlg;
+    g_pMainDlg = nullptr;
+    TheApp().On_kUnloadAppMsg(nullptr);
+    wb::editor::CommandStack::Instance().ClearQueue();
+    wb::editor::SetHostOutput(previousOutput_);
+    wb::editor::SetPromptBackend(previousPrompts_);
+    wb::ui::SetBackend(previousBackend_);
+    g_cableSetting = CableSetting{};
+  }
+
+  void LoadList(std::vector<CableRow> rows) {
+    g_pMainDlg->m_cableList.rows = std::move(rows);
+    g_pMainDlg->m_cableList.sourcePath = u"/projects/PLANT/list.csv";
+    g_pMainDlg->RefreshList();
+  }
+
+  // The main dialog's 記号設定 button.
+  DrawMarkDlg& OpenMarkDialog() {
+    EXPECT_TRUE(g_pMainDlg->Click(IDC_DRAWMARK));
+    EXPECT_NE(g_pDrawMarkDlg, nullptr);
+    return *g_pDrawMarkDlg;
+  }
+
+  // Runs what the buttons queued, as the host does once a handler returns.
+  std::vector<wb::WString> RunQueued() {
+    std::vector<wb::WString> ran;
+    auto& stack = wb::editor::CommandStack::Instance();
+    while (stack.HasQueued()) {
+      wb::WString line = stack.TakeQueued();
+      ran.push_back(line);
+      stack.Run(line);
+    }
+    return ran;
+  }
+
+  std::vector<wb::WString> Messages() const {
+    std::vector<wb::WString> texts;
+    for (const auto& m : dialogs.messages()) texts.push_back(m.text);
+    return texts;
+  }
+
+  // Model-space entities of one type, in drawing order.
+  std::vector<AcDbObjectId> OfType(const std::string& type) const {
+    std::vector<AcDbObjectId> out;
+    for (AcDbObjectId id : plant.db->ModelSpaceEntities())
+      if (plant.db->EntityType(id) == type) out.push_back(id);
+    return out;
+  }
+
+  // An equipment block drawn as a w x h rectangle centred on its insertion
+  // point, with one connection point there; tagged, not marked.
+  AcDbObjectId BareEquipment(wb::db::Point3 at, double w = 4, double h = 2) {
+    const std::string block = "KK-B" + std::to_string(++bare_);
+    plant.Block(block, {{0, 0, 0}});
+    plant.db->AddEntity(block, "LWPOLYLINE", "0",
+                        {{100, "AcDbPolyline"}, {90, "4"}, {70, "1"},
+                         {10, Num(-w / 2)}, {20, Num(-h / 2)}, {10, Num(w / 2)}, {20, Num(-h / 2)},
+                         {10, Num(w / 2)}, {20, Num(h / 2)}, {10, Num(-w / 2)}, {20, Num(h / 2)}});
+    AcDbObjectId id = plant.Insert(block, at);
+    plant.Tag(id, 0, {"S225|0|1|1|99|1|"});
+    return id;
+  }
+
+  PlantFixture plant;
+  wb::ui::ScriptedBackend dialogs;
+  wb::editor::ScriptedPrompts prompts;
+  CapturedOutput output;
+
+ private:
+  wb::ui::DialogBackend* previousBackend_ = nullptr;
+  wb::editor::PromptBackend* previousPrompts_ = nullptr;
+  wb::editor::HostOutput* previousOutput_ = nullptr;
+  int bare_ = 0;
+};
+
+}  // namespace wbtest

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "platform/host/host_types.h"
+#include "module/plant_fixture.h"
+#include "platform/editor/command_queue.h"
+#include "platform/editor/entity.h"
+#include "platform/editor/prompts.h"
+#include "platform/editor/selection.h"
+
+namespace wbtest {
+namespace {
+
+class Prompts : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = wb::editor::SetPromptBackend(&prompts); }
+  void TearDown() override {
+    wb::editor::SetPromptBackend(previous_);
+    wb::editor::CommandStack::Instance().ClearQueue();
+  }
+  AcDbObjectId Picked(int expected) {
+    ads_name name;
+    AcGePoint3d at;
+    EXPECT_EQ(acedEntSel(u"pick", name, at), expected);
+    AcDbObjectId id;
+    if (expected == RTNORM) {
+      EXPECT_EQ(acdbGetObjectId(id, name), 0);
+    }
+    return id;
+  }
+  PlantFixture plant;
+  wb::editor::ScriptedPrompts prompts;
+  wb::editor::PromptBackend* previous_ = nullptr;
+};
+
+TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
+  AcDbObjectId line = plant.db->AddEntity(
+      "", "LINE", "0", {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "0"}});
+  AcDbObjectId circle = plant.db->AddEntity("", "CIRCLE", "0",
+                                            {{100, "AcDbCircle"}, {10, "50"}, {20, "50"}, {40, "10"}});
+  AcDbObjectId text = plant.db->AddEntity(
+      "", "TEXT", "0",
+      {{100, "AcDbText"}, {10, "0"}, {20, "80"}, {40, "5"}, {1, "ABCD"}, {72, "1"}, {11, "0"},
+       {21, "80"}, {100, "AcDbText"}, {73, "1"}});
+  // A rotated block reference: a short segment inside, drawn at 90 degrees.
+  plant.Block("KK-R", {{0, 0, 0}});
+  plant.db->AddEntity("KK-R", "LINE", "0",
+                      {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}});
+  AcDbObjectId insert = plant.Insert("KK-R", {200, 0, 0}, 90);
+
+  prompts.Point({30, 2, 0});     // 2 above the line
+  prompts.Point({61, 50, 0});    // 1 outside the circle
+  prompts.Point({50, 50, 0});    // the circle's centre: too far from everything
+  prompts.Point({-9, 82, 0});    // inside the text box (width 4 x 5 = 20, centred)
+  prompts.Point({200.5, 7, 0});  // on the rotated segment, far from the insertion point
+  prompts.Enter();
+  prompts.Cancel();
+  EXPECT_EQ(Picked(RTNORM), line);
+  EXPECT_EQ(Picked(RTNORM), circle);
+  Picked(RTERROR);
+  EXPECT_EQ(Picked(RTNORM), text);
+  EXPECT_EQ(Picked(RTNORM), insert);
+  Picked(RTNONE);
+  Picked(RTCAN);
+  EXPECT_TRUE(prompts.problems().empty());
+  Picked(RTCAN);  // no answer left: cancelled and reported
+  EXPECT_EQ(prompts.problems().size(), 1u);
+
+  // Nested: the segment inside the block, with the reference around it.
+  ads_name name;
+  AcGePoint3d at{200.5, 7, 0};
+  AcDbObjectIdArray containers;
+  ASSERT_EQ(acedNEntSelP(u"", name, at, true, containers), RTNORM);
+  AcDbObjectId leaf;
+  acdbGetObjectId(leaf, name);
+  EXPECT_EQ(plant.db->EntityType(leaf), "LINE");
+  EXPECT_NE(leaf, line);
+  EXPECT_EQ(containers, AcDbObjectIdArray{insert});
+
+  wb::editor::Extents extents;
+  ASSERT_TRUE(wb::editor::Entity::Open(insert, wb::editor::Entity::kForRead)->getGeomExtents(extents));
+  EXPECT_NEAR(extents.min.x, 200, 1e-9);
+  EXPECT_NEAR(extents.max.y, 10, 1e-9);
+  ASSERT_TRUE(wb::editor::Entity::Open(circle, wb::editor::Entity::kForRead)->getGeomExtents(extents));
+  EXPECT_NEAR(extents.min.x, 40, 1e-9);
+  EXPECT_NEAR(extents.max.y, 60, 1e-9);
+}
+
+TEST_F(Prompts, PointsSelectionsAndAQueuedCommand) {
+  AcDbObjectId tagged = plant.Wire({0, 0, 0}, {10, 0, 0}, 1);
+  AcDbObjectId plain = plant.db->AddEntity("", "LINE", "0", {{100, "AcDbLine"}});
+  FilterList filter{{-3, u""}, {1001, u"QZ_LINK,QZ_ATTR"}};
+  ads_name set;
+  long count = 0;
+
+  prompts.Select({plain, tagged, tagged});
+  ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTNORM);
+  spedSSLength(set, count);
+  EXPECT_EQ(count, 1);
+  acedSSFree(set);
+  prompts.Select({plain});
+  EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTERROR);
+  prompts.Cancel();
+  EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTCAN);
+  EXPECT_EQ(acedSSGet(u"A", nullptr, nullptr, &filter, set), RTNORM);  // no prompt
+  acedSSFree(set);
+
+  AcGePoint3d p;
+  prompts.Point({1, 2, 3});
+  ASSERT_EQ(acedGetPoint(nullptr, u"where", p), RTNORM);
+  EXPECT_EQ(p, (AcGePoint3d{1, 2, 3}));
+  // The user presses a button that queues a command while the prompt waits.
+  bool acted = false;
+  prompts.Do([&] { acted = true; });
+  prompts.Do([] { ApiComn_sendCommand(u"QZ_BACKCABLE", 1, 0, 1); });
+  prompts.Point({9, 9, 9});
+  EXPECT_EQ(acedGetPoint(nullptr, u"where", p), RTCAN);
+  EXPECT_TRUE(acted);
+  EXPECT_EQ(wb::editor::CommandStack::Instance().TakeQueued(), u"QZ_BACKCABLE");
+  EXPECT_EQ(acedGetPoint(nullptr, u"where", p), RTNORM);  // the point is still there
+  EXPECT_EQ(prompts.prompts(), (std::vector<wb::WString>{u"Select objects:", u"Select objects:",
+                                                         u"Select objects:", u"where", u"where",
+                                                         u"where"}));
+
+  EXPECT_TRUE(PostMessageW(adsw_acadDocWnd(), WM_ACTIVATE, WA_ACTIVE, 0));
+  EXPECT_EQ(prompts.activations(), 1);
+}
+
+}  // namespace
+}  // namespace wbtest
