@@ -1,24 +1,33 @@
-// The module's dialog templates: what every front end needs to build a
-// dialog before its class fills it in.
+// The module's dialog templates: caption, size and controls of each dialog,
+// as every front end needs them before the dialog's class fills it in.
 #pragma once
 
 #include <span>
 
-struct DialogTemplate {
-  int id;
-  const char16_t* caption;
-  int width;   // dialog units
-  int height;  // dialog units
-  const char16_t* className;
-};
+#include "platform/dialogs/dialog_resource.h"
 
-// Every template uses this font, in extended dialog templates.
-inline constexpr const char16_t* kDialogFont = u"MS UI Gothic";
-inline constexpr int kDialogFontPoints = 9;
+enum DialogTemplateId {
+  IDD_MAIN = 103,
+  IDD_PROJECT = 104,
+  IDD_DRAWMARK = 130,
+  IDD_DRAWNOTE = 149,
+  IDD_OPTION = 150,
+  IDD_STARTROW = 163,
+};
 
 // The text of the hidden drag dialog's only control.
 inline constexpr const char16_t* kDragDialogText = u"このダイアログはドラッキング用の隠しダイアログ。";
 
-std::span<const DialogTemplate> DialogTemplates();
+std::span<const wb::ui::DialogResource> DialogTemplates();
 // Null for an unknown ID.
-const DialogTemplate* FindDialogTemplate(int id);
+const wb::ui::DialogResource* FindDialogTemplate(int id);
+// The template of a known ID; aborts for an unknown one.
+const wb::ui::DialogResource& DialogTemplate(int id);
+
+// Controls of each template, one file per dialog.
+std::span<const wb::ui::ControlTemplate> MainDlgControls();
+std::span<const wb::ui::ControlTemplate> ProjectDlgControls();
+std::span<const wb::ui::ControlTemplate> DrawMarkDlgControls();
+std::span<const wb::ui::ControlTemplate> DrawNoteControls();
+std::span<const wb::ui::ControlTemplate> OptionDlgControls();
+std::span<const wb::ui::ControlTemplate> StartRowDlgControls();

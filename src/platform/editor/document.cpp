@@ -33,6 +33,12 @@ HostOutput* SetHostOutput(HostOutput* output) {
 
 HostOutput& Output() { return *g_output; }
 
+namespace {
+ScreenRect g_viewRect;
+}
+ScreenRect ActiveViewRect() { return g_viewRect; }
+void SetActiveViewRect(ScreenRect rect) { g_viewRect = rect; }
+
 }  // namespace wb::editor
 
 void acutPrintf(const char16_t* format, ...) {

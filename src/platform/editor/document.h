@@ -31,6 +31,14 @@ class HostOutput {
 HostOutput* SetHostOutput(HostOutput* output);
 HostOutput& Output();
 
+// The active drawing view's window rectangle in screen pixels; the desktop
+// host keeps it current, headless hosts leave the default.
+struct ScreenRect {
+  int left = 0, top = 0, right = 1024, bottom = 768;
+};
+ScreenRect ActiveViewRect();
+void SetActiveViewRect(ScreenRect rect);
+
 }  // namespace wb::editor
 
 // Host command-line printing (printf over UTF-16).

@@ -36,6 +36,10 @@ struct AssignmentSummary {
 AssignmentSummary AssignCables(CableList& list, const CString& facility,
                                const AssignmentHooks& hooks = {});
 
+// The QZ_SetCableDist command: the engine over the main dialog's cable list
+// and facility, then the list refreshed and the completion message.
+void QZ_SetCableDist();
+
 // Adds one entry at the top of the route log when the log is switched on.
 void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, uint32_t searchMs,
                    uint32_t cumulativeMs);

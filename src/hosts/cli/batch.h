@@ -1,0 +1,36 @@
+// The batch commands of the command-line host, written as the session
+// scripts a user would record for the same work.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace wb::cli {
+
+struct AssignRequest {
+  std::string drawing;
+  std::string projectRoot;
+  std::string plant;
+  std::string facility;
+  std::string list;
+  std::optional<int> startRow;  // the definition file's row when absent
+  std::string output;           // empty: save in place
+  bool exportList = false;
+  bool log = false;
+};
+
+std::string AssignScript(const AssignRequest& request);
+
+struct ProjectRequest {
+  bool create = true;  // false: delete
+  std::string projectRoot;
+  std::string plant;
+  std::string facility;
+};
+
+std::string ProjectScript(const ProjectRequest& request);
+
+// Folder text as the module's settings keep it: with a trailing separator.
+std::string AsFolder(const std::string& path);
+
+}  // namespace wb::cli

@@ -1,0 +1,122 @@
+// wirebinder: the module without a window. Every subcommand runs the real
+// module through a scripted session; `script` runs a recorded one.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "hosts/cli/batch.h"
+#include "hosts/cli/session.h"
+#include "hosts/cli/terminal_output.h"
+#include "platform/dialogs/message_box.h"
+
+namespace {
+
+using wb::cli::Script;
+using wb::cli::ScriptError;
+
+void PrintMessage(const wb::ui::ScriptedBackend::ShownMessage& m) {
+  const unsigned icon = m.type & MB_ICONMASK;
+  const char* kind = icon == MB_ICONINFORMATION ? "info" : (m.type & MB_TYPEMASK) == MB_YESNO ? "question" : "message";
+  std::string text = wb::Utf16ToUtf8(m.text);
+  std::fprintf(stdout, "[%s] %s", kind, text.c_str());
+  if ((m.type & MB_TYPEMASK) == MB_YESNO)
+    std::fputs(m.answer == IDYES ? " -> yes" : " -> no", stdout);
+  std::fputs("\n", stdout);
+  std::fflush(stdout);
+}
+
+int RunScriptText(const std::string& text, const std::string& name, bool quiet) {
+  ScriptError error;
+  auto script = wb::cli::ParseScript(text, name, &error);
+  if (!script) {
+    std::fprintf(stderr, "wirebinder: %s\n", error.ToString().c_str());
+    return 2;
+  }
+  wb::cli::TerminalOutput output(quiet);
+  wb::cli::Session session(output);
+  if (!quiet) session.SetMessageSink(PrintMessage);
+  if (!session.Run(*script)) {
+    std::fprintf(stderr, "wirebinder: %s\n", session.error().ToString().c_str());
+    return 1;
+  }
+  return 0;
+}
+
+bool ReadText(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"WireBinder: cable information for plant electrical drawings"};
+  app.require_subcommand(1);
+  bool quiet = false;
+  bool printScript = false;
+  app.add_flag("-q,--quiet", quiet, "print only errors");
+  app.add_flag("--print-script", printScript, "print the session script instead of running it");
+
+  wb::cli::AssignRequest assign;
+  int startRow = 0;
+  auto* assignCmd = app.add_subcommand("assign", "load a project's cable list and assign every cable to its route");
+  assignCmd->add_option("drawing", assign.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  assignCmd->add_option("--project-root", assign.projectRoot, "folder of the projects")->required();
+  assignCmd->add_option("--plant", assign.plant, "PLANT folder")->required();
+  assignCmd->add_option("--facility", assign.facility, "設備 folder")->required();
+  assignCmd->add_option("--list", assign.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
+  assignCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
+      ->check(CLI::PositiveNumber);
+  assignCmd->add_option("-o,--output", assign.output, "save the drawing here (default: in place)");
+  assignCmd->add_flag("--export", assign.exportList, "export the cable list with the lengths");
+  assignCmd->add_flag("--log", assign.log, "write the route log (log.csv in the project root)");
+
+  wb::cli::ProjectRequest project;
+  auto* projectCmd = app.add_subcommand("project", "create or delete a project folder");
+  std::string action;
+  projectCmd->add_option("action", action, "create or delete")->required()->check(CLI::IsMember({"create", "delete"}));
+  projectCmd->add_option("--project-root", project.projectRoot, "folder of the projects")->required();
+  projectCmd->add_option("--plant", project.plant, "PLANT folder")->required();
+  projectCmd->add_option("--facility", project.facility, "設備 folder (empty: the whole plant)");
+
+  std::string scriptPath;
+  auto* scriptCmd = app.add_subcommand("script", "run a recorded session (see docs/cli.md)");
+  scriptCmd->add_option("file", scriptPath, "session script")->required()->check(CLI::ExistingFile);
+
+  CLI11_PARSE(app, argc, argv);
+
+  std::string text;
+  std::string name = "<" + app.get_subcommands().front()->get_name() + ">";
+  // The module builds paths by concatenation: hand it absolute ones.
+  auto absolute = [](std::string& path) {
+    if (!path.empty()) path = std::filesystem::absolute(path).lexically_normal().string();
+  };
+  if (*assignCmd) {
+    if (startRow > 0) assign.startRow = startRow;
+    for (auto* path : {&assign.drawing, &assign.projectRoot, &assign.list, &assign.output})
+      absolute(*path);
+    text = wb::cli::AssignScript(assign);
+  } else if (*projectCmd) {
+    project.create = action == "create";
+    absolute(project.projectRoot);
+    text = wb::cli::ProjectScript(project);
+  } else if (*scriptCmd) {
+    name = scriptPath;
+    if (!ReadText(scriptPath, text)) {
+      std::fprintf(stderr, "wirebinder: cannot read %s\n", scriptPath.c_str());
+      return 2;
+    }
+  }
+  if (printScript) {
+    std::fputs(text.c_str(), stdout);
+    return 0;
+  }
+  return RunScriptText(text, name, quiet);
+}

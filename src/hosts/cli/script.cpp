@@ -1,0 +1,131 @@
+#include "hosts/cli/script.h"
+
+#include <map>
+#include <sstream>
+
+namespace wb::cli {
+namespace {
+
+struct VerbShape {
+  size_t minArgs;
+  size_t maxArgs;
+  bool inDialog;    // allowed inside a dialog block
+  bool atTopLevel;  // allowed outside one
+};
+
+const std::map<std::string, VerbShape>& Verbs() {
+  static const std::map<std::string, VerbShape> verbs{
+      {"open", {1, 1, false, true}},     {"save", {0, 1, false, true}},
+      {"config", {2, 2, false, true}},   {"system-folder", {1, 1, false, true}},
+      {"command", {1, 1, false, true}},
+      {"dialog", {1, 1, false, true}},   {"in", {2, 4, false, true}},
+      {"file", {1, 1, false, true}},     {"answer", {1, 1, false, true}},
+      {"expect", {1, 1, false, true}},   {"pick", {1, 2, false, true}},
+      {"point", {1, 1, false, true}},    {"enter", {0, 0, false, true}},
+      {"cancel", {0, 0, false, true}},   {"drag", {1, 1, false, true}},
+      {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
+      {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
+      {"row", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
+      {"close", {0, 0, true, false}},
+  };
+  return verbs;
+}
+
+bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem) {
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string word;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+          word += line[i + 1];
+          i += 2;
+        } else if (line[i] == '"') {
+          closed = true;
+          ++i;
+          break;
+        } else {
+          word += line[i++];
+        }
+      }
+      if (!closed) {
+        problem = "a quoted argument is not closed";
+        return false;
+      }
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t') word += line[i++];
+    }
+    words.push_back(word);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ScriptError::ToString() const {
+  std::ostringstream out;
+  out << file << ':' << line << ": " << message;
+  return out.str();
+}
+
+std::optional<Script> ParseScript(const std::string& text, const std::string& file,
+                                  ScriptError* error) {
+  Script script{file, {}};
+  ScriptStep* block = nullptr;
+  auto fail = [&](int line, const std::string& message) -> std::optional<Script> {
+    if (error) *error = {file, line, message};
+    return std::nullopt;
+  };
+  std::istringstream in(text);
+  std::string raw;
+  int lineNo = 0;
+  while (std::getline(in, raw)) {
+    ++lineNo;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (lineNo == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
+    std::vector<std::string> words;
+    std::string problem;
+    if (!Split(raw, words, problem)) return fail(lineNo, problem);
+    if (words.empty() || words[0][0] == '#') continue;
+    ScriptStep step{lineNo, words[0], {words.begin() + 1, words.end()}, {}};
+    if (step.verb == "end") {
+      if (!block) return fail(lineNo, "\"end\" without a \"dialog\" block");
+      if (!step.args.empty()) return fail(lineNo, "\"end\" takes no arguments");
+      block = nullptr;
+      continue;
+    }
+    const auto verb = Verbs().find(step.verb);
+    if (verb == Verbs().end()) return fail(lineNo, "unknown step \"" + step.verb + "\"");
+    const VerbShape& shape = verb->second;
+    if (block && !shape.inDialog)
+      return fail(lineNo, "\"" + step.verb + "\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
+    if (!block && !shape.atTopLevel)
+      return fail(lineNo, "\"" + step.verb + "\" belongs inside a \"dialog\" block");
+    if (step.args.size() < shape.minArgs || step.args.size() > shape.maxArgs)
+      return fail(lineNo, "wrong number of arguments for \"" + step.verb + "\"");
+    if (block) {
+      block->body.push_back(std::move(step));
+    } else {
+      script.steps.push_back(std::move(step));
+      if (script.steps.back().verb == "dialog") block = &script.steps.back();
+    }
+  }
+  if (block) return fail(block->line, "\"dialog\" block without \"end\"");
+  return script;
+}
+
+std::string QuoteArg(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"\\#") == std::string::npos) return arg;
+  std::string out = "\"";
+  for (char c : arg) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace wb::cli

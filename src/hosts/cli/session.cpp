@@ -1,0 +1,287 @@
+#include "hosts/cli/session.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "annotation/draw_note.h"
+#include "app/command_table.h"
+#include "marks/draw_mark_dlg.h"
+#include "platform/db/database.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/editor/command_queue.h"
+#include "platform/fs/file_system.h"
+#include "platform/profile/profile_file.h"
+#include "platform/qzcomn/config/qzcomn_config.h"
+#include "resources/string_table.h"
+#include "ui/main_dlg.h"
+
+namespace wb::cli {
+namespace {
+
+bool ParseInt(const std::string& text, int& value) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+// The module's modeless windows, by template.
+ui::Dialog* ModelessDialog(int templateId) {
+  if (g_pMainDlg && g_pMainDlg->templateId() == templateId && g_pMainDlg->hasWindow())
+    return g_pMainDlg;
+  if (g_pDrawMarkDlg && g_pDrawMarkDlg->templateId() == templateId && g_pDrawMarkDlg->hasWindow())
+    return g_pDrawMarkDlg;
+  return nullptr;
+}
+
+}  // namespace
+
+Session::Session(editor::HostOutput& output) : output_(output) {
+  previousOutput_ = editor::SetHostOutput(&output_);
+  previousBackend_ = ui::SetBackend(&backend_);
+  acrxEntryPoint(kInitAppMsg, nullptr);
+}
+
+Session::~Session() {
+  acrxEntryPoint(kUnloadAppMsg, nullptr);
+  // The host closes what the module left open before the module goes.
+  delete g_pDrawNote;
+  g_pDrawNote = nullptr;
+  delete g_pDrawMarkDlg;
+  g_pDrawMarkDlg = nullptr;
+  delete g_pMainDlg;
+  g_pMainDlg = nullptr;
+  editor::CommandStack::Instance().ClearQueue();
+  editor::SetActiveDatabase(nullptr);
+  ui::SetBackend(previousBackend_);
+  editor::SetHostOutput(previousOutput_);
+  std::error_code ignored;
+  if (!configCopy_.empty()) {
+    std::filesystem::remove(configCopy_, ignored);
+    QzComn_SetConfigFile(u"");
+  }
+  if (!envCopy_.empty()) {
+    std::filesystem::remove(envCopy_, ignored);
+    QzComn_SetEnvFile(u"");
+  }
+}
+
+bool Session::Run(const Script& script) {
+  file_ = script.file;
+  for (const auto& step : script.steps)
+    if (!Step(step)) return false;
+  if (!backend_.Idle()) {
+    ScriptStep last{script.steps.empty() ? 0 : script.steps.back().line, "", {}, {}};
+    return Fail(last, "the script prepared dialog actions, answers or files that were never used");
+  }
+  return true;
+}
+
+bool Session::Fail(const ScriptStep& step, const std::string& message) {
+  error_ = {file_, step.line, message};
+  return false;
+}
+
+bool Session::RunCommandQueue(const ScriptStep& step) {
+  auto& stack = editor::CommandStack::Instance();
+  while (stack.HasQueued()) {
+    const WString line = stack.TakeQueued();
+    if (!stack.Run(line)) return Fail(step, "unknown command " + Utf16ToUtf8(line));
+  }
+  if (!backend_.problems().empty()) {
+    const std::string problem = Utf16ToUtf8(backend_.problems().front());
+    return Fail(step, problem);
+  }
+  return true;
+}
+
+bool Session::MakeTempFile(const ScriptStep& step, std::string& path) {
+  std::string name = (std::filesystem::temp_directory_path() / "wirebinder-XXXXXX").string();
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return Fail(step, "cannot create a temporary file");
+  close(fd);
+  path = name;
+  return true;
+}
+
+bool Session::UseConfigCopy(const ScriptStep& step) {
+  if (!configCopy_.empty()) return true;
+  // Settings changed for one session never touch the user's own file.
+  const std::string user = fs::ToNative(QzComn_ConfigFile());
+  if (!MakeTempFile(step, configCopy_)) return false;
+  if (auto bytes = fs::ReadFile(user)) {
+    std::string error;
+    if (!fs::WriteFileAtomically(configCopy_, *bytes, &error))
+      return Fail(step, "cannot copy the configuration: " + error);
+  }
+  QzComn_SetConfigFile(Utf8ToUtf16(configCopy_));
+  return true;
+}
+
+bool Session::DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem) {
+  const std::string& verb = action.verb;
+  if (verb == "close") {
+    dialog.Close();
+    return true;
+  }
+  int id = 0;
+  if (!ParseInt(action.args[0], id)) {
+    problem = "\"" + action.args[0] + "\" is not a control ID";
+    return false;
+  }
+  if (!dialog.HasItem(id) && id != ui::IDOK && id != ui::IDCANCEL) {
+    problem = "dialog " + std::to_string(dialog.templateId()) + " has no control " +
+              std::to_string(id);
+    return false;
+  }
+  bool done = false;
+  if (verb == "click") {
+    done = dialog.Click(id);
+  } else if (verb == "type") {
+    done = dialog.TypeText(id, Utf8ToUtf16(action.args[1]));
+  } else if (verb == "select") {
+    const int index = dialog.Item(id).FindStringExact(-1, Utf8ToUtf16(action.args[1]));
+    if (index < 0) {
+      problem = "control " + std::to_string(id) + " has no entry \"" + action.args[1] + "\"";
+      return false;
+    }
+    done = dialog.SelectComboItem(id, index);
+  } else if (verb == "check") {
+    const bool want = action.args[1] == "on";
+    if (action.args[1] != "on" && action.args[1] != "off") {
+      problem = "check takes on or off";
+      return false;
+    }
+    done = dialog.IsDlgButtonChecked(id) == want || dialog.Click(id);
+  } else if (verb == "row") {
+    int row = 0;
+    if (!ParseInt(action.args[1], row)) {
+      problem = "\"" + action.args[1] + "\" is not a row number";
+      return false;
+    }
+    done = dialog.SelectListItem(id, row - 1);
+  } else if (verb == "columns") {
+    std::vector<int> order;
+    for (const auto& part : Split(Utf8ToUtf16(action.args[1]), u",")) {
+      int v = 0;
+      if (!ParseInt(Utf16ToUtf8(part), v)) {
+        problem = "columns takes a list like 1,3,2";
+        return false;
+      }
+      order.push_back(v - 1);
+    }
+    done = dialog.DragColumns(id, order);
+  }
+  if (!done) problem = verb + " on control " + std::to_string(id) + " was not possible (hidden, disabled or wrong kind)";
+  return done;
+}
+
+bool Session::Step(const ScriptStep& step) {
+  const std::string& verb = step.verb;
+  const auto& args = step.args;
+  if (verb == "open") {
+    db::Error error;
+    auto database = db::Database::Open(args[0], &error);
+    if (!database) return Fail(step, error.ToString());
+    editor::SetActiveDatabase(std::move(database));
+    drawingPath_ = args[0];
+    return true;
+  }
+  if (verb == "save") {
+    db::Database* database = editor::ActiveDatabase();
+    if (!database) return Fail(step, "no drawing is open");
+    const std::string path = args.empty() ? drawingPath_ : args[0];
+    db::Error error;
+    if (!database->Save(path, &error)) return Fail(step, error.ToString());
+    return true;
+  }
+  if (verb == "config") {
+    if (!UseConfigCopy(step)) return false;
+    QzComn_writeConfig(u"WireBinder", Utf8ToUtf16(args[0]), Utf8ToUtf16(args[1]), u"");
+    return true;
+  }
+  if (verb == "system-folder") {
+    // The maker's environment profile names the system folder that the
+    // project folder setting is relative to; the session uses its own.
+    if (envCopy_.empty() && !MakeTempFile(step, envCopy_)) return false;
+    std::string error;
+    const WString folder = Utf8ToUtf16(args[0]);
+    if (!profile::WriteString(Utf8ToUtf16(envCopy_), LoadModuleString(101), LoadModuleString(102),
+                              &folder, &error))
+      return Fail(step, "cannot write the environment profile: " + error);
+    QzComn_SetEnvFile(Utf8ToUtf16(envCopy_));
+    return true;
+  }
+  if (verb == "command") {
+    if (!editor::CommandStack::Instance().Run(Utf8ToUtf16(args[0])))
+      return Fail(step, "unknown command " + args[0]);
+    return RunCommandQueue(step);
+  }
+  if (verb == "dialog") {
+    int id = 0;
+    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
+    // The actions run when the module opens the dialog; a failing action
+    // is reported against its own line.
+    std::vector<ScriptStep> body = step.body;
+    backend_.ExpectModal(id, [this, body](ui::Dialog& dialog) {
+      for (const auto& action : body) {
+        std::string problem;
+        if (!DialogAction(dialog, action, problem)) {
+          if (error_.message.empty()) error_ = {file_, action.line, problem};
+          dialog.Close();
+          return;
+        }
+        if (dialog.ended()) return;
+      }
+    });
+    return true;
+  }
+  if (verb == "in") {
+    int id = 0;
+    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
+    ui::Dialog* dialog = ModelessDialog(id);
+    if (!dialog) return Fail(step, "dialog " + args[0] + " is not open");
+    ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
+    std::string problem;
+    if (action.args.empty() && action.verb != "close")
+      return Fail(step, "\"in\" needs an action and a control");
+    if (!DialogAction(*dialog, action, problem)) return Fail(step, problem);
+    if (!error_.message.empty()) return false;
+    return RunCommandQueue(step);
+  }
+  if (verb == "file") {
+    backend_.AnswerFileOpen(args[0] == "cancel" ? std::nullopt
+                                                : std::optional<WString>(Utf8ToUtf16(args[0])));
+    return true;
+  }
+  if (verb == "answer") {
+    static const std::pair<const char*, int> kAnswers[] = {
+        {"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
+    for (const auto& [word, code] : kAnswers) {
+      if (args[0] == word) {
+        backend_.AnswerMessageBox(code);
+        return true;
+      }
+    }
+    return Fail(step, "answer takes yes, no, ok or cancel");
+  }
+  if (verb == "expect") {
+    int id = 0;
+    if (!ParseInt(args[0], id)) return Fail(step, "expect takes a message number");
+    const auto& shown = backend_.messages();
+    const WString wanted = LoadModuleString(id);
+    if (shown.empty() || shown.back().text != wanted) {
+      std::string last = shown.empty() ? "no message" : "\"" + Utf16ToUtf8(shown.back().text) + "\"";
+      return Fail(step, "expected message " + args[0] + " \"" + Utf16ToUtf8(wanted) +
+                            "\", but the last one shown was " + last);
+    }
+    return true;
+  }
+  return Fail(step, "\"" + verb + "\" is not available in this build");
+}
+
+}  // namespace wb::cli

@@ -1,0 +1,4 @@
+// Shows the route of the cable selected in the main dialog.
+#pragma once
+
+void QZ_ConfirtCable();

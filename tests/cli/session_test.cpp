@@ -1,0 +1,122 @@
+#include "hosts/cli/session.h"
+
+#include <gtest/gtest.h>
+
+#include "../files/files_test_util.h"
+#include "hosts/cli/batch.h"
+#include "hosts/cli/script.h"
+#include "platform/qzcomn/config/qzcomn_config.h"
+
+using wb::cli::ParseScript;
+using wb::cli::Script;
+using wb::cli::ScriptError;
+using wb::cli::Session;
+
+namespace {
+
+class Capture : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString& text) override { printed += text; }
+  wb::WString printed;
+};
+
+std::string Error(const std::string& text) {
+  ScriptError error;
+  EXPECT_FALSE(ParseScript(text, "s.txt", &error).has_value()) << text;
+  return error.ToString();
+}
+
+const std::string kPlant = std::string(WB_SOURCE_DIR) + "/examples/plant.dxf";
+
+}  // namespace
+
+TEST(Script, ParsesStepsAndNamesTheBadLine) {
+  ScriptError error;
+  auto script = ParseScript(
+      "# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\n  click 1\nend\n"
+      "in 103 click 223\n",
+      "s.txt", &error);
+  ASSERT_TRUE(script) << error.ToString();
+  ASSERT_EQ(script->steps.size(), 3u);
+  EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
+  EXPECT_EQ(script->steps[1].line, 4);
+  ASSERT_EQ(script->steps[1].body.size(), 2u);
+  EXPECT_EQ(script->steps[1].body[0].args[1], "say \"hi\"");
+  EXPECT_EQ(script->steps[2].args, (std::vector<std::string>{"103", "click", "223"}));
+
+  EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
+  EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
+  EXPECT_EQ(Error("dialog 104\nclick 1\n"), "s.txt:1: \"dialog\" block without \"end\"");
+  EXPECT_EQ(Error("dialog 104\nopen x\nend\n"),
+            "s.txt:2: \"open\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
+  EXPECT_EQ(Error("open\n"), "s.txt:1: wrong number of arguments for \"open\"");
+  EXPECT_EQ(Error("open \"x\n"), "s.txt:1: a quoted argument is not closed");
+  EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
+
+  // Quoting round-trips through the parser.
+  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", ""}) {
+    auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
+    ASSERT_TRUE(s) << arg;
+    EXPECT_EQ(s->steps[0].args[0], arg);
+  }
+}
+
+TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
+  wbtest::TempDir dir;
+  wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
+  QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
+  const std::string out = dir / "out.dxf";
+  {
+    Capture output;
+    Session session(output);
+    ScriptError error;
+    auto script = ParseScript("open " + wb::cli::QuoteArg(kPlant) +
+                                  "\nconfig ProjectDir " + wb::cli::QuoteArg(dir.path() + "/") +
+                                  "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
+                                  "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n",
+                              "ok.txt", &error);
+    ASSERT_TRUE(script) << error.ToString();
+    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
+    ASSERT_EQ(session.messages().size(), 1u);
+  }
+  // Nothing was changed, so the drawing is saved as it was read; the
+  // session's settings went to a copy.
+  EXPECT_EQ(wbtest::ReadBytes(out), wbtest::ReadBytes(kPlant));
+  EXPECT_EQ(wbtest::ReadBytes(dir / "wirebinder.ini"), "[WireBinder]\r\nOutLog=OFF\r\n");
+
+  auto fails = [&](const std::string& text) {
+    Capture output;
+    Session session(output);
+    ScriptError error;
+    auto script = ParseScript(text, "bad.txt", &error);
+    EXPECT_TRUE(script) << error.ToString();
+    EXPECT_FALSE(session.Run(*script));
+    return session.error().ToString();
+  };
+  wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+  EXPECT_NE(fails("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
+            std::string::npos);
+  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 10),
+            "bad.txt:3:");
+  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 999\n"),
+            "bad.txt:2: dialog 103 has no control 999");
+  EXPECT_EQ(fails("in 103 click 228\n"), "bad.txt:1: dialog 103 is not open");
+  EXPECT_EQ(fails("answer yes\n"),
+            "bad.txt:1: the script prepared dialog actions, answers or files that were never used");
+  QzComn_SetConfigFile(u"");
+}
+
+TEST(Batch, AssignScriptParsesAndCarriesEveryOption) {
+  wb::cli::AssignRequest r{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4, "", true, true};
+  ScriptError error;
+  auto script = ParseScript(wb::cli::AssignScript(r), "assign", &error);
+  ASSERT_TRUE(script) << error.ToString();
+  std::string all = wb::cli::AssignScript(r);
+  EXPECT_NE(all.find("config ProjectDir /root/\n"), std::string::npos);
+  EXPECT_NE(all.find("select 237 \"P 1\"\n"), std::string::npos);
+  EXPECT_NE(all.find("type 268 4\n"), std::string::npos);
+  EXPECT_NE(all.find("config OutLog ON\n"), std::string::npos);
+  EXPECT_NE(all.find("click 229\nexpect 141\n"), std::string::npos);
+  EXPECT_EQ(script->steps.back().verb, "save");
+  EXPECT_TRUE(script->steps.back().args.empty());
+}
