@@ -14,7 +14,7 @@
 #include "platform/db/database.h"
 #include "platform/editor/document.h"
 #include "project/cable_list.h"
-#include "route/synthetic_plant.h"
+#include "synthetic_plant.h"
 
 namespace synth {
 

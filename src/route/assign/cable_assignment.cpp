@@ -76,14 +76,33 @@ class AttributeLists {
     for (size_t i = 0; i < ids_.size(); ++i) clearedEmpty_[i] = lists_[i].empty();
   }
 
-  // As WriteEntityAttribute with number1 = number2 = accumulate = 1.
-  void Accumulate(int slot, const CString& key, const CString& value) {
+  // As WriteEntityAttribute with number1 = number2 = accumulate = 1. The
+  // first write of a key is made as such; as long as the entry's four
+  // trailing fields stay where the value parser looks for them, every later
+  // write only appends "," and the value, so those are collected and put in
+  // place once, instead of rebuilding a growing entry per cable.
+  void Accumulate(int slot, int key, const CString& value) {
+    Pending& p = pending_[slot][key];
+    if (p.regular) {
+      p.appended += u',';
+      p.appended += value;
+      return;
+    }
+    const CString& name = CableKeys()[key];
     CStringArray& list = lists_[slot];
-    const int index = CAttributeData::FindAtt(list, key);
+    int index = CAttributeData::FindAtt(list, name);
     if (index >= 0) {
-      CAttributeData::SetAtAtt(list, key, CAttributeData::ValueOf(list[index]) + u"," + value);
+      CAttributeData::SetAtAtt(list, name, CAttributeData::ValueOf(list[index]) + u"," + value);
     } else {
-      list.push_back(wb::Format(u"%s|%s|%d|1|99|%d|", key.c_str(), value.c_str(), 1, 1));
+      list.push_back(wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1));
+      index = static_cast<int>(list.size()) - 1;
+    }
+    const CString& entry = list[index];
+    const size_t valueEnd = name.size() + 1 + CAttributeData::ValueOf(entry).size();
+    if (TrailingFieldsIntact(entry, valueEnd)) {
+      p.regular = true;
+      p.index = index;
+      p.valueEnd = valueEnd;
     }
   }
 
@@ -92,6 +111,10 @@ class AttributeLists {
   bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
 
   void WriteAll() {
+    for (const auto& [slot, keys] : pending_)
+      for (const Pending& p : keys)
+        if (p.regular && !p.appended.empty())
+          lists_[slot][p.index].insert(p.valueEnd, p.appended);
     for (size_t i = 0; i < ids_.size(); ++i) {
       // Emptied and then written again: the data was removed and added anew,
       // which puts it after the entity's other applications.
@@ -102,6 +125,25 @@ class AttributeLists {
   }
 
  private:
+  struct Pending {
+    bool regular = false;
+    int index = 0;
+    size_t valueEnd = 0;
+    CString appended;
+  };
+  // The value parser takes the last four bar-separated fields (after an
+  // optional final bar) as numbers: text inserted before them never moves
+  // them when the part after the value holds at least four bars.
+  static bool TrailingFieldsIntact(const CString& entry, size_t valueEnd) {
+    if (valueEnd > entry.size()) return false;
+    size_t end = entry.size();
+    if (end > valueEnd && entry[end - 1] == u'|') --end;
+    int bars = 0;
+    for (size_t i = valueEnd; i < end; ++i) bars += entry[i] == u'|';
+    return bars >= 4;
+  }
+
+  std::unordered_map<int, std::array<Pending, 8>> pending_;
   std::unordered_map<uint64_t, int> slot_;
   std::vector<AcDbObjectId> ids_;
   std::vector<CStringArray> lists_, initial_;
@@ -185,7 +227,7 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     const auto values = CableValues(row);
     for (AcDbObjectId id : result.route) {
       const int slot = lists.SlotOf(id);
-      for (int key = 0; key < 8; ++key) lists.Accumulate(slot, CableKeys()[key], values[key]);
+      for (int key = 0; key < 8; ++key) lists.Accumulate(slot, key, values[key]);
     }
     row.length = result.length / 1000;
     row.hasLength = true;

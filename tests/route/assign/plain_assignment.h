@@ -9,7 +9,7 @@
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 #include "project/cable_list.h"
 #include "route/assign/cable_assignment.h"
-#include "route/route_oracle.h"
+#include "../route_oracle.h"
 
 namespace plain {
 
