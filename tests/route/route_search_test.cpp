@@ -207,6 +207,27 @@ TEST(RouteSearch, EqualLengthRevisitIsNotContinued) {
   EXPECT_EQ(shorter.calls, 8);
 }
 
+TEST(RouteSearch, RoundingThatHidesALongerPrefixKeepsTheFirstRoute) {
+  // x is reached first through a at 2.7e-9, later through b at 0.95e-9; To
+  // then adds 9e6 and both sums round to the same double, so the later way
+  // is not shorter and the first route stays. A bound that judges the
+  // prefix at x by its own small scale would drop the first way.
+  Drawing d;
+  const auto from = d.Equipment({P(0, 0), P(0, -1)}, "0", "0");
+  const auto a = d.Add({P(0, 0), P(1, 1)}, 3, 3);
+  d.source.SetAttribute(a, u"S401", u"0.0000000027");
+  const auto b = d.Add({P(0, -1), P(1, -1)}, 3, 3);
+  d.source.SetAttribute(b, u"S401", u"0.00000000095");
+  const auto x = d.Add({P(1, 1), P(1, -1), P(2, 0)}, 3, 3);
+  const auto y = d.Add({P(2, 0), P(3, 0)}, 3, 3);
+  const auto to = d.Equipment({P(3, 0), P(3, 5)}, "9000", "0");
+  // Dead ends beside To, so that a search from both ends settles x.
+  for (int k = 0; k < 3; ++k) d.Add({P(3, 5), P(4, 5 + k)}, 3, 3);
+  const auto r = Search(d, from, to, true);
+  EXPECT_EQ(r.route, (AcDbObjectIdArray{from, a, x, y, to}));
+  (void)b;
+}
+
 TEST(RouteSearch, DuplicateIdsInTheScanCountOnce) {
   Drawing d;
   const auto from = d.Equipment({P(0, 0)}, "0", "0");

@@ -1,12 +1,43 @@
-// The cable assignment command: for every row of the loaded cable list, find
-// the route between its two equipment, tag every element of the route with
-// the cable and store the route length in the row.
+// Cable assignment: for every row of a cable list, the route between its From
+// and To equipment in the active drawing, the cable's data on every element
+// of the route and the route length in the row. The command wrapper adds the
+// dialogs around it; tests and benchmarks call it directly.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 
 #include "platform/host/host_types.h"
+#include "project/cable_list.h"
 
+// The eight keys written on every route element, in the order of writing,
+// and the row's value for each.
+const CStringArray& CableKeys();
+std::array<CString, 8> CableValues(const CableRow& row);
+
+struct AssignmentHooks {
+  // Called once per row before anything else: lets the host handle one
+  // waiting window message.
+  std::function<void()> pumpMessage;
+};
+
+// What one run did, for the wrapper and the benchmarks.
+struct AssignmentSummary {
+  int rowsSearched = 0;  // both ends found exactly once
+  int rowsRouted = 0;
+  uint32_t cumulativeMs = 0;
+};
+
+// Works on the active drawing: clears the cable keys of every tagged entity,
+// then routes every row of `list` (equipment looked up with `facility`),
+// writing lengths into the rows. Shows the status-bar progress meter and
+// writes the route log when it is switched on; shows no message box.
+AssignmentSummary AssignCables(CableList& list, const CString& facility,
+                               const AssignmentHooks& hooks = {});
+
+// The QZ_SetCableDist command: the engine over the main dialog's cable list
+// and facility, then the list refreshed and the completion message.
 void QZ_SetCableDist();
 
 // Adds one entry at the top of the route log when the log is switched on.

@@ -404,8 +404,11 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
       const double limit = std::min(bestLength, estimate);
       const double behind = behindDone_[n] == stamp_ ? behind_[n] : behindRadius_;
       if (length + behind > limit + Slack(limit)) continue;
-      // ... or n was reached along a longer way than its shortest.
-      if (aheadDone_[n] == stamp_ && length > ahead_[n] + Slack(ahead_[n])) continue;
+      // ... or n was reached along a longer way than its shortest. The margin
+      // is taken at the scale of the whole route: two prefixes that differ by
+      // less than its rounding can still end in the very same sum.
+      if (aheadDone_[n] == stamp_ && length > ahead_[n] + Slack(std::max(ahead_[n], limit)))
+        continue;
     }
     ++result.calls;
     stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], length});

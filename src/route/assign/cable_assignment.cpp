@@ -1,0 +1,298 @@
+#include "route/assign/cable_assignment.h"
+
+#include <ctime>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <unordered_map>
+
+#include "drawing/drawing_element_source.h"
+#include "drawing/tagged_entities.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/editor/document.h"
+#include "platform/editor/ticks.h"
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "project/text_file.h"
+#include "resources/string_table.h"
+#include "route/search/route_constants.h"
+#include "route/search/route_finder.h"
+#include "settings/cable_setting.h"
+
+const CStringArray& CableKeys() {
+  static const CStringArray keys{cablekey::kSizes,   cablekey::kFromMarks,
+                                 cablekey::kFromNames, cablekey::kToMarks,
+                                 cablekey::kToNames, cablekey::kNumbers,
+                                 cablekey::kFromSubNumbers, cablekey::kToSubNumbers};
+  return keys;
+}
+
+std::array<CString, 8> CableValues(const CableRow& row) {
+  return {row.size,   row.fromMark, row.fromName,  row.toMark,
+          row.toName, row.number,   row.fromSubNo, row.toSubNo};
+}
+
+namespace {
+
+const CString kAttrApp = u"QZ_ATTR";
+
+// The attribute lists of the command's tagged entities, edited in memory with
+// the very operations of the one-by-one writes and written once per entity
+// at the end. The drawing's geometry and marks do not change meanwhile, so
+// nothing read during the run can tell the difference.
+class AttributeLists {
+ public:
+  explicit AttributeLists(const AcDbObjectIdArray& tagged) {
+    auto* database = wb::editor::ActiveDatabase();
+    for (AcDbObjectId id : tagged) {
+      auto [it, added] = slot_.emplace(id.handle, static_cast<int>(ids_.size()));
+      if (added) {
+        ids_.push_back(id);
+        lists_.emplace_back();
+        ApiComn_extractAttributesArrayID(id, kAttrApp, lists_.back(), 0);
+        initial_.push_back(lists_.back());
+        linked_.push_back(database && database->IsAlive(id) && database->HasXData(id, "QZ_LINK"));
+      }
+    }
+  }
+
+  int SlotOf(AcDbObjectId id) const {
+    auto it = slot_.find(id.handle);
+    return it == slot_.end() ? -1 : it->second;
+  }
+  size_t size() const { return ids_.size(); }
+  AcDbObjectId Id(int slot) const { return ids_[slot]; }
+  const CStringArray& Initial(int slot) const { return initial_[slot]; }
+
+  // As RemoveEntityAttributes, once per appearance in the scan.
+  void Clear(const AcDbObjectIdArray& tagged, const CStringArray& keys) {
+    for (AcDbObjectId id : tagged) {
+      CStringArray& list = lists_[SlotOf(id)];
+      for (const auto& key : keys) {
+        const int index = CAttributeData::FindAtt(list, key);
+        if (index >= 0) list.erase(list.begin() + index);
+      }
+    }
+    clearedEmpty_.resize(ids_.size());
+    for (size_t i = 0; i < ids_.size(); ++i) clearedEmpty_[i] = lists_[i].empty();
+  }
+
+  // As WriteEntityAttribute with number1 = number2 = accumulate = 1. The
+  // first write of a key is made as such; as long as the entry's four
+  // trailing fields stay where the value parser looks for them, every later
+  // write only appends "," and the value, so those are collected and put in
+  // place once, instead of rebuilding a growing entry per cable.
+  void Accumulate(int slot, int key, const CString& value) {
+    Pending& p = pending_[slot][key];
+    if (p.regular) {
+      p.appended += u',';
+      p.appended += value;
+      return;
+    }
+    const CString& name = CableKeys()[key];
+    CStringArray& list = lists_[slot];
+    int index = CAttributeData::FindAtt(list, name);
+    if (index >= 0) {
+      CAttributeData::SetAtAtt(list, name, CAttributeData::ValueOf(list[index]) + u"," + value);
+    } else {
+      list.push_back(wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1));
+      index = static_cast<int>(list.size()) - 1;
+    }
+    const CString& entry = list[index];
+    const size_t valueEnd = name.size() + 1 + CAttributeData::ValueOf(entry).size();
+    if (TrailingFieldsIntact(entry, valueEnd)) {
+      p.regular = true;
+      p.index = index;
+      p.valueEnd = valueEnd;
+    }
+  }
+
+  // The scan's filter, as it would answer now: an entity whose list the
+  // clearing emptied has lost its QZ_ATTR data until a route writes it again.
+  bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
+
+  void WriteAll() {
+    for (const auto& [slot, keys] : pending_)
+      for (const Pending& p : keys)
+        if (p.regular && !p.appended.empty())
+          lists_[slot][p.index].insert(p.valueEnd, p.appended);
+    for (size_t i = 0; i < ids_.size(); ++i) {
+      // Emptied and then written again: the data was removed and added anew,
+      // which puts it after the entity's other applications.
+      if (clearedEmpty_[i] && !lists_[i].empty())
+        ApiComn_appendAttributesArray(ids_[i], kAttrApp, CStringArray{}, 1);
+      ApiComn_appendAttributesArray(ids_[i], kAttrApp, lists_[i], 1);
+    }
+  }
+
+ private:
+  struct Pending {
+    bool regular = false;
+    int index = 0;
+    size_t valueEnd = 0;
+    CString appended;
+  };
+  // The value parser takes the last four bar-separated fields (after an
+  // optional final bar) as numbers: text inserted before them never moves
+  // them when the part after the value holds at least four bars.
+  static bool TrailingFieldsIntact(const CString& entry, size_t valueEnd) {
+    if (valueEnd > entry.size()) return false;
+    size_t end = entry.size();
+    if (end > valueEnd && entry[end - 1] == u'|') --end;
+    int bars = 0;
+    for (size_t i = valueEnd; i < end; ++i) bars += entry[i] == u'|';
+    return bars >= 4;
+  }
+
+  std::unordered_map<int, std::array<Pending, 8>> pending_;
+  std::unordered_map<uint64_t, int> slot_;
+  std::vector<AcDbObjectId> ids_;
+  std::vector<CStringArray> lists_, initial_;
+  std::vector<bool> linked_, clearedEmpty_;
+};
+
+CString ValueIn(const CStringArray& list, const char16_t* key) {
+  const int index = CAttributeData::FindAtt(list, key);
+  return index < 0 ? CString() : CAttributeData::ValueOf(list[index]);
+}
+
+// The equipment scan by mark, name and sub-number, answered from one reading
+// of the marks (which the command never changes), in scan order.
+class EquipmentLookup {
+ public:
+  explicit EquipmentLookup(const AttributeLists& lists) : lists_(lists) {
+    for (size_t i = 0; i < lists.size(); ++i) {
+      const CStringArray& list = lists.Initial(static_cast<int>(i));
+      buckets_[{ValueIn(list, cablekey::kMark), ValueIn(list, cablekey::kName),
+                ValueIn(list, cablekey::kSubNumber)}]
+          .push_back(static_cast<int>(i));
+    }
+  }
+
+  AcDbObjectIdArray Find(const CString& mark, const CString& name, const CString& subNumber,
+                         const CString& facility) const {
+    AcDbObjectIdArray found;
+    auto it = buckets_.find({mark, name, subNumber});
+    if (it == buckets_.end()) return found;
+    std::vector<int> kept;
+    for (int slot : it->second)
+      if (lists_.TaggedNow(slot)) kept.push_back(slot);
+    for (int slot : kept)
+      if (kept.size() == 1 || ValueIn(lists_.Initial(slot), cablekey::kFacility) == facility)
+        found.push_back(lists_.Id(slot));
+    return found;
+  }
+
+ private:
+  const AttributeLists& lists_;
+  std::map<std::tuple<CString, CString, CString>, std::vector<int>> buckets_;
+};
+
+}  // namespace
+
+AssignmentSummary AssignCables(CableList& list, const CString& facility,
+                               const AssignmentHooks& hooks) {
+  AssignmentSummary summary;
+  const AcDbObjectIdArray tagged = GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u"");
+  AttributeLists lists(tagged);
+  lists.Clear(tagged, CableKeys());
+  const EquipmentLookup equipment(lists);
+
+  const int rowCount = static_cast<int>(list.rows.size());
+  acedSetStatusBarProgressMeter(LoadModuleString(140), 0, rowCount);
+  uint32_t cumulativeMs = 0;
+  RouteSearchCallCount = 0;
+
+  DrawingElementSource source;
+  std::unique_ptr<RouteFinder> finder;  // built for the first row searched
+  const bool mostShortDist = g_cableSetting.mostShortDist;
+
+  for (int k = 0; k < rowCount; ++k) {
+    if (hooks.pumpMessage) hooks.pumpMessage();
+    acedSetStatusBarProgressMeterPos(k);
+    CableRow& row = list.rows[k];
+    const AcDbObjectIdArray from = equipment.Find(row.fromMark, row.fromName, row.fromSubNo, facility);
+    const AcDbObjectIdArray to = equipment.Find(row.toMark, row.toName, row.toSubNo, facility);
+    if (from.size() != 1 || to.size() != 1) continue;
+    ++summary.rowsSearched;
+
+    const uint32_t start = GetTickCount();
+    if (!finder) finder = std::make_unique<RouteFinder>(source, tagged);
+    const RouteSearchResult result = finder->Find(from[0], to[0], mostShortDist);
+    const uint32_t searchMs = GetTickCount() - start;
+    cumulativeMs += searchMs;
+
+    WriteRouteLog(from[0], to[0], result.route, searchMs, cumulativeMs);
+    if (!result.found()) continue;
+    ++summary.rowsRouted;
+    const auto values = CableValues(row);
+    for (AcDbObjectId id : result.route) {
+      const int slot = lists.SlotOf(id);
+      for (int key = 0; key < 8; ++key) lists.Accumulate(slot, key, values[key]);
+    }
+    row.length = result.length / 1000;
+    row.hasLength = true;
+  }
+  lists.WriteAll();
+  acedRestoreStatusBar();
+  summary.cumulativeMs = cumulativeMs;
+  return summary;
+}
+
+void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, uint32_t searchMs,
+                   uint32_t cumulativeMs) {
+  if (!g_cableSetting.outLog) return;
+  const CString path = g_cableSetting.projectRoot + u"log.csv";
+
+  CStringArray older;
+  {
+    AcCStdioFile in;
+    in.encoding = 1;
+    in.escapeUnmappable = true;
+    if (in.Open(path, CFile::typeText | CFile::shareDenyNone | CFile::modeRead)) {
+      CString line;
+      while (in.ReadString(line)) older.push_back(line);
+      in.Close();
+    }
+  }
+
+  AcCStdioFile out;
+  out.encoding = 1;
+  out.escapeUnmappable = true;
+  if (!out.Open(path, CFile::typeText | CFile::modeCreate | CFile::shareDenyNone | CFile::modeWrite))
+    return;
+
+  CString stamp;
+  {
+    char buffer[64];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) &&
+        std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S  ", &local) > 0)
+      stamp = wb::Utf8ToUtf16(buffer);
+  }
+  auto line = [&](const CString& text) { out.WriteString((text + u"\n").c_str()); };
+  line(u"***** " + stamp + WorkingDatabaseFileName() + u"  ");
+  line(u"From機器：" + CAttributeData::GetValueAttID(from, cablekey::kMark) + u"  " + u"To機器：" +
+       CAttributeData::GetValueAttID(to, cablekey::kMark) + u"  " +
+       wb::Format(u"%5.1f分  %8.1f秒", searchMs / 60000.0, searchMs / 1000.0) + u"  " +
+       wb::Format(u"累積:%5.1f分", cumulativeMs / 60000.0) + u"  " +
+       wb::Format(u"関数呼び出し回数：%d回", RouteSearchCallCount));
+  double sum = 0;
+  for (size_t i = 0; i < route.size(); ++i) {
+    int rootKind = -1;
+    RootComn_GetBlockRootKind(route[i], rootKind);
+    const double length = GetElementLength(route, route[i], static_cast<int>(i));
+    sum += length;
+    CString text = wb::Format(u"No.%02d ", static_cast<int>(i)) +
+                   ElementLabel(ClassifyBlockID(route[i]), rootKind) +
+                   wb::Format(u"%6.0lf / %6.0lf ", length, sum);
+    AcGePoint3dArray points;
+    QzComn_GetConnectPoint(route[i], points, QZCONECT_LAYER, nullptr);
+    for (size_t j = 0; j < points.size() && j < 3; ++j)
+      text += wb::Format(u"【%02d】(%5.0lf, %5.0lf) ", static_cast<int>(j), points[j].x, points[j].y);
+    line(text);
+  }
+  line(u"");
+  for (const auto& old : older) line(old);
+  out.Close();
+}

@@ -1,0 +1,252 @@
+#include "route/assign/cable_assignment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+#include "module/plant_fixture.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "project/text_file.h"
+#include "resources/string_table.h"
+#include "route/assign/plain_assignment.h"
+#include "route/plant_drawing.h"
+#include "settings/cable_setting.h"
+
+using wb::W;
+
+namespace {
+
+bool SameRows(const CableList& a, const CableList& b) {
+  if (a.rows.size() != b.rows.size()) return false;
+  for (size_t k = 0; k < a.rows.size(); ++k) {
+    const CableRow &x = a.rows[k], &y = b.rows[k];
+    if (x.hasLength != y.hasLength || std::memcmp(&x.length, &y.length, sizeof x.length) != 0)
+      return false;
+  }
+  return true;
+}
+
+struct SettingGuard {
+  CableSetting saved = g_cableSetting;
+  ~SettingGuard() { g_cableSetting = saved; }
+};
+
+// Runs `work` with `database` as the active drawing and hands it back.
+template <typename Work>
+void WithActive(std::unique_ptr<wb::db::Database>& database, Work work) {
+  wb::editor::SetActiveDatabase(std::move(database));
+  work();
+  database = wb::editor::ReleaseActiveDatabase();
+}
+
+TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
+  SettingGuard guard;
+  oracle::CallLimit = 200000;
+  int compared = 0, routed = 0;
+  for (uint32_t seed = 1; seed <= 16; ++seed) {
+    synth::PlantOptions o;
+    o.seed = seed;
+    o.elements = 60 + static_cast<int>(seed % 4) * 30;
+    o.cables = 25;
+    o.treeLike = seed % 2 == 0;
+    o.equalLengths = seed % 3 == 0;
+    o.oddTexts = seed % 5 == 1;
+    synth::Plant plant = synth::MakePlant(o);
+    for (bool msd : {true, false}) {
+      g_cableSetting.mostShortDist = msd;
+      synth::PlantDrawing mine = synth::MakePlantDrawing(plant, seed);
+      synth::PlantDrawing theirs = synth::MakePlantDrawing(plant, seed);
+      bool complete = true;
+      WithActive(theirs.database,
+                 [&] { complete = plain::Assign(theirs.list, theirs.facility, msd); });
+      if (!complete) continue;  // the plain search would run for hours
+      WithActive(mine.database, [&] {
+        const AssignmentSummary s = AssignCables(mine.list, mine.facility);
+        routed += s.rowsRouted;
+      });
+      ++compared;
+      ASSERT_TRUE(SameRows(mine.list, theirs.list)) << "seed " << seed << " msd " << msd;
+      const std::string once = mine.database->SaveToString();
+      ASSERT_EQ(once, theirs.database->SaveToString()) << "seed " << seed << " msd " << msd;
+      // A second run clears the first run's keys and writes the same again.
+      WithActive(mine.database, [&] { AssignCables(mine.list, mine.facility); });
+      ASSERT_EQ(mine.database->SaveToString(), once) << "seed " << seed;
+    }
+  }
+  EXPECT_GE(compared, 24);
+  EXPECT_GT(routed, 200);
+}
+
+// A trunk wire shared by three cables between equipment on both sides.
+struct Trunk {
+  wbtest::PlantFixture plant;
+  AcDbObjectId p1, p2, p3, m1, m2, m3, lone, a, trunk, b;
+  Trunk() {
+    p1 = plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "設備A", 1.5, 300);
+    p2 = plant.Equipment({0, 10, 0}, "P2", "ポンプ", "", "設備A");
+    p3 = plant.Equipment({0, 20, 0}, "P3", "ポンプ", "", "設備A");
+    a = plant.Wire({0, 0, 0}, {0, 20, 0}, 2000);  // its ends touch P1 and P3
+    trunk = plant.Wire({0, 20, 0}, {100, 20, 0}, 10000, 1000);
+    b = plant.Wire({100, 20, 0}, {100, 0, 0}, 2000);
+    m1 = plant.Equipment({100, 0, 0}, "M1", "モータ", "1", "設備A", 0.25, 1200);
+    m2 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備B");
+    m3 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備A");
+    lone = plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");
+  }
+  CableRow Row(const char* number, const char* from, const char* fromSub, const char* to,
+               const char* toSub) {
+    CableRow r;
+    r.number = W(number);
+    r.size = u"CV5.5-3C";
+    r.fromMark = W(from);
+    r.fromName = W(from[0] == 'P' ? "ポンプ" : "孤立");
+    r.fromSubNo = W(fromSub);
+    r.toMark = W(to);
+    r.toName = W("モータ");
+    r.toSubNo = W(toSub);
+    return r;
+  }
+};
+
+TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
+  SettingGuard guard;
+  g_cableSetting.mostShortDist = true;
+  Trunk t;
+  CableList list;
+  list.rows = {t.Row("W-1", "P1", "1", "M1", "1"), t.Row("W-2", "P3", "", "M1", "1"),
+               t.Row("W-3", "P3", "", "M2", "1"),   // two M2: the one in 設備A
+               t.Row("W-4", "X", "", "M1", "1"),    // no route
+               t.Row("W-5", "P9", "", "M1", "1")};  // no such equipment
+  list.rows[3].hasLength = list.rows[4].hasLength = true;
+  list.rows[3].length = list.rows[4].length = 7.5;
+  // Keys of an earlier run on the trunk go first.
+  WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
+
+  AssignCables(list, W("設備A"));
+
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"1,1,1");
+  // P3 reaches the trunk directly; the way round through a is longer.
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.a, u"CB08"), u"W-1");
+  // The end equipment carry their cables too; M2 of 設備B is left alone.
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.p1, u"CB08"), u"W-1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-1,W-2");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"W-3");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.p2, u"CB08"), u"");
+  // New entries go at the end of the list, after the marks, in key order.
+  CStringArray entries;
+  ApiComn_extractAttributesArrayID(t.p1, u"QZ_ATTR", entries, 0);
+  ASSERT_EQ(entries.size(), 14u);
+  EXPECT_EQ(entries[6], u"CB03|CV5.5-3C|1|1|99|1|");
+  EXPECT_EQ(entries[13], u"CB10|1|1|1|99|1|");
+
+  // P1 (1.5 m, level 300) - a - trunk (level 1000) - b - M1 (0.25 m, level 1200).
+  ASSERT_TRUE(list.rows[0].hasLength);
+  EXPECT_DOUBLE_EQ(list.rows[0].length, (1500 + 300 + 2000 + 10000 + 2000 + 250 + 1200) / 1000.0);
+  EXPECT_TRUE(list.rows[1].hasLength);
+  EXPECT_TRUE(list.rows[2].hasLength);
+  EXPECT_EQ(list.rows[3].length, 7.5);  // kept
+  EXPECT_EQ(list.rows[4].length, 7.5);
+
+  // A second run gives the same keys, not twice as many.
+  AssignCables(list, W("設備A"));
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
+}
+
+class Recorder : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString&) override {}
+  void ProgressStart(const wb::WString& label, int min, int max) override {
+    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
+  }
+  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
+  void ProgressEnd() override { events.push_back(u"end"); }
+  std::vector<wb::WString> events;
+};
+
+TEST(CableAssignment, EmptyListStillClearsAndReportsProgress) {
+  SettingGuard guard;
+  Trunk t;
+  WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
+  WriteEntityAttribute(t.trunk, u"CB10", u"OLD", 1, 1, 1);
+  Recorder recorder;
+  auto* previous = wb::editor::SetHostOutput(&recorder);
+  int pumped = 0;
+  CableList empty;
+  AssignCables(empty, W("設備A"), {[&] { ++pumped; }});
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"");
+  EXPECT_EQ(recorder.events, (std::vector<wb::WString>{u"start " + LoadModuleString(140) + u" 0 0", u"end"}));
+  EXPECT_EQ(pumped, 0);
+
+  recorder.events.clear();
+  CableList two;
+  two.rows = {t.Row("W-1", "P1", "1", "M1", "1"), t.Row("W-9", "P9", "", "M1", "1")};
+  AssignCables(two, W("設備A"), {[&] { ++pumped; }});
+  EXPECT_EQ(recorder.events, (std::vector<wb::WString>{u"start " + LoadModuleString(140) + u" 0 2",
+                                                       u"pos 0", u"pos 1", u"end"}));
+  EXPECT_EQ(pumped, 2);
+  wb::editor::SetHostOutput(previous);
+}
+
+CStringArray ReadLog(const CString& path) {
+  AcCStdioFile in;
+  in.encoding = 1;
+  CStringArray lines;
+  if (!in.Open(path, CFile::typeText | CFile::modeRead)) return lines;
+  CString line;
+  while (in.ReadString(line)) lines.push_back(line);
+  return lines;
+}
+
+TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
+  SettingGuard guard;
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_route_log_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
+  const CString logPath = g_cableSetting.projectRoot + u"log.csv";
+
+  Trunk t;
+  // A riser with four connection points: only three are listed.
+  t.plant.Block("RBS-1", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
+  const AcDbObjectId riser = t.plant.Insert("RBS-1", {1000, 1000, 0});
+  t.plant.Tag(riser, 3, {});
+
+  g_cableSetting.outLog = false;
+  WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "log.csv"));
+
+  g_cableSetting.outLog = true;
+  WriteRouteLog(t.p1, t.m1, {}, 1500, 90000);
+  WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.trunk, riser, t.m1}, 125, 3000);
+  const CStringArray lines = ReadLog(logPath);
+  ASSERT_EQ(lines.size(), 11u);
+  const std::regex header(R"(\*\*\*\*\* \d{4}/\d\d/\d\d \d\d:\d\d:\d\d    )");
+  EXPECT_TRUE(std::regex_match(wb::Utf16ToUtf8(lines[0]), header)) << wb::Utf16ToUtf8(lines[0]);
+  EXPECT_EQ(lines[1], W("From機器：P1  To機器：M1    0.0分       0.1秒  累積:  0.1分  関数呼び出し回数：") +
+                          wb::Format(u"%d回", RouteSearchCallCount));
+  EXPECT_EQ(lines[2], W("No.00 KIKI   1800 /   1800 【00】(    0,     0) "));
+  EXPECT_EQ(lines[3], W("No.01 WIRE   2000 /   3800 【00】(    0,     0) 【01】(    0,    20) "));
+  EXPECT_EQ(lines[4], W("No.02 WIRE  10000 /  13800 【00】(    0,    20) 【01】(  100,    20) "));
+  EXPECT_EQ(lines[5], W("No.03 TATE      0 /  13800 【00】( 1000,  1000) 【01】( 1001,  1000) "
+                        "【02】( 1002,  1000) "));
+  // The last element's level term is taken against the riser before it.
+  EXPECT_EQ(lines[6], W("No.04 KIKI   1450 /  15250 【00】(  100,     0) "));
+  EXPECT_EQ(lines[7], u"");
+  EXPECT_TRUE(std::regex_match(wb::Utf16ToUtf8(lines[8]), header));
+  EXPECT_EQ(lines[9], W("From機器：P1  To機器：M1    0.0分       1.5秒  累積:  1.5分  関数呼び出し回数：") +
+                          wb::Format(u"%d回", RouteSearchCallCount));
+  EXPECT_EQ(lines[10], u"");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
