@@ -330,6 +330,45 @@ class DxfDatabase final : public Database {
     if (code == 67 || code == 330) modelSpaceValid_ = false;
   }
 
+  std::vector<Tag> Groups(ObjectId id) const override {
+    std::vector<Tag> out;
+    const Record* r = Find(id);
+    if (!r) return out;
+    out.reserve(r->xdata);
+    int depth = 0;
+    for (size_t i = 1; i < r->xdata; ++i) {
+      TagView t = doc_.At(*r, i);
+      if (t.code == 102) {
+        std::string_view v = Trim(t.value);
+        if (!v.empty() && v[0] == '{') ++depth;
+        else if (v == "}" && depth > 0) --depth;
+        continue;
+      }
+      if (depth == 0) out.push_back({t.code, codec_.Decode(t.value)});
+    }
+    return out;
+  }
+
+  std::vector<ObjectId> SubEntities(ObjectId id) const override {
+    std::vector<ObjectId> out;
+    uint32_t index = IndexOf(id);
+    if (index == kNone || doc_.records[index].kind != Kind::kEntity) return out;
+    for (uint32_t k = index + 1; k < doc_.records.size(); ++k) {
+      const Record& child = doc_.records[k];
+      if (child.kind != Kind::kSubEntity) break;
+      if (child.erased) continue;
+      if (doc_.Type(child) == "SEQEND") break;
+      out.push_back({child.id});
+    }
+    return out;
+  }
+
+  ObjectId LayerId(std::string_view name) const override {
+    auto it = layers_.find(Upper(name));
+    if (it == layers_.end() || doc_.records[it->second].erased) return {};
+    return {doc_.records[it->second].id};
+  }
+
   bool HasXData(ObjectId id, std::string_view app) const override {
     const Record* r = Find(id);
     if (!r || r->xdata >= doc_.Size(*r)) return false;

@@ -91,6 +91,15 @@ class Database {
   // entity's own data.
   virtual void SetGroup(ObjectId id, int code, std::string value) = 0;
   virtual void RemoveGroup(ObjectId id, int code) = 0;
+  // Every group of the entity's own data in order (xdata and 102 {...}
+  // groups excluded): what repeated codes need, e.g. LWPOLYLINE vertices.
+  virtual std::vector<Tag> Groups(ObjectId /*id*/) const { return {}; }
+  // The VERTEX and ATTRIB records that follow a POLYLINE or an INSERT, in
+  // file order (SEQEND excluded); read them with Group/Groups.
+  virtual std::vector<ObjectId> SubEntities(ObjectId /*id*/) const { return {}; }
+  // The LAYER table record of a layer (colour 62, flags 70, lineweight 370
+  // through Group); null when there is no such layer.
+  virtual ObjectId LayerId(std::string_view /*name*/) const { return {}; }
 
   std::string Layer(ObjectId id) const;
   int Color(ObjectId id) const;       // 256 (by layer) when absent
