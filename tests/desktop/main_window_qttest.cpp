@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProgressBar>
 #include <QWheelEvent>
 #include <filesystem>
@@ -104,6 +105,12 @@ TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
   const Box visible = view->transform().VisibleBox();
   EXPECT_TRUE(visible.Contains(view->displayList().extents()));
   EXPECT_GT(view->displayList().extents().width(), 20000);
+  // Still fitted after the window changes size.
+  window->resize(900, 700);
+  QApplication::processEvents();
+  EXPECT_TRUE(view->transform().VisibleBox().Contains(view->displayList().extents()));
+  EXPECT_EQ(view->transform().width(), view->width());
+  EXPECT_LE(view->width(), 900);
 
   // Click on the right edge of the MCC's outline (block box +-400 x +-300).
   const QPointF edge = view->ToScreen({400, 100});
@@ -189,6 +196,36 @@ TEST_F(DesktopHost, WheelZoomsAboutTheCursorAndMiddleButtonPans) {
   EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).x, before.x, 1e-6);
   EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).y, before.y, 1e-6);
   EXPECT_TRUE(view->selection().empty());  // the middle button never selects
+}
+
+// What a drag preview uses: cursor positions in world units and an overlay
+// painted over the cached drawing.
+TEST_F(DesktopHost, DragPreviewHooks) {
+  struct Box : ViewOverlay {
+    int paints = 0;
+    Vec2 at;
+    void Paint(QPainter& painter, const ViewTransform& view) override {
+      ++paints;
+      Vec2 s = view.ToScreen(at);
+      painter.setPen(Qt::yellow);
+      painter.drawRect(QRectF(s.x - 30, s.y - 20, 60, 40));
+    }
+  } overlay;
+  std::vector<QPointF> moves;
+  QObject::connect(view, &DrawingView::cursorMoved, [&](QPointF w) { moves.push_back(w); });
+  view->SetOverlay(&overlay);
+  const QPointF target = view->ToScreen({6000, 0});
+  Send(view, QEvent::MouseMove, target, Qt::NoButton, Qt::NoButton);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_NEAR(moves[0].x(), 6000, 2 / view->transform().scale());
+  overlay.at = {moves[0].x(), moves[0].y()};
+  view->repaint();
+  EXPECT_GT(overlay.paints, 0);
+  Shot(QStringLiteral("plant_overlay.png"));
+  view->SetOverlay(nullptr);
+  const int painted = overlay.paints;
+  view->repaint();
+  EXPECT_EQ(overlay.paints, painted);
 }
 
 TEST_F(DesktopHost, UnsavedChangesAreNeverLostSilently) {

@@ -46,18 +46,21 @@ void DrawingView::DrawingChanged() {
 void DrawingView::ZoomExtents() {
   view_.SetViewport(width(), height());
   view_.ZoomExtents(list_.extents());
+  fitOnResize_ = true;
   Invalidate();
   emit viewChanged();
 }
 
 void DrawingView::ZoomAbout(QPointF screen, double factor) {
   view_.ZoomAbout({screen.x(), screen.y()}, factor);
+  fitOnResize_ = false;
   Invalidate();
   emit viewChanged();
 }
 
 void DrawingView::Pan(QPointF pixels) {
   view_.PanPixels(pixels.x(), pixels.y());
+  fitOnResize_ = false;
   Invalidate();
   emit viewChanged();
 }
@@ -161,8 +164,11 @@ QImage DrawingView::RenderImage(QSize size) const {
 }
 
 void DrawingView::resizeEvent(QResizeEvent*) {
-  // Keep the world centre; the scale stays, so more or less becomes visible.
+  // A view still showing the extents keeps showing them (the window is
+  // often resized right after a drawing opens); otherwise the centre and
+  // the scale stay, so more or less becomes visible.
   view_.SetViewport(width(), height());
+  if (fitOnResize_) view_.ZoomExtents(list_.extents());
   Invalidate();
 }
 

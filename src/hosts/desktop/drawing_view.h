@@ -112,6 +112,7 @@ class DrawingView : public QWidget {
   RenderOptions options_;
   QImage cache_;
   bool cacheValid_ = false;
+  bool fitOnResize_ = true;
   int aperture_ = 5;
 
   std::vector<db::ObjectId> selection_, highlighted_;
