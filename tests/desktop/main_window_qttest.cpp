@@ -307,5 +307,46 @@ TEST_F(DesktopHost, CommandLineAndProgressMeter) {
   EXPECT_FALSE(bar->isVisible());
 }
 
+// Curves, aligned texts and lineweights on a drawing of their own.
+TEST_F(DesktopHost, CurvesTextsAndLineweights) {
+  auto d = db::Database::CreateEmpty();
+  d->CreateLayer("THICK", 1);
+  d->SetGroup(d->LayerId("THICK"), 370, "100");
+  auto add = [&](const char* type, const char* layer, std::vector<db::Tag> tags) {
+    d->AddEntity("", type, layer, std::move(tags));
+  };
+  add("CIRCLE", "THICK", {{10, "0"}, {20, "0"}, {30, "0"}, {40, "50"}});
+  add("ARC", "0", {{10, "150"}, {20, "0"}, {30, "0"}, {40, "50"}, {50, "0"}, {51, "180"}, {62, "2"}});
+  add("ELLIPSE", "0", {{10, "300"}, {20, "0"}, {30, "0"}, {11, "60"}, {21, "0"}, {31, "0"}, {40, "0.5"},
+                       {41, "0"}, {42, "6.283185307179586"}, {62, "6"}});
+  add("LWPOLYLINE", "THICK", {{90, "3"}, {70, "0"}, {10, "-50"}, {20, "-100"}, {42, "-0.5"}, {10, "50"},
+                              {20, "-100"}, {10, "350"}, {20, "-100"}});
+  add("TEXT", "0", {{10, "150"}, {20, "80"}, {30, "0"}, {40, "15"}, {1, "CENTRE \xE4\xB8\xAD\xE5\xA4\xAE"},
+                    {72, "1"}, {11, "150"}, {21, "80"}, {31, "0"}, {62, "3"}});
+  add("TEXT", "0", {{10, "350"}, {20, "-140"}, {30, "0"}, {40, "10"}, {41, "0.6"}, {1, "RIGHT narrow"},
+                    {72, "2"}, {11, "350"}, {21, "-140"}, {31, "0"}});
+  add("MTEXT", "0", {{10, "-50"}, {20, "120"}, {30, "0"}, {40, "10"}, {71, "1"},
+                     {1, "{\\fArial;Line one}\\PLine two \\S1/2;"}});
+  const std::string path = (std::filesystem::temp_directory_path() / "wb-desktop-curves.dxf").string();
+  db::Error error;
+  ASSERT_TRUE(d->Save(path, &error)) << error.ToString();
+  ASSERT_TRUE(window->OpenDrawing(QString::fromStdString(path)));
+  std::filesystem::remove(path);
+
+  auto inked = [&] {
+    QImage image = view->RenderImage(QSize(800, 500));
+    const QRgb background = image.pixel(0, 0);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != background;
+    return count;
+  };
+  const int thin = inked();
+  view->SetLineWeightDisplay(true);
+  const int thick = inked();
+  EXPECT_GT(thick, thin * 12 / 10);  // 1 mm is about 4 pixels
+  Shot(QStringLiteral("curves_lineweights.png"));
+}
+
 }  // namespace
 }  // namespace wb::desktop
