@@ -1,0 +1,96 @@
+#include "hosts/desktop/command_line.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace wb::desktop {
+
+CommandLine::CommandLine(QWidget* parent) : QWidget(parent) {
+  output_ = new QPlainTextEdit(this);
+  output_->setReadOnly(true);
+  output_->setMaximumBlockCount(2000);
+  output_->setFocusPolicy(Qt::NoFocus);
+  prompt_ = new QLabel(this);
+  input_ = new QLineEdit(this);
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(prompt_);
+  row->addWidget(input_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
+  layout->addWidget(output_, 1);
+  layout->addLayout(row);
+  SetPrompt({});
+  connect(input_, &QLineEdit::returnPressed, this, &CommandLine::Submit);
+}
+
+void CommandLine::Print(const QString& text) {
+  QTextCursor cursor = output_->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(text);
+  output_->setTextCursor(cursor);
+  output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
+}
+
+QString CommandLine::output() const { return output_->toPlainText(); }
+
+void CommandLine::SetPrompt(const QString& prompt) {
+  prompt_->setText(prompt.isEmpty() ? tr("Command:") : prompt);
+}
+
+void CommandLine::Submit() {
+  const QString text = input_->text().trimmed();
+  input_->clear();
+  QString echo = prompt_->text() + (text.isEmpty() ? QString() : QStringLiteral(" ") + text);
+  if (!output().isEmpty() && !output().endsWith(QLatin1Char('\n'))) echo.prepend(QLatin1Char('\n'));
+  Print(echo + QLatin1Char('\n'));
+  if (handler_) handler_(text);
+}
+
+DesktopOutput::DesktopOutput(CommandLine* commandLine, QStatusBar* statusBar) : commandLine_(commandLine) {
+  label_ = new QLabel(statusBar);
+  bar_ = new QProgressBar(statusBar);
+  bar_->setMaximumWidth(240);
+  statusBar->addPermanentWidget(label_);
+  statusBar->addPermanentWidget(bar_);
+  label_->hide();
+  bar_->hide();
+  previous_ = editor::SetHostOutput(this);
+}
+
+DesktopOutput::~DesktopOutput() { editor::SetHostOutput(previous_); }
+
+void DesktopOutput::Print(const WString& text) { commandLine_->Print(QString::fromStdU16String(text)); }
+
+void DesktopOutput::ProgressStart(const WString& label, int min, int max) {
+  label_->setText(QString::fromStdU16String(label));
+  bar_->setRange(min, max);
+  bar_->setValue(min);
+  label_->show();
+  bar_->show();
+  label_->repaint();
+}
+
+void DesktopOutput::ProgressPos(int pos) {
+  if (pos == bar_->value()) return;
+  bar_->setValue(pos);
+  // The module's long loops keep the event loop waiting: paint now.
+  bar_->repaint();
+}
+
+void DesktopOutput::ProgressEnd() {
+  bar_->hide();
+  label_->hide();
+  label_->clear();
+}
+
+}  // namespace wb::desktop

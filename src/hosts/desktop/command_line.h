@@ -1,0 +1,61 @@
+// The command line under the drawing: an output area the host prints to and
+// one input line. Typed text goes to the handler; a prompt (point, entity,
+// keyword) can take the input line over with SetPrompt.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "platform/editor/document.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QStatusBar;
+
+namespace wb::desktop {
+
+class CommandLine : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CommandLine(QWidget* parent = nullptr);
+
+  void SetHandler(std::function<void(const QString&)> handler) { handler_ = std::move(handler); }
+  // Text as the host prints it: no line break is added.
+  void Print(const QString& text);
+  QString output() const;
+  void SetPrompt(const QString& prompt);  // empty: "Command:"
+  QLineEdit* input() const { return input_; }
+  // What pressing Enter in the input line does.
+  void Submit();
+
+ private:
+  QPlainTextEdit* output_;
+  QLabel* prompt_;
+  QLineEdit* input_;
+  std::function<void(const QString&)> handler_;
+};
+
+// Where the platform's command-line text and progress meter go while the
+// desktop host runs.
+class DesktopOutput : public editor::HostOutput {
+ public:
+  DesktopOutput(CommandLine* commandLine, QStatusBar* statusBar);
+  ~DesktopOutput() override;
+  void Print(const WString& text) override;
+  void ProgressStart(const WString& label, int min, int max) override;
+  void ProgressPos(int pos) override;
+  void ProgressEnd() override;
+  QProgressBar* progressBar() const { return bar_; }
+  QLabel* progressLabel() const { return label_; }
+
+ private:
+  CommandLine* commandLine_;
+  QLabel* label_;
+  QProgressBar* bar_;
+  editor::HostOutput* previous_;
+};
+
+}  // namespace wb::desktop

@@ -1,0 +1,192 @@
+#include "hosts/desktop/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <functional>
+#include <string>
+
+#include "platform/editor/document.h"
+
+namespace wb::desktop {
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+  view_ = new DrawingView(this);
+  setCentralWidget(view_);
+  commandLine_ = new CommandLine(this);
+  auto* dock = new QDockWidget(tr("Command Line"), this);
+  dock->setObjectName(QStringLiteral("commandLine"));
+  dock->setWidget(commandLine_);
+  dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+  addDockWidget(Qt::BottomDockWidgetArea, dock);
+  resizeDocks({dock}, {140}, Qt::Vertical);
+  output_ = std::make_unique<DesktopOutput>(commandLine_, statusBar());
+  commandLine_->SetHandler([this](const QString& text) { RunCommand(text); });
+  connect(view_, &DrawingView::cursorMoved, this, [this](QPointF world) {
+    statusBar()->showMessage(QStringLiteral("%1, %2").arg(world.x(), 0, 'f', 1).arg(world.y(), 0, 'f', 1));
+  });
+
+  askUnsaved = [this](const QString& text) {
+    return QMessageBox::warning(this, tr("WireBinder"), text,
+                                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                QMessageBox::Save);
+  };
+  askPath = [this](bool forSave) {
+    const QString filter = tr("DXF drawings (*.dxf);;All files (*)");
+    return forSave ? QFileDialog::getSaveFileName(this, tr("Save Drawing As"), QString(), filter)
+                   : QFileDialog::getOpenFileName(this, tr("Open Drawing"), QString(), filter);
+  };
+  showError = [this](const QString& text) { QMessageBox::warning(this, tr("WireBinder"), text); };
+
+  BuildMenus();
+  resize(1280, 860);
+  UpdateTitle();
+}
+
+MainWindow::~MainWindow() {
+  // The view must not outlive the drawing it points at.
+  view_->SetDatabase(nullptr);
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  QAction* open = file->addAction(tr("&Open..."), this, [this] {
+    if (!MaybeKeepChanges()) return;
+    QString path = askPath(false);
+    if (!path.isEmpty()) Load(path);
+  });
+  open->setShortcut(QKeySequence::Open);
+  QAction* save = file->addAction(tr("&Save"), this, [this] { Save(); });
+  save->setShortcut(QKeySequence::Save);
+  QAction* saveAs = file->addAction(tr("Save &As..."), this, [this] {
+    QString path = askPath(true);
+    if (!path.isEmpty()) SaveAs(path);
+  });
+  saveAs->setShortcut(QKeySequence::SaveAs);
+  file->addSeparator();
+  QAction* quit = file->addAction(tr("E&xit"), this, &QWidget::close);
+  quit->setShortcut(QKeySequence::Quit);
+
+  QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+  viewMenu->addAction(tr("Zoom &Extents"), view_, &DrawingView::ZoomExtents);
+  QAction* weights = viewMenu->addAction(tr("&Lineweights"));
+  weights->setCheckable(true);
+  connect(weights, &QAction::toggled, view_, &DrawingView::SetLineWeightDisplay);
+}
+
+uint64_t MainWindow::Fingerprint() const {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return 0;
+  return std::hash<std::string>{}(database->SaveToString());
+}
+
+bool MainWindow::IsModified() const {
+  return editor::ActiveDatabase() && Fingerprint() != savedFingerprint_;
+}
+
+bool MainWindow::MaybeKeepChanges() {
+  if (!IsModified()) return true;
+  const QString name = QString::fromStdString(editor::ActiveDatabase()->FileName());
+  switch (askUnsaved(tr("The drawing %1 has unsaved changes.\nSave them?").arg(QFileInfo(name).fileName()))) {
+    case QMessageBox::Save:
+      return Save();
+    case QMessageBox::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool MainWindow::OpenDrawing(const QString& path) { return MaybeKeepChanges() && Load(path); }
+
+bool MainWindow::Load(const QString& path) {
+  db::Error error;
+  auto database = db::Database::Open(path.toStdString(), &error);
+  if (!database) {
+    const QString text = tr("Cannot open the drawing.\n%1").arg(QString::fromStdString(error.ToString()));
+    commandLine_->Print(text + QLatin1Char('\n'));
+    showError(text);
+    return false;
+  }
+  view_->SetDatabase(nullptr);
+  editor::SetActiveDatabase(std::move(database));
+  savedFingerprint_ = Fingerprint();
+  view_->SetDatabase(editor::ActiveDatabase());
+  UpdateTitle();
+  return true;
+}
+
+bool MainWindow::Save() {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return false;
+  if (database->FileName().empty()) {
+    QString path = askPath(true);
+    return !path.isEmpty() && SaveAs(path);
+  }
+  return SaveAs(QString::fromStdString(database->FileName()));
+}
+
+bool MainWindow::SaveAs(const QString& path) {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return false;
+  db::Error error;
+  const std::string target = path.toStdString();
+  if (!database->Save(target, &error)) {
+    const QString text = tr("Cannot save the drawing.\n%1").arg(QString::fromStdString(error.ToString()));
+    commandLine_->Print(text + QLatin1Char('\n'));
+    showError(text);
+    return false;
+  }
+  // The database keeps the name it was read under; saving elsewhere makes
+  // the copy the working file.
+  if (database->FileName() != target) {
+    db::Error reopenError;
+    if (auto copy = db::Database::Open(target, &reopenError)) {
+      view_->SetDatabase(nullptr);
+      editor::SetActiveDatabase(std::move(copy));
+      view_->SetDatabase(editor::ActiveDatabase());
+    }
+  }
+  savedFingerprint_ = Fingerprint();
+  UpdateTitle();
+  return true;
+}
+
+void MainWindow::DrawingChanged() {
+  view_->DrawingChanged();
+  UpdateTitle();
+}
+
+void MainWindow::RunCommand(const QString& text) {
+  const QString word = text.section(QLatin1Char(' '), 0, 0).toUpper();
+  if (word.isEmpty()) return;
+  if (word == QLatin1String("ZOOM") || word == QLatin1String("Z")) {
+    view_->ZoomExtents();
+  } else if (word == QLatin1String("REGEN")) {
+    view_->DrawingChanged();
+  } else if (word == QLatin1String("LWDISPLAY")) {
+    view_->SetLineWeightDisplay(!view_->lineWeightDisplay());
+  } else if (!commandHandler_ || !commandHandler_(text)) {
+    commandLine_->Print(tr("Unknown command \"%1\".").arg(word) + QLatin1Char('\n'));
+  }
+}
+
+void MainWindow::UpdateTitle() {
+  const db::Database* database = editor::ActiveDatabase();
+  QString name = database ? QFileInfo(QString::fromStdString(database->FileName())).fileName() : QString();
+  if (database && name.isEmpty()) name = tr("(untitled)");
+  setWindowTitle(name.isEmpty() ? tr("WireBinder") : tr("%1[*] - WireBinder").arg(name));
+  setWindowModified(IsModified());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (MaybeKeepChanges()) event->accept();
+  else event->ignore();
+}
+
+}  // namespace wb::desktop

@@ -1,0 +1,185 @@
+#include "hosts/desktop/renderer.h"
+
+#include <QFontMetricsF>
+#include <QLineF>
+#include <QPainter>
+#include <QPen>
+#include <QPointF>
+#include <QString>
+#include <QTransform>
+#include <cmath>
+#include <map>
+#include <numbers>
+
+namespace wb::desktop {
+namespace {
+
+constexpr int kReferencePixels = 100;
+
+// Em size per unit of cap height: drawing texts give cap heights.
+double EmPerCapHeight() {
+  static const double ratio = [] {
+    QFont font = DrawingFont();
+    font.setPixelSize(kReferencePixels);
+    double cap = QFontMetricsF(font).capHeight();
+    return cap > 1 ? kReferencePixels / cap : 1.4;
+  }();
+  return ratio;
+}
+
+struct PenKey {
+  uint32_t rgb;
+  int width;
+  bool operator<(const PenKey& o) const { return rgb != o.rgb ? rgb < o.rgb : width < o.width; }
+};
+
+uint32_t Pack(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+QColor Unpack(uint32_t v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
+
+}  // namespace
+
+QFont DrawingFont() {
+  QFont font(QStringLiteral("MS UI Gothic"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  return font;
+}
+
+double QtTextMeasurer::Advance(std::string_view utf8) const {
+  static const QFont font = [] {
+    QFont f = DrawingFont();
+    f.setPixelSize(kReferencePixels);
+    return f;
+  }();
+  static const QFontMetricsF metrics(font);
+  double cap = metrics.capHeight() > 1 ? metrics.capHeight() : kReferencePixels / 1.4;
+  return metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))) / cap;
+}
+
+void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransform& view,
+                   const RenderOptions& options) {
+  painter.save();
+  painter.resetTransform();
+  painter.fillRect(QRectF(0, 0, view.width(), view.height()), options.background);
+  painter.setRenderHint(QPainter::Antialiasing, options.antialias);
+  painter.setRenderHint(QPainter::TextAntialiasing, options.antialias);
+
+  std::vector<uint32_t> visible;
+  list.Query(view.VisibleBox(), &visible);
+  const double s = view.scale(), cx = view.center().x, cy = view.center().y;
+  const double hw = view.width() / 2.0, hh = view.height() / 2.0;
+  auto screen = [&](Vec2 p) { return QPointF((p.x - cx) * s + hw, hh - (p.y - cy) * s); };
+  // Lineweights in 1/100 mm at 96 dots per inch.
+  auto widthOf = [&](const Primitive& p) {
+    if (!options.lineWeights) return 0;
+    return std::max(1, static_cast<int>(std::lround(p.lineWeight * 96.0 / 2540.0)));
+  };
+
+  std::map<PenKey, std::vector<QLineF>> lines;
+  std::map<uint32_t, std::vector<QPointF>> points;
+  std::vector<uint32_t> texts, highlightedPrims;
+  const std::vector<bool>* hl = options.highlighted;
+  for (uint32_t index : visible) {
+    const Primitive& p = list.primitives()[index];
+    if (hl && p.entity < hl->size() && (*hl)[p.entity]) {
+      highlightedPrims.push_back(index);
+      continue;
+    }
+    if (p.kind == PrimitiveKind::kText) {
+      texts.push_back(index);
+      continue;
+    }
+    if (p.kind == PrimitiveKind::kPoint) {
+      points[Pack(p.color)].push_back(screen(list.points()[p.first]));
+      continue;
+    }
+    auto& bucket = lines[{Pack(p.color), widthOf(p)}];
+    auto pts = list.Points(p);
+    // Geometry smaller than a pixel is one short stroke.
+    if (p.box.width() * s < 1 && p.box.height() * s < 1) {
+      QPointF a = screen(pts[0]);
+      bucket.emplace_back(a, a + QPointF(0.5, 0));
+      continue;
+    }
+    QPointF prev = screen(pts[0]);
+    for (size_t i = 1; i < pts.size(); ++i) {
+      QPointF next = screen(pts[i]);
+      bucket.emplace_back(prev, next);
+      prev = next;
+    }
+    if (p.closed && pts.size() > 2) bucket.emplace_back(prev, screen(pts[0]));
+  }
+
+  for (auto& [key, segments] : lines) {
+    QPen pen(Unpack(key.rgb));
+    pen.setWidth(key.width);
+    pen.setCapStyle(Qt::RoundCap);
+    painter.setPen(pen);
+    painter.drawLines(segments.data(), static_cast<int>(segments.size()));
+  }
+  for (auto& [rgb, pts] : points) {
+    QPen pen(Unpack(rgb));
+    pen.setWidth(3);
+    pen.setCapStyle(Qt::SquareCap);
+    painter.setPen(pen);
+    painter.drawPoints(pts.data(), static_cast<int>(pts.size()));
+  }
+
+  const double emPerCap = EmPerCapHeight();
+  QFont font = DrawingFont();
+  auto drawText = [&](const Primitive& p, const QColor& color) {
+    const TextRun& t = list.texts()[p.first];
+    double capPx = t.height * s;
+    painter.setPen(color);
+    if (capPx < 3) {  // too small to read: a stroke where the text runs
+      if (t.width * s < 1) return;
+      double c = std::cos(t.rotation), sn = std::sin(t.rotation);
+      Vec2 mid{t.base.x - sn * t.height / 2, t.base.y + c * t.height / 2};
+      painter.drawLine(screen(mid), screen({mid.x + c * t.width, mid.y + sn * t.width}));
+      return;
+    }
+    double em = capPx * emPerCap;
+    int pixels = std::max(1, static_cast<int>(std::lround(std::min(em, 2000.0))));
+    font.setPixelSize(pixels);
+    painter.setFont(font);
+    QTransform xf;
+    xf.translate(screen(t.base).x(), screen(t.base).y());
+    xf.rotate(-t.rotation * 180 / std::numbers::pi);
+    xf.scale(t.widthFactor * em / pixels, em / pixels);
+    painter.setTransform(xf);
+    painter.drawText(QPointF(0, 0), QString::fromUtf8(t.utf8.data(), static_cast<qsizetype>(t.utf8.size())));
+    painter.resetTransform();
+  };
+  for (uint32_t index : texts) {
+    const Primitive& p = list.primitives()[index];
+    drawText(p, Unpack(Pack(p.color)));
+  }
+
+  if (!highlightedPrims.empty()) {
+    for (uint32_t index : highlightedPrims) {
+      const Primitive& p = list.primitives()[index];
+      QColor color = Unpack(Pack(p.color)).lighter(130);
+      if (p.kind == PrimitiveKind::kText) {
+        drawText(p, color);
+        continue;
+      }
+      QPen pen(color);
+      pen.setWidth(std::max(2, widthOf(p)));
+      pen.setStyle(Qt::DashLine);
+      painter.setPen(pen);
+      auto pts = list.Points(p);
+      if (p.kind == PrimitiveKind::kPoint) {
+        painter.drawEllipse(screen(pts[0]), 4, 4);
+        continue;
+      }
+      std::vector<QPointF> poly;
+      poly.reserve(pts.size() + 1);
+      for (Vec2 v : pts) poly.push_back(screen(v));
+      if (p.closed) poly.push_back(poly.front());
+      painter.drawPolyline(poly.data(), static_cast<int>(poly.size()));
+    }
+  }
+  painter.restore();
+}
+
+}  // namespace wb::desktop

@@ -1,0 +1,36 @@
+// Paints a display list with QPainter: lines batched by pen, texts in the
+// drawing font, highlighted entities dashed on top.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <vector>
+
+#include "hosts/desktop/display_list.h"
+#include "hosts/desktop/view_transform.h"
+
+class QPainter;
+
+namespace wb::desktop {
+
+struct RenderOptions {
+  bool lineWeights = false;  // draw lineweights in screen millimetres
+  bool antialias = true;
+  QColor background{30, 34, 40};
+  // Per entity index: drawn highlighted (dashed, brighter) when set.
+  const std::vector<bool>* highlighted = nullptr;
+};
+
+// The font texts are drawn in ("MS UI Gothic" through the substitution).
+QFont DrawingFont();
+
+// Widths measured with the drawing font, so alignment matches what is drawn.
+class QtTextMeasurer : public TextMeasurer {
+ public:
+  double Advance(std::string_view utf8) const override;
+};
+
+void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransform& view,
+                   const RenderOptions& options);
+
+}  // namespace wb::desktop
