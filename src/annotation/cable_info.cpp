@@ -4,13 +4,13 @@
 
 #include "annotation/annotation_command.h"
 #include "annotation/draw_note.h"
-#include "annotation/entity_picker.h"
 #include "drawing/tagged_entities.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/drag_entity.h"
+#include "platform/editor/prompts.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 #include "resources/resource_ids.h"
@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int kErrnoEmptyAnswer = 52;
 
 CStringArray SplitCableValue(AcDbObjectId element, const char16_t* key) {
   CStringArray items;
@@ -165,22 +164,22 @@ int SelectWire(const CString& prompt, AcDbObjectId& nested, AcGePoint3d& pickPoi
                AcDbObjectId& wire) {
   nested = {};
   wire = {};
-  EntityPicker* picker = CurrentEntityPicker();
   auto* database = wb::editor::ActiveDatabase();
-  if (!picker || !database) return RTCAN;
+  if (!database) return RTCAN;
   while (true) {
-    NestedPick pick;
-    const int result = picker->NEntSelP(prompt, pick);
-    if (result == RTERROR) {
-      if (picker->ErrNo() == kErrnoEmptyAnswer) return RTNONE;
-      continue;
-    }
-    if (result != RTNORM) return result;
-    if (pick.containers.empty() || pick.entity.isNull()) continue;
-    const AcDbObjectId outer = pick.containers.back();
+    ads_name name;
+    AcGePoint3d point;
+    AcDbObjectIdArray containers;
+    const int result = acedNEntSelP(prompt.c_str(), name, point, false, containers);
+    if (result == RTERROR) continue;  // a missed pick asks again
+    if (result != RTNORM) return result;  // Enter (RTNONE) or Esc
+    AcDbObjectId entity;
+    acdbGetObjectId(entity, name);
+    if (containers.empty() || entity.isNull()) continue;
+    const AcDbObjectId outer = containers.back();
     if (outer.isNull() || !database->IsAlive(outer)) continue;
-    pickPoint = pick.point;
-    nested = pick.entity;
+    pickPoint = point;
+    nested = entity;
     wire = outer;
     CStringArray link;
     ApiComn_extractAttributesArrayID(wire, u"QZ_LINK", link, 0);

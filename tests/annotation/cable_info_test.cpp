@@ -3,7 +3,7 @@
 #include "annotation/annotation_command.h"
 #include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
-#include "annotation/entity_picker.h"
+#include "platform/editor/prompts.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
 #include "platform/editor/command_queue.h"
@@ -164,33 +164,33 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   plant.db->SetLayerLocked("LOCKED", true);
   AcDbObjectId inner{0x7777};  // a nested entity's id, only passed through
 
-  ScriptedEntityPicker picker;
-  picker.Miss()
-      .Pick(inner, {1, 1, 0}, {})                      // not inside a block
-      .Pick(AcDbObjectId{}, {1, 1, 0}, {wire})         // no id
-      .Pick(inner, {2, 5, 0}, {lockedWire})            // locked layer
-      .Pick(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
-  EntityPicker* previous = SetEntityPicker(&picker);
+  wb::editor::ScriptedPrompts picker;
+  picker.Point({500, 500, 0});                        // nothing there
+  picker.Nested(inner, {1, 1, 0}, {});                // not inside a block
+  picker.Nested(AcDbObjectId{}, {1, 1, 0}, {wire});   // no id
+  picker.Nested(inner, {2, 5, 0}, {lockedWire});      // locked layer
+  picker.Nested(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
+  wb::editor::PromptBackend* previous = wb::editor::SetPromptBackend(&picker);
   AcDbObjectId nested, picked;
   AcGePoint3d point;
   EXPECT_EQ(SelectWire(u"\n配線を選択:", nested, point, picked), RTNORM);
   EXPECT_EQ(picked, wire);
   EXPECT_EQ(nested, inner);
   ExpectPoint(point, 3, 1);
-  EXPECT_EQ(picker.Prompts().size(), 5u);
+  EXPECT_EQ(picker.prompts().size(), 5u);
   EXPECT_EQ(user_.messages().size(), 1u);  // the locked layer was reported
 
-  ScriptedEntityPicker enter;
-  enter.Empty();
-  SetEntityPicker(&enter);
+  wb::editor::ScriptedPrompts enter;
+  enter.Enter();
+  wb::editor::SetPromptBackend(&enter);
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
   EXPECT_TRUE(picked.isNull());
   EXPECT_TRUE(nested.isNull());
-  ScriptedEntityPicker esc;
+  wb::editor::ScriptedPrompts esc;
   esc.Cancel();
-  SetEntityPicker(&esc);
+  wb::editor::SetPromptBackend(&esc);
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTCAN);
-  SetEntityPicker(previous);
+  wb::editor::SetPromptBackend(previous);
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
@@ -199,7 +199,7 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
   void SetUp() override {
     LayerTest::SetUp();
     previousOutput_ = wb::editor::SetHostOutput(this);
-    previousPicker_ = SetEntityPicker(&picker);
+    previousPicker_ = wb::editor::SetPromptBackend(&picker);
     previousDrag_ = wb::editor::SetDragBackend(&drag);
     g_pMainDlg = new MainDlg();
     g_pMainDlg->Create();
@@ -216,7 +216,7 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
     g_pMainDlg = nullptr;
     wb::editor::CommandStack::Instance().ClearQueue();
     wb::editor::SetDragBackend(previousDrag_);
-    SetEntityPicker(previousPicker_);
+    wb::editor::SetPromptBackend(previousPicker_);
     wb::editor::SetHostOutput(previousOutput_);
     LayerTest::TearDown();
   }
@@ -236,13 +236,13 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
     return count;
   }
 
-  ScriptedEntityPicker picker;
+  wb::editor::ScriptedPrompts picker;
   ScriptedDragBackend drag;
   std::u16string printed;
 
  private:
   wb::editor::HostOutput* previousOutput_ = nullptr;
-  EntityPicker* previousPicker_ = nullptr;
+  wb::editor::PromptBackend* previousPicker_ = nullptr;
   DragBackend* previousDrag_ = nullptr;
 };
 
@@ -251,17 +251,17 @@ TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
                            {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
                             "CB08|W-1|1|1|99|1|"});
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  picker.Pick(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
+  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
   drag.Pick({4, 11, 0}).Pick({9, 11, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(picker.Prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(picker.prompts(), std::vector<CString>{u"\n配線を選択:"});
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
   EXPECT_EQ(g_pDrawNote->wireId, wire);
   EXPECT_EQ(Annotations(), 1);
   EXPECT_TRUE(Requeued());
 
   // The queued run: Enter at the prompt ends the repetition.
-  picker.Empty();
+  picker.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
   EXPECT_EQ(Annotations(), 1);
@@ -272,7 +272,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
                           {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
                            "CB08|1,2|1|1|99|1|"});
-  picker.Pick(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
+  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
   QZ_DrawCableInfo();
   EXPECT_EQ(printed, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
   EXPECT_FALSE(Requeued());
@@ -281,13 +281,13 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   plant.Block("KK-1", {{0, 0, 0}});
   AcDbObjectId equipment = plant.Insert("KK-1", {20, 0, 0});
   plant.Tag(equipment, 0, {"ETAT|0|1|1|99|1|"});
-  picker.Pick(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
+  picker.Nested(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
 
   // A pick beyond the wire's end: no drag, but the next wire is asked for.
   AcDbObjectId wire = Wire({0, 5, 0}, {10, 5, 0});
-  picker.Pick(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
+  picker.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
   EXPECT_EQ(drag.Consumed(), 0u);
@@ -296,7 +296,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // ETAT-flagged equipment counts as a part and is annotated at its origin.
   AcDbObjectId flagged = plant.Insert("KK-1", {30, 0, 0});
   plant.Tag(flagged, 0, {"ETAT|1|1|1|99|1|"});
-  picker.Pick(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
+  picker.Nested(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
   drag.Pick({30, 10, 0});
   QZ_DrawCableInfo();
   EXPECT_TRUE(g_pDrawNote->originMode);
@@ -306,7 +306,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Without the drag window nothing happens at all.
   delete g_pDrawNote;
   g_pDrawNote = nullptr;
-  picker.Pick(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
+  picker.Nested(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
   QZ_DrawCableInfo();
   EXPECT_EQ(picker.Remaining(), 1u);
 }

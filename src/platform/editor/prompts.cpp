@@ -63,6 +63,12 @@ void ScriptedPrompts::Select(AcDbObjectIdArray ids) {
   answers_.push_back({Answer::kSelect, {}, std::move(ids), {}});
 }
 
+void ScriptedPrompts::Nested(AcDbObjectId leaf, AcGePoint3d point, AcDbObjectIdArray containers) {
+  Answer a{Answer::kNested, point, std::move(containers), {}};
+  a.leaf = leaf;
+  answers_.push_back(std::move(a));
+}
+
 void ScriptedPrompts::Enter() { answers_.push_back({Answer::kEnter, {}, {}, {}}); }
 void ScriptedPrompts::Cancel() { answers_.push_back({Answer::kCancel, {}, {}, {}}); }
 
@@ -135,6 +141,15 @@ int ScriptedPrompts::Pick(const WString& prompt, bool nested, AcDbObjectId& enti
       point = answer.point;
       return RTNORM;
     }
+    case Answer::kNested:
+      point = answer.point;
+      if (nested) {
+        entity = answer.leaf;
+        containers = answer.ids;
+      } else {
+        entity = answer.ids.empty() ? answer.leaf : answer.ids.back();
+      }
+      return RTNORM;
     case Answer::kEntity:
     case Answer::kSelect:
       if (answer.ids.size() != 1 || !database->IsAlive(answer.ids[0])) return RTERROR;

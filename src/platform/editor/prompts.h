@@ -71,6 +71,9 @@ class ScriptedPrompts : public PromptBackend {
   // The entity of this handle picked (at its location) or selected alone.
   void Handle(const std::string& handle);
   void Entity(AcDbObjectId id);
+  // A nested pick's whole answer as the host gives it: the innermost
+  // entity, where it was picked, and its block references, innermost first.
+  void Nested(AcDbObjectId leaf, AcGePoint3d point, AcDbObjectIdArray containers);
   // A selection of several entities (the filter still applies).
   void Select(AcDbObjectIdArray ids);
   void Enter();
@@ -87,6 +90,7 @@ class ScriptedPrompts : public PromptBackend {
   const std::vector<WString>& problems() const { return problems_; }
   int activations() const { return activations_; }
   bool Idle() const { return answers_.empty(); }
+  size_t Remaining() const { return answers_.size(); }
   void Clear();
 
   int GetPoint(const WString& prompt, const AcGePoint3d* base, AcGePoint3d& point) override;
@@ -99,10 +103,11 @@ class ScriptedPrompts : public PromptBackend {
 
  private:
   struct Answer {
-    enum Kind { kPoint, kEntity, kSelect, kEnter, kCancel, kAction } kind;
+    enum Kind { kPoint, kEntity, kNested, kSelect, kEnter, kCancel, kAction } kind;
     AcGePoint3d point;
     AcDbObjectIdArray ids;
     std::function<void()> action;
+    AcDbObjectId leaf = {};
   };
   // Runs queued actions; false when one of them queued a command (or there
   // is no answer left), with `result` set to the prompt's result.
