@@ -16,7 +16,7 @@ def attr(key, value):
 
 class Plant:
     def __init__(self):
-        self.doc = ezdxf.new("R2004")
+        self.doc = ezdxf.new("R2018")
         self.doc.header["$DWGCODEPAGE"] = "ANSI_932"
         self.doc.header["$DIMSCALE"] = 1.0
         for app in ("QZ_LINK", "QZ_ATTR"):

@@ -102,7 +102,7 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
             "bad.txt:2: dialog 103 has no control 999");
   EXPECT_EQ(fails("in 103 click 228\n"), "bad.txt:1: dialog 103 is not open");
   EXPECT_EQ(fails("answer yes\n"),
-            "bad.txt:1: the script prepared dialog actions, answers or files that were never used");
+            "bad.txt:1: the script prepared dialog actions, answers, picks or files that were never used");
   QzComn_SetConfigFile(u"");
 }
 

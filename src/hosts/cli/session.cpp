@@ -21,6 +21,21 @@
 namespace wb::cli {
 namespace {
 
+// "x,y" or "x,y,z" in drawing units.
+bool ParsePoint(const std::string& text, AcGePoint3d& point) {
+  const auto parts = Split(Utf8ToUtf16(text), u",");
+  if (parts.size() < 2 || parts.size() > 3) return false;
+  double v[3] = {0, 0, 0};
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string part = Utf16ToUtf8(parts[i]);
+    char* end = nullptr;
+    v[i] = std::strtod(part.c_str(), &end);
+    if (part.empty() || *end) return false;
+  }
+  point = {v[0], v[1], v[2]};
+  return true;
+}
+
 bool ParseInt(const std::string& text, int& value) {
   char* end = nullptr;
   const long v = std::strtol(text.c_str(), &end, 10);
@@ -43,6 +58,8 @@ ui::Dialog* ModelessDialog(int templateId) {
 Session::Session(editor::HostOutput& output) : output_(output) {
   previousOutput_ = editor::SetHostOutput(&output_);
   previousBackend_ = ui::SetBackend(&backend_);
+  previousPrompts_ = editor::SetPromptBackend(&prompts_);
+  previousDrag_ = editor::SetDragBackend(&drag_);
   acrxEntryPoint(kInitAppMsg, nullptr);
 }
 
@@ -58,6 +75,8 @@ Session::~Session() {
   editor::CommandStack::Instance().ClearQueue();
   editor::SetActiveDatabase(nullptr);
   ui::SetBackend(previousBackend_);
+  editor::SetPromptBackend(previousPrompts_);
+  editor::SetDragBackend(previousDrag_);
   editor::SetHostOutput(previousOutput_);
   std::error_code ignored;
   if (!configCopy_.empty()) {
@@ -74,9 +93,9 @@ bool Session::Run(const Script& script) {
   file_ = script.file;
   for (const auto& step : script.steps)
     if (!Step(step)) return false;
-  if (!backend_.Idle()) {
+  if (!backend_.Idle() || !prompts_.Idle() || drag_.Remaining() != 0) {
     ScriptStep last{script.steps.empty() ? 0 : script.steps.back().line, "", {}, {}};
-    return Fail(last, "the script prepared dialog actions, answers or files that were never used");
+    return Fail(last, "the script prepared dialog actions, answers, picks or files that were never used");
   }
   return true;
 }
@@ -92,10 +111,13 @@ bool Session::RunCommandQueue(const ScriptStep& step) {
     const WString line = stack.TakeQueued();
     if (!stack.Run(line)) return Fail(step, "unknown command " + Utf16ToUtf8(line));
   }
-  if (!backend_.problems().empty()) {
-    const std::string problem = Utf16ToUtf8(backend_.problems().front());
-    return Fail(step, problem);
-  }
+  return Problems(step);
+}
+
+bool Session::Problems(const ScriptStep& step) {
+  if (!error_.message.empty()) return false;
+  if (!backend_.problems().empty()) return Fail(step, Utf16ToUtf8(backend_.problems().front()));
+  if (!prompts_.problems().empty()) return Fail(step, Utf16ToUtf8(prompts_.problems().front()));
   return true;
 }
 
@@ -250,7 +272,6 @@ bool Session::Step(const ScriptStep& step) {
     if (action.args.empty() && action.verb != "close")
       return Fail(step, "\"in\" needs an action and a control");
     if (!DialogAction(*dialog, action, problem)) return Fail(step, problem);
-    if (!error_.message.empty()) return false;
     return RunCommandQueue(step);
   }
   if (verb == "file") {
@@ -279,6 +300,53 @@ bool Session::Step(const ScriptStep& step) {
       return Fail(step, "expected message " + args[0] + " \"" + Utf16ToUtf8(wanted) +
                             "\", but the last one shown was " + last);
     }
+    return true;
+  }
+  if (verb == "pick" || verb == "point") {
+    AcGePoint3d point;
+    if (ParsePoint(args[0], point)) {
+      prompts_.Point(point);
+    } else if (verb == "pick" && !db::Database::FromHandleText(args[0]).isNull()) {
+      prompts_.Handle(args[0]);
+    } else {
+      return Fail(step, verb == "pick" ? "pick takes a handle or a point x,y"
+                                       : "point takes x,y or x,y,z");
+    }
+    return true;
+  }
+  if (verb == "enter") {
+    prompts_.Enter();
+    return true;
+  }
+  if (verb == "cancel") {
+    prompts_.Cancel();
+    return true;
+  }
+  if (verb == "drag") {
+    AcGePoint3d point;
+    if (args[0] == "cancel" && args.size() == 1) {
+      drag_.Cancel();
+    } else if (args.size() == 1 && ParsePoint(args[0], point)) {
+      drag_.Pick(point);
+    } else if (args.size() == 2 && args[0] == "move" && ParsePoint(args[1], point)) {
+      drag_.Move(point);
+    } else {
+      return Fail(step, "drag takes x,y (a pick), move x,y, or cancel");
+    }
+    return true;
+  }
+  if (verb == "meanwhile") {
+    // Something the user does in a modeless dialog while a prompt waits.
+    int id = 0;
+    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
+    ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
+    prompts_.Do([this, id, action] {
+      ui::Dialog* dialog = ModelessDialog(id);
+      std::string problem = "dialog " + std::to_string(id) + " is not open";
+      if (!dialog || !DialogAction(*dialog, action, problem)) {
+        if (error_.message.empty()) error_ = {file_, action.line, problem};
+      }
+    });
     return true;
   }
   return Fail(step, "\"" + verb + "\" is not available in this build");

@@ -10,6 +10,8 @@
 #include "hosts/cli/script.h"
 #include "platform/dialogs/scripted_backend.h"
 #include "platform/editor/document.h"
+#include "platform/editor/drag.h"
+#include "platform/editor/prompts.h"
 
 namespace wb::cli {
 
@@ -40,6 +42,7 @@ class Session {
   bool Fail(const ScriptStep& step, const std::string& message);
   bool DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem);
   bool RunCommandQueue(const ScriptStep& step);
+  bool Problems(const ScriptStep& step);
   bool UseConfigCopy(const ScriptStep& step);
   bool MakeTempFile(const ScriptStep& step, std::string& path);
 
@@ -47,6 +50,10 @@ class Session {
   editor::HostOutput* previousOutput_ = nullptr;
   ui::ScriptedBackend backend_;
   ui::DialogBackend* previousBackend_ = nullptr;
+  editor::ScriptedPrompts prompts_;
+  editor::PromptBackend* previousPrompts_ = nullptr;
+  ScriptedDragBackend drag_;
+  DragBackend* previousDrag_ = nullptr;
   std::string drawingPath_;
   std::string configCopy_;  // the session's copy of the module configuration
   std::string envCopy_;     // the session's environment profile, when set
