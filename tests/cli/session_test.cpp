@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../files/files_test_util.h"
 #include "hosts/cli/batch.h"
 #include "hosts/cli/script.h"
@@ -13,6 +15,8 @@ using wb::cli::ScriptError;
 using wb::cli::Session;
 
 namespace {
+
+std::string W8(const char* utf8) { return utf8; }
 
 class Capture : public wb::editor::HostOutput {
  public:
@@ -119,4 +123,75 @@ TEST(Batch, AssignScriptParsesAndCarriesEveryOption) {
   EXPECT_NE(all.find("click 229\nexpect 141\n"), std::string::npos);
   EXPECT_EQ(script->steps.back().verb, "save");
   EXPECT_TRUE(script->steps.back().args.empty());
+}
+
+namespace {
+
+// A copy of the sample project in a scratch folder.
+struct SampleProject {
+  SampleProject() {
+    std::filesystem::copy(std::string(WB_SOURCE_DIR) + "/examples", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(dir / "projects/PLANT1/第1設備");
+    wbtest::WriteBytes(dir / "wirebinder.ini", "");
+    QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
+  }
+  ~SampleProject() { QzComn_SetConfigFile(u""); }
+  std::string operator/(const std::string& name) const { return dir / name; }
+  std::string Run(const std::string& text) {
+    Capture output;
+    Session session(output);
+    ScriptError error;
+    auto script = ParseScript(text, "t", &error);
+    if (!script) return error.ToString();
+    return session.Run(*script) ? "" : session.error().ToString();
+  }
+  wbtest::TempDir dir;
+};
+
+}  // namespace
+
+TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
+  SampleProject batch;
+  wb::cli::MarkRequest mark{batch / "plant.dxf", batch / "projects", "PLANT1", W8("第1設備"),
+                            batch / "cables.csv", std::nullopt, batch / "marked.dxf",
+                            {{"CP1", "D5"}}};
+  ASSERT_EQ(batch.Run(wb::cli::MarkScript(mark)), "");
+  wb::cli::AssignRequest assign{batch / "marked.dxf", batch / "projects", "PLANT1", W8("第1設備"),
+                                batch / "cables.csv", std::nullopt, batch / "out.dxf", true, true};
+  ASSERT_EQ(batch.Run(wb::cli::AssignScript(assign)), "");
+
+  // The same work as one session, the way a user records it.
+  SampleProject recorded;
+  const std::string d = recorded.dir.path();
+  const std::string session =
+      "open " + d + "/plant.dxf\n"
+      "system-folder /\n"
+      "config ProjectDir " + d + "/projects/\n"
+      "config OutLog ON\n"
+      "command QZ_WireBinder\n"
+      "dialog 104\n  select 237 PLANT1\n  select 238 第1設備\n  click 1\nend\n"
+      "file " + d + "/cables.csv\n"
+      "dialog 163\n  click 1\nend\n"
+      "in 103 click 223\n"
+      "expect 111\n"
+      "in 103 click 226\n"
+      "in 130 item 238 CP1\n"
+      "pick -3000,0\n"  // a click on the panel rather than its handle
+      "in 130 click 1\n"
+      "in 130 close\n"
+      "answer yes\n"
+      "in 103 click 228\n"
+      "expect 134\n"
+      "in 103 click 229\n"
+      "expect 141\n"
+      "save " + d + "/out.dxf\n";
+  ASSERT_EQ(recorded.Run(session), "");
+
+  const std::string drawing = wbtest::ReadBytes(recorded.dir / "out.dxf");
+  EXPECT_EQ(drawing, wbtest::ReadBytes(batch.dir / "out.dxf"));
+  EXPECT_NE(drawing, wbtest::ReadBytes(recorded.dir / "plant.dxf"));
+  const std::string exported = "projects/PLANT1/第1設備/Cablelist.csv";
+  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / exported), wbtest::ReadBytes(batch.dir / exported));
+  EXPECT_NE(wbtest::ReadBytes(recorded.dir / "projects/log.csv"), "");
 }

@@ -24,26 +24,38 @@ std::string AsFolder(const std::string& path) {
   return path.empty() || path.back() == '/' ? path : path + "/";
 }
 
-std::string AssignScript(const AssignRequest& r) {
-  std::string s = "# cable assignment\n";
-  s += Line({"open", r.drawing});
+// Opens the drawing; the projects root is named absolutely.
+std::string OpenDrawing(const std::string& drawing, const std::string& projectRoot) {
+  std::string s = Line({"open", drawing});
   s += Line({"system-folder", "/"});
-  s += Line({"config", "ProjectDir", AsFolder(r.projectRoot)});
-  s += Line({"config", "OutLog", r.log ? "ON" : "OFF"});
-  s += Line({"command", "QZ_WireBinder"});
-  // Load the project: the folders, the list file, the first data line.
+  s += Line({"config", "ProjectDir", AsFolder(projectRoot)});
+  return s;
+}
+
+// Loads the project through the project dialog.
+std::string LoadThroughDialogs(const std::string& plant, const std::string& facility,
+                               const std::string& list, std::optional<int> startRow) {
+  std::string s = Line({"command", "QZ_WireBinder"});
   s += Line({"dialog", Id(IDD_PROJECT)});
-  s += "  " + Line({"select", Id(IDC_PLANT_LIST), r.plant});
-  s += "  " + Line({"select", Id(IDC_FACILITY_LIST), r.facility});
+  s += "  " + Line({"select", Id(IDC_PLANT_LIST), plant});
+  s += "  " + Line({"select", Id(IDC_FACILITY_LIST), facility});
   s += "  " + Line({"click", "1"});
   s += "end\n";
-  s += Line({"file", r.list});
+  s += Line({"file", list});
   s += Line({"dialog", Id(IDD_STARTROW)});
-  if (r.startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*r.startRow)});
+  if (startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*startRow)});
   s += "  " + Line({"click", "1"});
   s += "end\n";
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_LOAD)});
   s += Line({"expect", "111"});
+  return s;
+}
+
+std::string AssignScript(const AssignRequest& r) {
+  std::string s = "# cable assignment\n";
+  s += OpenDrawing(r.drawing, r.projectRoot);
+  s += Line({"config", "OutLog", r.log ? "ON" : "OFF"});
+  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
   // Assign, answering the confirmation with Yes.
   s += Line({"answer", "yes"});
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_SETCABLE)});
@@ -52,6 +64,23 @@ std::string AssignScript(const AssignRequest& r) {
     s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_FILEOUT)});
     s += Line({"expect", "141"});
   }
+  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  return s;
+}
+
+std::string MarkScript(const MarkRequest& r) {
+  std::string s = "# equipment marks\n";
+  s += OpenDrawing(r.drawing, r.projectRoot);
+  // One list of every mark, whichever end of a cable it stands at.
+  s += Line({"config", "OneMarkDialog", "ON"});
+  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
+  s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DRAWMARK)});
+  for (const auto& [row, target] : r.marks) {
+    s += Line({"in", Id(IDD_DRAWMARK), "item", Id(IDC_FROMLIST), row});
+    s += Line({"pick", target});
+    s += Line({"in", Id(IDD_DRAWMARK), "click", "1"});
+  }
+  s += Line({"in", Id(IDD_DRAWMARK), "close"});
   s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
   return s;
 }

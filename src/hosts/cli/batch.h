@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace wb::cli {
 
@@ -20,6 +22,22 @@ struct AssignRequest {
 };
 
 std::string AssignScript(const AssignRequest& request);
+
+// Marks equipment from the loaded cable list: each entry names the list row
+// ("MARK", "MARK/SUBNO" or "MARK/SUBNO/NAME") and the equipment (a handle or
+// a point x,y), as "MARK/SUBNO=TARGET".
+struct MarkRequest {
+  std::string drawing;
+  std::string projectRoot;
+  std::string plant;
+  std::string facility;
+  std::string list;
+  std::optional<int> startRow;
+  std::string output;
+  std::vector<std::pair<std::string, std::string>> marks;  // row, target
+};
+
+std::string MarkScript(const MarkRequest& request);
 
 struct ProjectRequest {
   bool create = true;  // false: delete

@@ -78,6 +78,21 @@ int main(int argc, char** argv) {
   assignCmd->add_flag("--export", assign.exportList, "export the cable list with the lengths");
   assignCmd->add_flag("--log", assign.log, "write the route log (log.csv in the project root)");
 
+  wb::cli::MarkRequest mark;
+  std::vector<std::string> markArgs;
+  auto* markCmd = app.add_subcommand("mark", "load a project's cable list and mark equipment with it");
+  markCmd->add_option("drawing", mark.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  markCmd->add_option("--project-root", mark.projectRoot, "folder of the projects")->required();
+  markCmd->add_option("--plant", mark.plant, "PLANT folder")->required();
+  markCmd->add_option("--facility", mark.facility, "設備 folder")->required();
+  markCmd->add_option("--list", mark.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
+  markCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
+      ->check(CLI::PositiveNumber);
+  markCmd->add_option("-o,--output", mark.output, "save the drawing here (default: in place)");
+  markCmd->add_option("--set", markArgs,
+                      "MARK[/SUBNO[/NAME]]=HANDLE or =X,Y: the list row and the equipment")
+      ->required();
+
   wb::cli::ProjectRequest project;
   auto* projectCmd = app.add_subcommand("project", "create or delete a project folder");
   std::string action;
@@ -103,6 +118,18 @@ int main(int argc, char** argv) {
     for (auto* path : {&assign.drawing, &assign.projectRoot, &assign.list, &assign.output})
       absolute(*path);
     text = wb::cli::AssignScript(assign);
+  } else if (*markCmd) {
+    if (startRow > 0) mark.startRow = startRow;
+    for (auto* path : {&mark.drawing, &mark.projectRoot, &mark.list, &mark.output}) absolute(*path);
+    for (const auto& arg : markArgs) {
+      const size_t eq = arg.rfind('=');
+      if (eq == std::string::npos || eq == 0 || eq + 1 == arg.size()) {
+        std::fprintf(stderr, "wirebinder: --set %s: expected MARK=TARGET\n", arg.c_str());
+        return 2;
+      }
+      mark.marks.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+    }
+    text = wb::cli::MarkScript(mark);
   } else if (*projectCmd) {
     project.create = action == "create";
     absolute(project.projectRoot);

@@ -26,7 +26,7 @@ const std::map<std::string, VerbShape>& Verbs() {
       {"meanwhile", {3, 5, false, true}},
       {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
       {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
-      {"row", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
+      {"row", {2, 2, true, false}},      {"item", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
       {"close", {0, 0, true, false}},
   };
   return verbs;

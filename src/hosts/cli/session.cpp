@@ -186,6 +186,22 @@ bool Session::DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::st
       return false;
     }
     done = dialog.SelectListItem(id, row - 1);
+  } else if (verb == "item") {
+    // The first row whose leading columns read as the '/'-separated texts.
+    const auto wanted = Split(Utf8ToUtf16(action.args[1]), u"/");
+    const ui::Control& list = dialog.Item(id);
+    int found = -1;
+    for (int row = 0; row < list.GetItemCount() && found < 0; ++row) {
+      bool same = true;
+      for (size_t c = 0; c < wanted.size() && same; ++c)
+        same = list.GetItemText(row, static_cast<int>(c)) == wanted[c];
+      if (same) found = row;
+    }
+    if (found < 0) {
+      problem = "list " + std::to_string(id) + " has no row \"" + action.args[1] + "\"";
+      return false;
+    }
+    done = dialog.SelectListItem(id, found);
   } else if (verb == "columns") {
     std::vector<int> order;
     for (const auto& part : Split(Utf8ToUtf16(action.args[1]), u",")) {
