@@ -195,3 +195,36 @@ TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
   EXPECT_EQ(wbtest::ReadBytes(recorded.dir / exported), wbtest::ReadBytes(batch.dir / exported));
   EXPECT_NE(wbtest::ReadBytes(recorded.dir / "projects/log.csv"), "");
 }
+
+TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
+  SampleProject p;
+  wb::cli::AssignRequest assign{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
+                                p / "cables.csv", std::nullopt, p / "assigned.dxf", false, false};
+  ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
+  const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
+
+  wb::cli::ConfirmRequest confirm{p / "assigned.dxf", p / "projects", "PLANT1", W8("第1設備"),
+                                  p / "cables.csv", std::nullopt, 3, p / "shown.dxf"};
+  Capture output;
+  {
+    Session session(output);
+    ScriptError error;
+    auto script = ParseScript(wb::cli::ConfirmScript(confirm), "confirm", &error);
+    ASSERT_TRUE(script) << error.ToString();
+    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
+  }
+  // Row 3 runs from the MCC to the fan; the drawing is left as it was.
+  const std::string printed = wb::Utf16ToUtf8(output.printed);
+  EXPECT_EQ(printed.find("highlighted 39 KK-MCC\n"), 0u) << printed;
+  EXPECT_NE(printed.find(" KK-FAN\n"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("KK-PUMP"), std::string::npos) << printed;
+  EXPECT_EQ(wbtest::ReadBytes(p / "assigned.dxf"), assigned);
+  EXPECT_NE(wbtest::ReadBytes(p / "shown.dxf"), assigned);
+
+  wb::cli::AnnotateRequest annotate{p / "assigned.dxf", "42", "1000,1500", "2000,2500", true, true,
+                                    p / "annotated.dxf"};
+  ASSERT_EQ(p.Run(wb::cli::AnnotateScript(annotate)), "");
+  const std::string annotated = wbtest::ReadBytes(p / "annotated.dxf");
+  EXPECT_NE(annotated.find("MWNT0001"), std::string::npos);
+  EXPECT_NE(annotated.find("MCC1 F-201 C-003 CV14-3C"), std::string::npos);
+}

@@ -85,6 +85,34 @@ std::string MarkScript(const MarkRequest& r) {
   return s;
 }
 
+std::string ConfirmScript(const ConfirmRequest& r) {
+  std::string s = "# route confirmation\n";
+  s += OpenDrawing(r.drawing, r.projectRoot);
+  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
+  s += Line({"in", Id(IDD_MAIN), "row", Id(IDC_CABLELIST), std::to_string(r.row)});
+  // While the route is shown: report it, keep a picture of it, press Enter.
+  s += Line({"meanwhile", "highlighted"});
+  if (!r.snapshot.empty()) s += Line({"meanwhile", "save", r.snapshot});
+  s += Line({"enter"});
+  s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_CONFIRM)});
+  return s;
+}
+
+std::string AnnotateScript(const AnnotateRequest& r) {
+  std::string s = "# cable annotation\n";
+  s += Line({"open", r.drawing});
+  s += Line({"command", "QZ_WireBinder"});
+  s += Line({"in", Id(IDD_MAIN), "check", Id(IDC_FROMTO), r.fromTo ? "on" : "off"});
+  s += Line({"in", Id(IDD_MAIN), "check", Id(IDC_CABLENO), r.cableNumber ? "on" : "off"});
+  s += Line({"pick", r.wire});
+  s += Line({"drag", r.leaderEnd});
+  s += Line({"drag", r.framePoint});
+  s += Line({"cancel"});  // the command asks for the next wire
+  s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DRAWINFO)});
+  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  return s;
+}
+
 std::string ProjectScript(const ProjectRequest& r) {
   std::string s = r.create ? "# new project\n" : "# project deletion\n";
   s += Line({"system-folder", "/"});

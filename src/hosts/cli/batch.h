@@ -39,6 +39,35 @@ struct MarkRequest {
 
 std::string MarkScript(const MarkRequest& request);
 
+// Shows the route of one row of the cable list; reports the highlighted
+// elements and, with `snapshot`, saves the drawing as it is shown.
+struct ConfirmRequest {
+  std::string drawing;
+  std::string projectRoot;
+  std::string plant;
+  std::string facility;
+  std::string list;
+  std::optional<int> startRow;
+  int row = 1;  // 1-based row of the list
+  std::string snapshot;
+};
+
+std::string ConfirmScript(const ConfirmRequest& request);
+
+// Annotates one wire: picked by handle or point, the leader's end and the
+// point that places the frame.
+struct AnnotateRequest {
+  std::string drawing;
+  std::string wire;
+  std::string leaderEnd;  // x,y
+  std::string framePoint;  // x,y
+  bool fromTo = false;
+  bool cableNumber = false;
+  std::string output;
+};
+
+std::string AnnotateScript(const AnnotateRequest& request);
+
 struct ProjectRequest {
   bool create = true;  // false: delete
   std::string projectRoot;

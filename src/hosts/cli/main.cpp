@@ -93,6 +93,30 @@ int main(int argc, char** argv) {
                       "MARK[/SUBNO[/NAME]]=HANDLE or =X,Y: the list row and the equipment")
       ->required();
 
+  wb::cli::ConfirmRequest confirm;
+  auto* confirmCmd = app.add_subcommand("confirm", "show the route of one cable of the list");
+  confirmCmd->add_option("drawing", confirm.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  confirmCmd->add_option("--project-root", confirm.projectRoot, "folder of the projects")->required();
+  confirmCmd->add_option("--plant", confirm.plant, "PLANT folder")->required();
+  confirmCmd->add_option("--facility", confirm.facility, "設備 folder")->required();
+  confirmCmd->add_option("--list", confirm.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
+  confirmCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
+      ->check(CLI::PositiveNumber);
+  confirmCmd->add_option("--row", confirm.row, "row of the cable list, from 1")->required()
+      ->check(CLI::PositiveNumber);
+  confirmCmd->add_option("--snapshot", confirm.snapshot,
+                         "save the drawing as shown, route highlighted, to this DXF file");
+
+  wb::cli::AnnotateRequest annotate;
+  auto* annotateCmd = app.add_subcommand("annotate", "draw the cable annotation of one wire");
+  annotateCmd->add_option("drawing", annotate.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  annotateCmd->add_option("--wire", annotate.wire, "the wire: a handle or a point x,y")->required();
+  annotateCmd->add_option("--leader", annotate.leaderEnd, "end of the leader, x,y")->required();
+  annotateCmd->add_option("--at", annotate.framePoint, "point that places the frame, x,y")->required();
+  annotateCmd->add_flag("--from-to", annotate.fromTo, "write From and To (\"From To 記入\")");
+  annotateCmd->add_flag("--cable-number", annotate.cableNumber, "write cable numbers (\"ケーブル番号記入\")");
+  annotateCmd->add_option("-o,--output", annotate.output, "save the drawing here (default: in place)");
+
   wb::cli::ProjectRequest project;
   auto* projectCmd = app.add_subcommand("project", "create or delete a project folder");
   std::string action;
@@ -130,6 +154,14 @@ int main(int argc, char** argv) {
       mark.marks.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
     }
     text = wb::cli::MarkScript(mark);
+  } else if (*confirmCmd) {
+    if (startRow > 0) confirm.startRow = startRow;
+    for (auto* path : {&confirm.drawing, &confirm.projectRoot, &confirm.list, &confirm.snapshot})
+      absolute(*path);
+    text = wb::cli::ConfirmScript(confirm);
+  } else if (*annotateCmd) {
+    for (auto* path : {&annotate.drawing, &annotate.output}) absolute(*path);
+    text = wb::cli::AnnotateScript(annotate);
   } else if (*projectCmd) {
     project.create = action == "create";
     absolute(project.projectRoot);

@@ -15,6 +15,7 @@
 #include "platform/fs/file_system.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
+#include "settings/cable_setting.h"
 #include "resources/string_table.h"
 #include "ui/main_dlg.h"
 
@@ -218,6 +219,54 @@ bool Session::DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::st
   return done;
 }
 
+// Something done while the next prompt waits: an action in a modeless
+// dialog (a command it queues ends the prompt), a snapshot of the drawing
+// as it is shown, or a report of what is highlighted.
+bool Session::Meanwhile(const ScriptStep& step) {
+  const auto& args = step.args;
+  const std::string& what = args[0];
+  if (what == "in" && args.size() >= 3) {
+    int id = 0;
+    if (!ParseInt(args[1], id)) return Fail(step, "\"" + args[1] + "\" is not a dialog ID");
+    ScriptStep action{step.line, args[2], {args.begin() + 3, args.end()}, {}};
+    prompts_.Do([this, id, action] {
+      ui::Dialog* dialog = ModelessDialog(id);
+      std::string problem = "dialog " + std::to_string(id) + " is not open";
+      if (!dialog || !DialogAction(*dialog, action, problem)) {
+        if (error_.message.empty()) error_ = {file_, action.line, problem};
+      }
+    });
+    return true;
+  }
+  if (what == "save" && args.size() == 2) {
+    const std::string path = args[1];
+    const int line = step.line;
+    prompts_.Do([this, path, line] {
+      db::Error error;
+      db::Database* database = editor::ActiveDatabase();
+      if ((!database || !database->Save(path, &error)) && error_.message.empty())
+        error_ = {file_, line, database ? error.ToString() : "no drawing is open"};
+    });
+    return true;
+  }
+  if (what == "highlighted" && args.size() == 1) {
+    prompts_.Do([this] {
+      db::Database* database = editor::ActiveDatabase();
+      if (!database) return;
+      const int color = g_cableSetting.confirmColor;
+      const int weight = g_cableSetting.confirmLineWeight;
+      for (db::ObjectId id : database->ModelSpaceEntities()) {
+        if (database->Color(id) != color || database->LineWeight(id) != weight) continue;
+        const auto insert = database->Insert(id);
+        output_.Print(Utf8ToUtf16("highlighted " + db::Database::HandleText(id) + " " +
+                                  (insert ? insert->blockName : database->EntityType(id)) + "\n"));
+      }
+    });
+    return true;
+  }
+  return Fail(step, "meanwhile takes: in DIALOG ACTION..., save FILE, or highlighted");
+}
+
 bool Session::Step(const ScriptStep& step) {
   const std::string& verb = step.verb;
   const auto& args = step.args;
@@ -351,20 +400,7 @@ bool Session::Step(const ScriptStep& step) {
     }
     return true;
   }
-  if (verb == "meanwhile") {
-    // Something the user does in a modeless dialog while a prompt waits.
-    int id = 0;
-    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
-    ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
-    prompts_.Do([this, id, action] {
-      ui::Dialog* dialog = ModelessDialog(id);
-      std::string problem = "dialog " + std::to_string(id) + " is not open";
-      if (!dialog || !DialogAction(*dialog, action, problem)) {
-        if (error_.message.empty()) error_ = {file_, action.line, problem};
-      }
-    });
-    return true;
-  }
+  if (verb == "meanwhile") return Meanwhile(step);
   return Fail(step, "\"" + verb + "\" is not available in this build");
 }
 

@@ -43,6 +43,7 @@ class Session {
   bool DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem);
   bool RunCommandQueue(const ScriptStep& step);
   bool Problems(const ScriptStep& step);
+  bool Meanwhile(const ScriptStep& step);
   bool UseConfigCopy(const ScriptStep& step);
   bool MakeTempFile(const ScriptStep& step, std::string& path);
 

@@ -151,11 +151,25 @@ int ScriptedPrompts::Pick(const WString& prompt, bool nested, AcDbObjectId& enti
       }
       return RTNORM;
     case Answer::kEntity:
-    case Answer::kSelect:
+    case Answer::kSelect: {
       if (answer.ids.size() != 1 || !database->IsAlive(answer.ids[0])) return RTERROR;
       entity = answer.ids[0];
       point = PickPointOf(entity);
+      // A nested pick of a block reference named by handle reaches its
+      // first visible member, as a click on the reference's outline would.
+      if (nested) {
+        if (auto insert = database->Insert(entity)) {
+          const auto members = database->BlockEntities(insert->blockName);
+          for (AcDbObjectId member : members) {
+            if (database->EntityType(member) == "POINT" && member != members.back()) continue;
+            containers = {entity};
+            entity = member;
+            break;
+          }
+        }
+      }
       return RTNORM;
+    }
     default:
       return RTERROR;
   }
