@@ -228,3 +228,43 @@ TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
   EXPECT_NE(annotated.find("MWNT0001"), std::string::npos);
   EXPECT_NE(annotated.find("MCC1 F-201 C-003 CV14-3C"), std::string::npos);
 }
+
+TEST(Batch, DeletionsAndASaveThatWouldLoseTheScriptsIntent) {
+  SampleProject p;
+  wb::cli::MarkRequest mark{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
+                            p / "cables.csv", std::nullopt, p / "marked.dxf", {{"CP1", "D5"}}};
+  ASSERT_EQ(p.Run(wb::cli::MarkScript(mark)), "");
+  const std::string marked = wbtest::ReadBytes(p / "marked.dxf");
+  ASSERT_NE(marked.find("CP1 1"), std::string::npos);
+
+  // The mark text goes with the keys on its equipment; other marks stay.
+  wb::cli::DeleteRequest marks{p / "marked.dxf", {"D5"}, p / "unmarked.dxf"};
+  ASSERT_EQ(p.Run(wb::cli::DeleteMarksScript(marks)), "");
+  const std::string unmarked = wbtest::ReadBytes(p / "unmarked.dxf");
+  EXPECT_EQ(unmarked.find("CP1 1"), std::string::npos);
+  EXPECT_EQ(unmarked.find("CB01|CP1|"), std::string::npos);
+  EXPECT_NE(unmarked.find("CB01|MCC1|"), std::string::npos);
+
+  wb::cli::AssignRequest assign{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
+                                p / "cables.csv", std::nullopt, p / "assigned.dxf", false, false};
+  ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
+  wb::cli::DeleteRequest attributes{p / "assigned.dxf", {"42", "4A"}, p / "bare.dxf"};
+  ASSERT_EQ(p.Run(wb::cli::DeleteAttributesScript(attributes)), "");
+  const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
+  const std::string bare = wbtest::ReadBytes(p / "bare.dxf");
+  // The two wires lose their cable keys; the length keys stay.
+  auto count = [](const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(bare, "CB08|"), count(assigned, "CB08|") - 2);
+  EXPECT_EQ(count(bare, "CB09|"), count(assigned, "CB09|"));
+
+  // An answer left over: nothing is saved.
+  const std::string before = wbtest::ReadBytes(p / "plant.dxf");
+  EXPECT_EQ(p.Run("open " + p / "plant.dxf" + "\npick 42\nsave\n"),
+            "t:3: not saved: the script prepared dialog actions, answers, picks or files that were "
+            "never used");
+  EXPECT_EQ(wbtest::ReadBytes(p / "plant.dxf"), before);
+}

@@ -113,6 +113,29 @@ std::string AnnotateScript(const AnnotateRequest& r) {
   return s;
 }
 
+std::string DeleteMarksScript(const DeleteRequest& r) {
+  std::string s = "# mark deletion\n";
+  s += Line({"open", r.drawing});
+  s += Line({"command", "QZ_WireBinder"});
+  // The command asks again after every mark it deleted; Esc ends it.
+  s += Line({"unanswered", "cancel"});
+  for (const auto& target : r.targets) s += Line({"pick", target});
+  s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DELETEMARK)});
+  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  return s;
+}
+
+std::string DeleteAttributesScript(const DeleteRequest& r) {
+  std::string s = "# cable attribute deletion\n";
+  s += Line({"open", r.drawing});
+  std::string handles;
+  for (const auto& target : r.targets) handles += (handles.empty() ? "" : ",") + target;
+  s += Line({"objects", handles});
+  s += Line({"command", "QZ_DeleteCableAtt"});
+  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  return s;
+}
+
 std::string ProjectScript(const ProjectRequest& r) {
   std::string s = r.create ? "# new project\n" : "# project deletion\n";
   s += Line({"system-folder", "/"});

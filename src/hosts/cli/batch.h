@@ -68,6 +68,17 @@ struct AnnotateRequest {
 
 std::string AnnotateScript(const AnnotateRequest& request);
 
+// Deletes marks (picked by their text or their equipment) or the cable
+// attributes of elements.
+struct DeleteRequest {
+  std::string drawing;
+  std::vector<std::string> targets;  // handles, or points x,y for marks
+  std::string output;
+};
+
+std::string DeleteMarksScript(const DeleteRequest& request);
+std::string DeleteAttributesScript(const DeleteRequest& request);
+
 struct ProjectRequest {
   bool create = true;  // false: delete
   std::string projectRoot;

@@ -117,6 +117,17 @@ int main(int argc, char** argv) {
   annotateCmd->add_flag("--cable-number", annotate.cableNumber, "write cable numbers (\"ケーブル番号記入\")");
   annotateCmd->add_option("-o,--output", annotate.output, "save the drawing here (default: in place)");
 
+  wb::cli::DeleteRequest deleteMarks, deleteAtts;
+  auto* deleteMarksCmd = app.add_subcommand("delete-marks", "delete equipment marks");
+  deleteMarksCmd->add_option("drawing", deleteMarks.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  deleteMarksCmd->add_option("--pick", deleteMarks.targets,
+                             "a mark text or marked equipment: handle or point x,y")->required();
+  deleteMarksCmd->add_option("-o,--output", deleteMarks.output, "save the drawing here (default: in place)");
+  auto* deleteAttsCmd = app.add_subcommand("delete-attributes", "delete the cable attributes of elements");
+  deleteAttsCmd->add_option("drawing", deleteAtts.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  deleteAttsCmd->add_option("--handles", deleteAtts.targets, "handles of the elements")->required();
+  deleteAttsCmd->add_option("-o,--output", deleteAtts.output, "save the drawing here (default: in place)");
+
   wb::cli::ProjectRequest project;
   auto* projectCmd = app.add_subcommand("project", "create or delete a project folder");
   std::string action;
@@ -162,6 +173,12 @@ int main(int argc, char** argv) {
   } else if (*annotateCmd) {
     for (auto* path : {&annotate.drawing, &annotate.output}) absolute(*path);
     text = wb::cli::AnnotateScript(annotate);
+  } else if (*deleteMarksCmd) {
+    for (auto* path : {&deleteMarks.drawing, &deleteMarks.output}) absolute(*path);
+    text = wb::cli::DeleteMarksScript(deleteMarks);
+  } else if (*deleteAttsCmd) {
+    for (auto* path : {&deleteAtts.drawing, &deleteAtts.output}) absolute(*path);
+    text = wb::cli::DeleteAttributesScript(deleteAtts);
   } else if (*projectCmd) {
     project.create = action == "create";
     absolute(project.projectRoot);

@@ -279,6 +279,10 @@ bool Session::Step(const ScriptStep& step) {
     return true;
   }
   if (verb == "save") {
+    // A script whose answers were not all used went differently than its
+    // author meant: keep the file as it was.
+    if (!backend_.Idle() || !prompts_.Idle() || drag_.Remaining() != 0)
+      return Fail(step, "not saved: the script prepared dialog actions, answers, picks or files that were never used");
     db::Database* database = editor::ActiveDatabase();
     if (!database) return Fail(step, "no drawing is open");
     const std::string path = args.empty() ? drawingPath_ : args[0];
@@ -377,6 +381,21 @@ bool Session::Step(const ScriptStep& step) {
       return Fail(step, verb == "pick" ? "pick takes a handle or a point x,y"
                                        : "point takes x,y or x,y,z");
     }
+    return true;
+  }
+  if (verb == "unanswered") {
+    if (args[0] != "cancel" && args[0] != "fail") return Fail(step, "unanswered takes cancel or fail");
+    prompts_.set_escape_when_out(args[0] == "cancel");
+    return true;
+  }
+  if (verb == "objects") {
+    AcDbObjectIdArray ids;
+    for (const auto& handle : Split(Utf8ToUtf16(args[0]), u",")) {
+      const db::ObjectId id = db::Database::FromHandleText(Utf16ToUtf8(handle));
+      if (id.isNull()) return Fail(step, "objects takes handles separated by commas");
+      ids.push_back(id);
+    }
+    prompts_.Select(std::move(ids));
     return true;
   }
   if (verb == "enter") {

@@ -95,7 +95,8 @@ bool ScriptedPrompts::NextAnswer(const WString& prompt, Answer& answer, int& res
     }
   }
   if (answers_.empty()) {
-    problems_.push_back(u"a prompt was shown that the script does not answer: " + prompt);
+    if (!escapeWhenOut_)
+      problems_.push_back(u"a prompt was shown that the script does not answer: " + prompt);
     result = RTCAN;
     return false;
   }

@@ -84,6 +84,9 @@ class ScriptedPrompts : public PromptBackend {
   void Do(std::function<void()> action);
 
   void set_aperture(double aperture) { aperture_ = aperture; }
+  // With answers used up, further prompts get Esc without complaint: the
+  // user ending a command that repeats itself.
+  void set_escape_when_out(bool escape) { escapeWhenOut_ = escape; }
   double Aperture() const override { return aperture_; }
 
   const std::vector<WString>& prompts() const { return prompts_; }
@@ -120,6 +123,7 @@ class ScriptedPrompts : public PromptBackend {
   std::vector<WString> problems_;
   double aperture_ = 5.0;
   int activations_ = 0;
+  bool escapeWhenOut_ = false;
 };
 
 }  // namespace wb::editor
