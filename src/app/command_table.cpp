@@ -1,6 +1,8 @@
 #include "app/command_table.h"
 
 #include "annotation/annotation_command.h"
+#include "annotation/draw_note.h"
+#include "marks/draw_mark_dlg.h"
 #include "marks/mark_commands.h"
 #include "platform/editor/command_queue.h"
 #include "route/assign/cable_assignment.h"
@@ -42,6 +44,14 @@ int CQZWireBinderApp::On_kInitAppMsg(void*) {
 int CQZWireBinderApp::On_kUnloadAppMsg(void*) {
   auto& stack = wb::editor::CommandStack::Instance();
   for (const auto& command : ModuleCommands()) stack.Remove(command.group, command.name);
+  // No window may outlive the code that answers it: the modeless dialogs
+  // go with the module.
+  delete g_pDrawNote;
+  g_pDrawNote = nullptr;
+  delete g_pDrawMarkDlg;
+  g_pDrawMarkDlg = nullptr;
+  delete g_pMainDlg;
+  g_pMainDlg = nullptr;
   return 0;
 }
 
@@ -54,3 +64,6 @@ extern "C" int acrxEntryPoint(int message, void* packet) {
 }
 
 void QZ_BackCable() {}
+
+// The host compares this with its own API version before it loads a module.
+extern "C" int acrxGetApiVersion() { return kApiVersion; }

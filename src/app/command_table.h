@@ -41,8 +41,13 @@ class CQZWireBinderApp {
 
 CQZWireBinderApp& TheApp();
 
-// 0 is success, as the host expects.
+// 0 is success, as the host expects. Unloading also destroys the module's
+// modeless dialogs.
 extern "C" int acrxEntryPoint(int message, void* packet);
+
+// The host API release the module is built against (our platform layer's).
+inline constexpr int kApiVersion = 20;
+extern "C" int acrxGetApiVersion();
 
 // Does nothing: "戻す" queues it only to end the route confirmation prompt.
 void QZ_BackCable();

@@ -179,8 +179,11 @@ TEST(CommandTable, RegistersEightCommandsAndRemovesThem) {
     EXPECT_EQ(commands[6]->group, u"QZBackCable");
     EXPECT_TRUE(stack.Run(u"qz_backcable"));  // does nothing, at once
     EXPECT_EQ(acrxEntryPoint(42, nullptr), 0);
+    EXPECT_TRUE(stack.Run(u"QZ_WireBinder"));
+    ASSERT_NE(g_pMainDlg, nullptr);
     ASSERT_EQ(acrxEntryPoint(kUnloadAppMsg, nullptr), 0);
     EXPECT_TRUE(stack.Commands().empty());
+    EXPECT_EQ(g_pMainDlg, nullptr);  // no window outlives the module
   }
 }
 

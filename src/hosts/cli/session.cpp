@@ -66,13 +66,6 @@ Session::Session(editor::HostOutput& output) : output_(output) {
 
 Session::~Session() {
   acrxEntryPoint(kUnloadAppMsg, nullptr);
-  // The host closes what the module left open before the module goes.
-  delete g_pDrawNote;
-  g_pDrawNote = nullptr;
-  delete g_pDrawMarkDlg;
-  g_pDrawMarkDlg = nullptr;
-  delete g_pMainDlg;
-  g_pMainDlg = nullptr;
   editor::CommandStack::Instance().ClearQueue();
   editor::SetActiveDatabase(nullptr);
   ui::SetBackend(previousBackend_);
