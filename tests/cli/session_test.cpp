@@ -268,3 +268,38 @@ TEST(Batch, DeletionsAndASaveThatWouldLoseTheScriptsIntent) {
             "never used");
   EXPECT_EQ(wbtest::ReadBytes(p / "plant.dxf"), before);
 }
+
+TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
+  wbtest::TempDir dir;
+  const std::string ini = dir / "wirebinder.ini";
+  QzComn_SetConfigFile(wbtest::U(ini));
+  auto run = [&](const std::vector<std::pair<std::string, std::string>>& values) {
+    std::string problem;
+    const std::string text = wb::cli::SettingsScript(values, problem);
+    if (!problem.empty()) return problem;
+    Capture output;
+    Session session(output);
+    ScriptError error;
+    auto script = ParseScript(text, "settings", &error);
+    if (!script) return error.ToString();
+    return session.Run(*script) ? std::string() : session.error().ToString();
+  };
+  // The button is there only where the installer switched it on.
+  wbtest::WriteBytes(ini, "[WireBinder]\r\n");
+  EXPECT_EQ(run({{"KIGO_HEIGHT", "3.5"}}), "settings:7: control 243 of dialog 103 is hidden");
+  EXPECT_EQ(wbtest::ReadBytes(ini), "[WireBinder]\r\n");
+
+  wbtest::WriteBytes(ini, "[WireBinder]\r\nShowOptionButton=ON\r\n");
+  EXPECT_EQ(run({{"NO_DRAW", "Off"}, {"KIGO_HEIGHT", "3.5"}, {"CONFIRM_COLOR", "5"}}), "");
+  const std::string saved = wbtest::ReadBytes(ini);
+  EXPECT_NE(saved.find("KIGO_HEIGHT=3.5\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("CONFIRM_COLOR=5\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("NO_DRAW=OFF\r\n"), std::string::npos) << saved;
+
+  // A bad value is refused by the dialog and nothing changes.
+  EXPECT_NE(run({{"KIGO_HEIGHT", "abc"}}).find("expected message 150"), std::string::npos);
+  EXPECT_EQ(wbtest::ReadBytes(ini), saved);
+  EXPECT_EQ(run({{"NO_DRAW", "maybe"}}), "NO_DRAW takes ON or OFF");
+  EXPECT_EQ(run({{"COLOUR", "1"}}).rfind("unknown setting COLOUR", 0), 0u);
+  QzComn_SetConfigFile(u"");
+}

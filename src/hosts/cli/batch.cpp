@@ -1,5 +1,7 @@
 #include "hosts/cli/batch.h"
 
+#include <cctype>
+
 #include "hosts/cli/script.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -133,6 +135,91 @@ std::string DeleteAttributesScript(const DeleteRequest& r) {
   s += Line({"objects", handles});
   s += Line({"command", "QZ_DeleteCableAtt"});
   s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  return s;
+}
+
+namespace {
+
+enum class FieldKind { kEdit, kCheck, kColor };
+struct SettingField {
+  const char* key;
+  int control;
+  FieldKind kind;
+};
+
+// In the order a user fills the dialog: a check box before the edit it
+// enables.
+constexpr SettingField kSettingFields[] = {
+    {"KIGO_HEIGHT", IDC_OPT_MARKHEIGHT, FieldKind::kEdit},
+    {"KIGO_WIDTHFACTOR", IDC_OPT_MARKWIDTH, FieldKind::kEdit},
+    {"KIGO_OFFSET", IDC_OPT_MARKOFFSET, FieldKind::kEdit},
+    {"KIGO_LAYER", IDC_OPT_MARKLAYER, FieldKind::kEdit},
+    {"KIGO_COLOR", IDC_OPT_MARKCOLOR, FieldKind::kColor},
+    {"CONFIRM_COLOR", IDC_OPT_CONFIRMCOLOR, FieldKind::kColor},
+    {"CONFIRM_LINEWEIGHT", IDC_OPT_LINEWEIGHT, FieldKind::kEdit},
+    {"CINFO_TEXTHEIGHT", IDC_OPT_TEXTHEIGHT, FieldKind::kEdit},
+    {"CINFO_TEXTWIDTH", IDC_OPT_TEXTWIDTH, FieldKind::kEdit},
+    {"CINFO_TEXTROWINTERVAL", IDC_OPT_ROWINTERVAL, FieldKind::kEdit},
+    {"CINFO_TEXTSTARTOFFSET", IDC_OPT_STARTOFFSET, FieldKind::kEdit},
+    {"CINFO_TEXTLEADERREVISION", IDC_OPT_LEADERREVISION, FieldKind::kCheck},
+    {"CINFO_TEXTLEADERDEGREE", IDC_OPT_LEADERDEGREE, FieldKind::kEdit},
+    {"CINFO_TEXTARCMAJORAXIS", IDC_OPT_ARCMAJOR, FieldKind::kEdit},
+    {"CINFO_TEXTARCMINORAXIS", IDC_OPT_ARCMINOR, FieldKind::kEdit},
+    {"CINFO_TEXTFORMAT", IDC_OPT_TEXTFORMAT, FieldKind::kEdit},
+    {"NO_DRAW", IDC_OPT_DRAWSUBNO, FieldKind::kCheck},
+    {"NO_DEVIDESTRING", IDC_OPT_SEPARATOR, FieldKind::kEdit},
+    {"NO_ANNO", IDC_OPT_ANNOSUBNO, FieldKind::kCheck},
+};
+
+}  // namespace
+
+std::string SettingsScript(const std::vector<std::pair<std::string, std::string>>& values,
+                           std::string& problem) {
+  problem.clear();
+  for (const auto& [key, value] : values) {
+    bool known = false;
+    for (const auto& field : kSettingFields) known = known || key == field.key;
+    if (!known) {
+      problem = "unknown setting " + key + "; the dialog edits:";
+      for (const auto& field : kSettingFields) problem += std::string(" ") + field.key;
+      return {};
+    }
+  }
+  std::string s = "# detailed settings\n";
+  std::string colors;
+  std::string actions;
+  for (const auto& field : kSettingFields) {
+    for (const auto& [key, value] : values) {
+      if (key != field.key) continue;
+      switch (field.kind) {
+        case FieldKind::kEdit:
+          actions += "  " + Line({"type", Id(field.control), value});
+          break;
+        case FieldKind::kCheck: {
+          std::string lower;
+          for (char c : value) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+          if (lower != "on" && lower != "off") {
+            problem = key + " takes ON or OFF";
+            return {};
+          }
+          actions += "  " + Line({"check", Id(field.control), lower});
+          break;
+        }
+        case FieldKind::kColor:
+          colors += Line({"color", value});
+          actions += "  " + Line({"click", Id(field.control)});
+          break;
+      }
+    }
+  }
+  s += Line({"command", "QZ_WireBinder"});
+  s += colors;
+  s += Line({"dialog", Id(IDD_OPTION)});
+  s += actions;
+  s += "  " + Line({"click", "1"});
+  s += "end\n";
+  s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_OPTION)});
+  s += Line({"expect", "150"});
   return s;
 }
 

@@ -79,6 +79,12 @@ struct DeleteRequest {
 std::string DeleteMarksScript(const DeleteRequest& request);
 std::string DeleteAttributesScript(const DeleteRequest& request);
 
+// Changes drawing settings through the detailed-settings dialog: each entry
+// is a key of the module configuration ("KIGO_HEIGHT", "NO_DRAW", ...) and
+// its new value. Empty `problem` on success, else what is wrong.
+std::string SettingsScript(const std::vector<std::pair<std::string, std::string>>& values,
+                           std::string& problem);
+
 struct ProjectRequest {
   bool create = true;  // false: delete
   std::string projectRoot;

@@ -128,6 +128,12 @@ int main(int argc, char** argv) {
   deleteAttsCmd->add_option("--handles", deleteAtts.targets, "handles of the elements")->required();
   deleteAttsCmd->add_option("-o,--output", deleteAtts.output, "save the drawing here (default: in place)");
 
+  std::vector<std::string> settingArgs;
+  auto* settingsCmd = app.add_subcommand(
+      "settings", "change drawing settings through the detailed-settings dialog (needs ShowOptionButton=ON)");
+  settingsCmd->add_option("--set", settingArgs, "KEY=VALUE, e.g. KIGO_HEIGHT=2.5, NO_DRAW=OFF, KIGO_COLOR=3")
+      ->required();
+
   wb::cli::ProjectRequest project;
   auto* projectCmd = app.add_subcommand("project", "create or delete a project folder");
   std::string action;
@@ -179,6 +185,22 @@ int main(int argc, char** argv) {
   } else if (*deleteAttsCmd) {
     for (auto* path : {&deleteAtts.drawing, &deleteAtts.output}) absolute(*path);
     text = wb::cli::DeleteAttributesScript(deleteAtts);
+  } else if (*settingsCmd) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& arg : settingArgs) {
+      const size_t eq = arg.find('=');
+      if (eq == std::string::npos || eq == 0) {
+        std::fprintf(stderr, "wirebinder: --set %s: expected KEY=VALUE\n", arg.c_str());
+        return 2;
+      }
+      values.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+    }
+    std::string problem;
+    text = wb::cli::SettingsScript(values, problem);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "wirebinder: %s\n", problem.c_str());
+      return 2;
+    }
   } else if (*projectCmd) {
     project.create = action == "create";
     absolute(project.projectRoot);

@@ -154,6 +154,16 @@ bool Session::DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::st
               std::to_string(id);
     return false;
   }
+  if (dialog.HasItem(id) && !dialog.Item(id).visible()) {
+    problem = "control " + std::to_string(id) + " of dialog " + std::to_string(dialog.templateId()) +
+              " is hidden";
+    return false;
+  }
+  if (dialog.HasItem(id) && !dialog.Item(id).enabled()) {
+    problem = "control " + std::to_string(id) + " of dialog " + std::to_string(dialog.templateId()) +
+              " is disabled";
+    return false;
+  }
   bool done = false;
   if (verb == "click") {
     done = dialog.Click(id);
@@ -373,6 +383,17 @@ bool Session::Step(const ScriptStep& step) {
     } else {
       return Fail(step, verb == "pick" ? "pick takes a handle or a point x,y"
                                        : "point takes x,y or x,y,z");
+    }
+    return true;
+  }
+  if (verb == "color") {
+    int index = 0;
+    if (args[0] == "cancel") {
+      backend_.AnswerColorDialog(std::nullopt);
+    } else if (ParseInt(args[0], index) && index >= 0 && index <= 256) {
+      backend_.AnswerColorDialog(index);
+    } else {
+      return Fail(step, "color takes a colour number from 0 to 256 (256: by layer), or cancel");
     }
     return true;
   }
