@@ -62,6 +62,7 @@ std::string AssignScript(const AssignRequest& r) {
   s += Line({"answer", "yes"});
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_SETCABLE)});
   s += Line({"expect", "134"});
+  s += Line({"show", Id(IDC_CABLELIST)});
   if (r.exportList) {
     s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_FILEOUT)});
     s += Line({"expect", "141"});

@@ -25,6 +25,7 @@ const std::map<std::string, VerbShape>& Verbs() {
       {"cancel", {0, 0, false, true}},   {"drag", {1, 2, false, true}},
       {"meanwhile", {1, 6, false, true}}, {"objects", {1, 1, false, true}},
       {"unanswered", {1, 1, false, true}}, {"color", {1, 1, false, true}},
+      {"show", {1, 1, false, true}},
       {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
       {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
       {"row", {2, 2, true, false}},      {"item", {2, 2, true, false}},      {"columns", {2, 2, true, false}},

@@ -386,6 +386,34 @@ bool Session::Step(const ScriptStep& step) {
     }
     return true;
   }
+  if (verb == "show") {
+    // What the user sees in a list of an open dialog, in header order.
+    int id = 0;
+    ui::Dialog* dialog = g_pMainDlg && g_pMainDlg->hasWindow() ? g_pMainDlg : nullptr;
+    if (!ParseInt(args[0], id) || !dialog || !dialog->HasItem(id) ||
+        dialog->Item(id).kind() != ui::ControlKind::kListView)
+      return Fail(step, "show takes the ID of a list of the main dialog");
+    const ui::Control& list = dialog->Item(id);
+    std::vector<int> order = list.GetColumnOrderArray();
+    const int columns = static_cast<int>(list.columns().size());
+    bool valid = static_cast<int>(order.size()) == columns;
+    for (int c : order) valid = valid && c >= 0 && c < columns;
+    if (!valid) {
+      order.clear();
+      for (int c = 0; c < columns; ++c) order.push_back(c);
+    }
+    WString text;
+    for (int c : order) text += (text.empty() ? u"" : u"\t") + list.columns()[c].title;
+    text += u"\n";
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+      WString line;
+      for (size_t i = 0; i < order.size(); ++i)
+        line += (i ? u"\t" : u"") + list.GetItemText(row, order[i]);
+      text += line + u"\n";
+    }
+    output_.Print(text);
+    return true;
+  }
   if (verb == "color") {
     int index = 0;
     if (args[0] == "cancel") {
