@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 #include <deque>
+#include <set>
 #include <filesystem>
 #include <iostream>
 
@@ -129,6 +130,26 @@ std::vector<db::ObjectId> InsertsOf(const std::string& prefix) {
   return out;
 }
 
+// The sample's element blocks draw on layer 0 by layer and its scales are
+// 1, so marks and annotations would be 2 mm high on a 20 m plan and a route
+// would keep its layer's colour. Drawn as the authoring tools draw plants:
+// 1:100, block contents by block, so the elements show the colour and
+// lineweight set on them.
+void DrawAsAPlantAtOneToHundred(db::Database& d) {
+  d.SetHeaderValue("$DIMSCALE", 40, "100.0");
+  d.SetHeaderValue("$LTSCALE", 40, "100.0");
+  std::set<std::string> blocks;
+  for (db::ObjectId id : d.ModelSpaceEntities())
+    if (auto info = d.Insert(id)) blocks.insert(info->blockName);
+  for (const std::string& block : blocks) {
+    for (db::ObjectId id : d.BlockEntities(block)) {
+      if (d.Layer(id) != "0") continue;  // connection points stay as they are
+      d.SetGroup(id, 62, "0");
+      d.SetGroup(id, 370, "-2");
+    }
+  }
+}
+
 class ModuleSession : public testing::Test {
  protected:
   void SetUp() override {
@@ -146,6 +167,7 @@ class ModuleSession : public testing::Test {
     QzComn_SetConfigFile(Utf8ToUtf16((work / "wirebinder.ini").string()));
     QzComn_writeConfig(u"WireBinder", u"ProjectDir", Utf8ToUtf16((work / "projects").string() + "/"), u"");
     QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"ON", u"");
+    QzComn_writeConfig(u"WireBinder", u"CONFIRM_LINEWEIGHT", u"70", u"");
 
     window = std::make_unique<MainWindow>();
     host = std::make_unique<ModuleHost>(*window);
@@ -154,6 +176,8 @@ class ModuleSession : public testing::Test {
     window->resize(1280, 860);
     window->show();
     ASSERT_TRUE(window->OpenDrawing(QString::fromStdString((work / "plant.dxf").string())));
+    DrawAsAPlantAtOneToHundred(*editor::ActiveDatabase());
+    window->DrawingChanged();
     view = window->view();
     QApplication::processEvents();
   }
@@ -425,18 +449,24 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
       ASSERT_TRUE(d && d->templateId() == IDD_OPTION);
       Shot(d, QStringLiteral("option_dialog.png"));
       ClickButton(d, IDC_OPT_CONFIRMCOLOR);
-      // The swatch now shows red (index 1).
+      // The swatch now shows green (index 3), framed: white top-left edge,
+      // black bottom-right edge, no focus rectangle.
       const QImage button = d->Control(IDC_OPT_CONFIRMCOLOR)->grab().toImage();
-      EXPECT_EQ(button.pixelColor(button.width() / 2, button.height() / 2), QColor(255, 0, 0));
-      Shot(d, QStringLiteral("option_dialog_red.png"));
+      const int w = button.width(), h = button.height();
+      EXPECT_EQ(button.pixelColor(w / 2, h / 2), QColor(0, 255, 0));
+      EXPECT_EQ(button.pixelColor(w / 2, 0), QColor(255, 255, 255));
+      EXPECT_EQ(button.pixelColor(w / 2, h - 1), QColor(0, 0, 0));
+      EXPECT_EQ(button.pixelColor(w - 1, h / 2), QColor(0, 0, 0));
+      Shot(d, QStringLiteral("option_dialog_green.png"));
       ClickButton(d, IDCANCEL);
     });
     Expect([](QWidget* w) {
       auto* colors = qobject_cast<ColorIndexDialog*>(w);
       ASSERT_NE(colors, nullptr);
       Shot(colors, QStringLiteral("color_dialog.png"));
-      QTest::mouseClick(colors->SwatchOf(1), Qt::LeftButton);
-      EXPECT_EQ(colors->chosen(), 1);
+      EXPECT_EQ(colors->chosen(), 1) << "the confirmation colour so far";
+      QTest::mouseClick(colors->SwatchOf(3), Qt::LeftButton);
+      EXPECT_EQ(colors->chosen(), 3);
       QTest::mouseClick(colors->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
     });
     ClickButton(Main(), IDC_OPTION);

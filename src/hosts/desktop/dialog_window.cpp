@@ -84,6 +84,14 @@ bool IsPermutation(const std::vector<int>& order, int count) {
   return true;
 }
 
+// The substitute font runs wider than the templates' own: a static whose
+// text wraps may take the lines it needs below its rectangle rather than
+// lose them.
+void FitStatic(QLabel* label, const QRect& geometry) {
+  const int needed = label->heightForWidth(geometry.width());
+  label->resize(geometry.width(), std::max(geometry.height(), needed));
+}
+
 }  // namespace
 
 QFont DialogFont() {
@@ -292,6 +300,7 @@ QWidget* DialogWindow::CreateWidget(const ui::ControlTemplate& t, int index) {
   }
   if (!w) return nullptr;
   if (t.kind != ControlKind::kComboBox) w->setGeometry(geometry);
+  if (t.kind == ControlKind::kStatic) FitStatic(static_cast<QLabel*>(w), geometry);
   w->setObjectName(id >= 0 ? QStringLiteral("control%1").arg(id) : QStringLiteral("static%1").arg(index));
   w->setVisible(!(t.style & ui::kStyleHidden));
   w->setEnabled(!(t.style & ui::kStyleDisabled));
@@ -343,7 +352,12 @@ void DialogWindow::SyncControl(int id) {
   if (w->isVisibleTo(this) != c.visible()) w->setVisible(c.visible());
   if (w->isEnabled() != c.enabled()) w->setEnabled(c.enabled());
   const QRect geometry = units_.ToPixels(c.rect());
-  if (c.kind() != ui::ControlKind::kComboBox && w->geometry() != geometry) w->setGeometry(geometry);
+  if (c.kind() != ui::ControlKind::kComboBox && c.kind() != ui::ControlKind::kStatic && w->geometry() != geometry)
+    w->setGeometry(geometry);
+  if (c.kind() == ui::ControlKind::kStatic && w->pos() != geometry.topLeft()) {
+    w->move(geometry.topLeft());
+    FitStatic(static_cast<QLabel*>(w), geometry);
+  }
   switch (c.kind()) {
     case ui::ControlKind::kPushButton:
       if (auto* b = qobject_cast<QPushButton*>(w)) {
@@ -381,7 +395,10 @@ void DialogWindow::SyncControl(int id) {
       break;
     case ui::ControlKind::kStatic:
     case ui::ControlKind::kGroupBox:
-      if (auto* label = qobject_cast<QLabel*>(w); label && label->text() != Q(c.text())) label->setText(Q(c.text()));
+      if (auto* label = qobject_cast<QLabel*>(w); label && label->text() != Q(c.text())) {
+        label->setText(Q(c.text()));
+        FitStatic(label, geometry);
+      }
       if (auto* group = qobject_cast<QGroupBox*>(w); group && group->title() != Q(c.text()))
         group->setTitle(Q(c.text()));
       break;
