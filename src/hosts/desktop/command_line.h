@@ -23,6 +23,7 @@ class CommandLine : public QWidget {
   explicit CommandLine(QWidget* parent = nullptr);
 
   void SetHandler(std::function<void(const QString&)> handler) { handler_ = std::move(handler); }
+  const std::function<void(const QString&)>& handler() const { return handler_; }
   // Text as the host prints it: no line break is added.
   void Print(const QString& text);
   QString output() const;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/editor/document.h"
+#include "platform/editor/entity.h"
 
 namespace wb::desktop {
 
@@ -74,9 +75,9 @@ void MainWindow::BuildMenus() {
 
   QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
   viewMenu->addAction(tr("Zoom &Extents"), view_, &DrawingView::ZoomExtents);
-  QAction* weights = viewMenu->addAction(tr("&Lineweights"));
-  weights->setCheckable(true);
-  connect(weights, &QAction::toggled, view_, &DrawingView::SetLineWeightDisplay);
+  lineWeightsAction_ = viewMenu->addAction(tr("&Lineweights"));
+  lineWeightsAction_->setCheckable(true);
+  connect(lineWeightsAction_, &QAction::toggled, this, &MainWindow::SetUserLineWeights);
 }
 
 uint64_t MainWindow::Fingerprint() const {
@@ -117,6 +118,7 @@ bool MainWindow::Load(const QString& path) {
   editor::SetActiveDatabase(std::move(database));
   savedFingerprint_ = Fingerprint();
   view_->SetDatabase(editor::ActiveDatabase());
+  view_->SetLineWeightDisplay(userLineWeights_ || editor::LineWeightDisplay());
   UpdateTitle();
   return true;
 }
@@ -159,7 +161,14 @@ bool MainWindow::SaveAs(const QString& path) {
 
 void MainWindow::DrawingChanged() {
   view_->DrawingChanged();
+  view_->SetLineWeightDisplay(userLineWeights_ || editor::LineWeightDisplay());
   UpdateTitle();
+}
+
+void MainWindow::SetUserLineWeights(bool on) {
+  userLineWeights_ = on;
+  if (lineWeightsAction_ && lineWeightsAction_->isChecked() != on) lineWeightsAction_->setChecked(on);
+  view_->SetLineWeightDisplay(userLineWeights_ || editor::LineWeightDisplay());
 }
 
 void MainWindow::RunCommand(const QString& text) {
@@ -170,7 +179,7 @@ void MainWindow::RunCommand(const QString& text) {
   } else if (word == QLatin1String("REGEN")) {
     view_->DrawingChanged();
   } else if (word == QLatin1String("LWDISPLAY")) {
-    view_->SetLineWeightDisplay(!view_->lineWeightDisplay());
+    SetUserLineWeights(!userLineWeights_);
   } else if (!commandHandler_ || !commandHandler_(text)) {
     commandLine_->Print(tr("Unknown command \"%1\".").arg(word) + QLatin1Char('\n'));
   }

@@ -4,6 +4,7 @@
 // on what the window shows.
 #pragma once
 
+#include <QAction>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <functional>
@@ -35,6 +36,9 @@ class MainWindow : public QMainWindow {
   bool IsModified() const;
   // Call after a command changed the drawing.
   void DrawingChanged();
+  // Lineweights show when the user asks for them (View menu, LWDISPLAY) or
+  // the drawing's own display setting is on.
+  void SetUserLineWeights(bool on);
   // Asks about unsaved changes; false when the user cancels.
   bool MaybeKeepChanges();
 
@@ -61,6 +65,8 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<DesktopOutput> output_;
   std::function<bool(const QString&)> commandHandler_;
   uint64_t savedFingerprint_ = 0;
+  bool userLineWeights_ = false;
+  QAction* lineWeightsAction_ = nullptr;
 };
 
 }  // namespace wb::desktop

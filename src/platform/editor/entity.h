@@ -86,6 +86,10 @@ enum TextHorzMode { kTextLeft = 0, kTextCenter = 1, kTextRight = 2, kTextAlign =
 enum TextVertMode { kTextBase = 0, kTextBottom = 1, kTextVertMid = 2, kTextTop = 3 };
 constexpr int kLnWtByLayer = -1;
 
+// Its own inline namespace: the drag entities have a text class of the same
+// name, and the two must not share the linker's symbols for their members.
+inline namespace qzcomn_text {
+
 class AcDbText {
  public:
   // A null `style` keeps the drawing's current text style.
@@ -130,3 +134,5 @@ class AcDbText {
   TextHorzMode horz_ = kTextLeft;
   TextVertMode vert_ = kTextBase;
 };
+
+}  // namespace qzcomn_text

@@ -1,0 +1,184 @@
+#include "hosts/desktop/module_host.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "annotation/draw_note.h"
+#include "annotation/entity_picker.h"
+#include "app/command_table.h"
+#include "hosts/desktop/drag_backend.h"
+#include "hosts/desktop/main_window.h"
+#include "hosts/desktop/prompt_backend.h"
+#include "hosts/desktop/qt_dialog_backend.h"
+#include "marks/draw_mark_dlg.h"
+#include "platform/editor/command_queue.h"
+#include "platform/editor/document.h"
+#include "ui/main_dlg.h"
+
+namespace wb::desktop {
+
+// The annotation's nested wire pick, answered by the desktop's prompts.
+class PromptEntityPicker : public EntityPicker {
+ public:
+  int NEntSelP(const CString& prompt, NestedPick& pick) override {
+    constexpr int kMissedPick = 7, kEmptyAnswer = 52;
+    AcDbObjectId entity;
+    AcGePoint3d point;
+    AcDbObjectIdArray containers;
+    const int result = editor::Prompts().PickNested(prompt, entity, point, containers);
+    errNo_ = 0;
+    switch (result) {
+      case RTNORM:
+        pick = {entity, point, std::move(containers)};
+        return RTNORM;
+      case RTNONE:
+        errNo_ = kEmptyAnswer;
+        return RTERROR;
+      case RTERROR:
+        errNo_ = kMissedPick;
+        return RTERROR;
+      default:
+        return RTCAN;
+    }
+  }
+  int ErrNo() override { return errNo_; }
+
+ private:
+  int errNo_ = 0;
+};
+
+ModuleHost::ModuleHost(MainWindow& window) : window_(window) {
+  dialogs_ = std::make_unique<QtDialogBackend>(&window);
+  prompts_ = std::make_unique<QtPromptBackend>(window.view(), window.commandLine());
+  drags_ = std::make_unique<QtDragBackend>(window.view(), window.commandLine());
+  fonts_ = std::make_unique<QtFontMetrics>();
+  picker_ = std::make_unique<PromptEntityPicker>();
+  previousDialogs_ = ui::SetBackend(dialogs_.get());
+  previousPrompts_ = editor::SetPromptBackend(prompts_.get());
+  previousDrags_ = editor::SetDragBackend(drags_.get());
+  previousFonts_ = editor::SetFontMetrics(fonts_.get());
+  previousPicker_ = SetEntityPicker(picker_.get());
+
+  dialogs_->afterAction = [this] { AfterDialogAction(); };
+  prompts_->beforeWait = [this] { Refresh(); };
+  prompts_->typedCommand = [this](const QString& line) { return QueueTyped(line); };
+  window.SetCommandHandler([this](const QString& line) { return Execute(line.section(QLatin1Char(' '), 0, 0)); });
+
+  acrxEntryPoint(kInitAppMsg, nullptr);
+  BuildMenu();
+}
+
+ModuleHost::~ModuleHost() {
+  prompts_->Interrupt();
+  drags_->Interrupt();
+  acrxEntryPoint(kUnloadAppMsg, nullptr);
+  // The host closes what the module left open before the module goes.
+  delete g_pDrawNote;
+  g_pDrawNote = nullptr;
+  delete g_pDrawMarkDlg;
+  g_pDrawMarkDlg = nullptr;
+  delete g_pMainDlg;
+  g_pMainDlg = nullptr;
+  editor::CommandStack::Instance().ClearQueue();
+  window_.SetCommandHandler(nullptr);
+  SetEntityPicker(previousPicker_);
+  editor::SetFontMetrics(previousFonts_);
+  editor::SetDragBackend(previousDrags_);
+  editor::SetPromptBackend(previousPrompts_);
+  ui::SetBackend(previousDialogs_);
+}
+
+void ModuleHost::BuildMenu() {
+  QMenu* menu = window_.menuBar()->addMenu(QStringLiteral("ケーブル情報(&W)"));
+  for (const ModuleCommand& command : ModuleCommands()) {
+    const QString name = QString::fromStdU16String(command.name);
+    QAction* action = menu->addAction(name, this, [this, name] { Execute(name); });
+    if (name.compare(QLatin1String("QZ_WireBinder"), Qt::CaseInsensitive) == 0) {
+      action->setText(QStringLiteral("ケーブル情報設定 (%1)").arg(name));
+      action->setObjectName(QStringLiteral("wireBinderAction"));
+      wireBinderAction_ = action;
+      menu->addSeparator();
+    }
+  }
+  if (wireBinderAction_) {
+    QToolBar* bar = window_.addToolBar(QStringLiteral("WireBinder"));
+    bar->setObjectName(QStringLiteral("wireBinderToolBar"));
+    bar->addAction(wireBinderAction_);
+  }
+}
+
+void ModuleHost::SetTimeouts(int ms) {
+  dialogs_->set_modalTimeout(ms);
+  prompts_->set_timeout(ms);
+  drags_->set_timeout(ms);
+}
+
+bool ModuleHost::Execute(const QString& name) {
+  const WString command = name.trimmed().toStdU16String();
+  if (command.empty() || !editor::CommandStack::Instance().Find(command)) return false;
+  typed_.push_back(command);
+  Schedule();
+  return true;
+}
+
+bool ModuleHost::QueueTyped(const QString& line) {
+  const WString command = line.section(QLatin1Char(' '), 0, 0).toStdU16String();
+  if (command.empty() || !editor::CommandStack::Instance().Find(command)) return false;
+  editor::CommandStack::Instance().Queue(command);
+  return true;
+}
+
+void ModuleHost::Schedule() {
+  if (scheduled_) return;
+  scheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    scheduled_ = false;
+    RunPending();
+  });
+}
+
+void ModuleHost::RunPending() {
+  if (running_) return;  // the running command's loop drains the queue
+  running_ = true;
+  auto& stack = editor::CommandStack::Instance();
+  while (true) {
+    WString line;
+    if (!typed_.empty()) {
+      line = typed_.front();
+      typed_.pop_front();
+    } else if (stack.HasQueued()) {
+      line = stack.TakeQueued();
+      while (!line.empty() && (line.back() == u' ' || line.back() == u'\n')) line.pop_back();
+      window_.commandLine()->Print(QStringLiteral("Command: %1\n").arg(QString::fromStdU16String(line)));
+    } else {
+      break;
+    }
+    UpdateViewRect();
+    if (!stack.Run(line))
+      window_.commandLine()->Print(QStringLiteral("Unknown command \"%1\".\n").arg(QString::fromStdU16String(line)));
+    ++completed_;
+    Refresh();
+  }
+  running_ = false;
+}
+
+void ModuleHost::Refresh() { window_.DrawingChanged(); }
+
+void ModuleHost::AfterDialogAction() {
+  if (!editor::CommandStack::Instance().HasQueued()) return;
+  // A button queued a command: a waiting prompt or drag ends, and the
+  // command runs after the current one.
+  if (prompts_->waiting()) prompts_->Interrupt();
+  if (drags_->active()) drags_->Interrupt();
+  Schedule();
+}
+
+void ModuleHost::UpdateViewRect() {
+  const QWidget* view = window_.view();
+  const QPoint topLeft = view->mapToGlobal(QPoint(0, 0));
+  editor::SetActiveViewRect({topLeft.x(), topLeft.y(), topLeft.x() + view->width(), topLeft.y() + view->height()});
+}
+
+}  // namespace wb::desktop
