@@ -31,7 +31,10 @@ class Plant:
         blk = self.doc.blocks.new(name)
         for p in points:
             blk.add_point(p, dxfattribs={"layer": "QZ_CONNECT"})
-        blk.add_lwpolyline(outline, close=len(outline) > 2)
+        # Drawn "by block", so a reference's own colour and lineweight (the
+        # route confirmation's highlight) show on its outline.
+        blk.add_lwpolyline(outline, close=len(outline) > 2,
+                           dxfattribs={"color": 0, "lineweight": -2})
         return name
 
     def insert(self, name, at, layer, kind, entries):

@@ -5,61 +5,26 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "annotation/draw_note.h"
-#include "annotation/entity_picker.h"
 #include "app/command_table.h"
 #include "hosts/desktop/drag_backend.h"
 #include "hosts/desktop/main_window.h"
 #include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
-#include "marks/draw_mark_dlg.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "ui/main_dlg.h"
 
 namespace wb::desktop {
 
-// The annotation's nested wire pick, answered by the desktop's prompts.
-class PromptEntityPicker : public EntityPicker {
- public:
-  int NEntSelP(const CString& prompt, NestedPick& pick) override {
-    constexpr int kMissedPick = 7, kEmptyAnswer = 52;
-    AcDbObjectId entity;
-    AcGePoint3d point;
-    AcDbObjectIdArray containers;
-    const int result = editor::Prompts().PickNested(prompt, entity, point, containers);
-    errNo_ = 0;
-    switch (result) {
-      case RTNORM:
-        pick = {entity, point, std::move(containers)};
-        return RTNORM;
-      case RTNONE:
-        errNo_ = kEmptyAnswer;
-        return RTERROR;
-      case RTERROR:
-        errNo_ = kMissedPick;
-        return RTERROR;
-      default:
-        return RTCAN;
-    }
-  }
-  int ErrNo() override { return errNo_; }
-
- private:
-  int errNo_ = 0;
-};
-
 ModuleHost::ModuleHost(MainWindow& window) : window_(window) {
   dialogs_ = std::make_unique<QtDialogBackend>(&window);
   prompts_ = std::make_unique<QtPromptBackend>(window.view(), window.commandLine());
   drags_ = std::make_unique<QtDragBackend>(window.view(), window.commandLine());
   fonts_ = std::make_unique<QtFontMetrics>();
-  picker_ = std::make_unique<PromptEntityPicker>();
   previousDialogs_ = ui::SetBackend(dialogs_.get());
   previousPrompts_ = editor::SetPromptBackend(prompts_.get());
   previousDrags_ = editor::SetDragBackend(drags_.get());
   previousFonts_ = editor::SetFontMetrics(fonts_.get());
-  previousPicker_ = SetEntityPicker(picker_.get());
 
   dialogs_->afterAction = [this] { AfterDialogAction(); };
   prompts_->beforeWait = [this] { Refresh(); };
@@ -73,17 +38,9 @@ ModuleHost::ModuleHost(MainWindow& window) : window_(window) {
 ModuleHost::~ModuleHost() {
   prompts_->Interrupt();
   drags_->Interrupt();
-  acrxEntryPoint(kUnloadAppMsg, nullptr);
-  // The host closes what the module left open before the module goes.
-  delete g_pDrawNote;
-  g_pDrawNote = nullptr;
-  delete g_pDrawMarkDlg;
-  g_pDrawMarkDlg = nullptr;
-  delete g_pMainDlg;
-  g_pMainDlg = nullptr;
+  acrxEntryPoint(kUnloadAppMsg, nullptr);  // takes the module's dialogs with it
   editor::CommandStack::Instance().ClearQueue();
   window_.SetCommandHandler(nullptr);
-  SetEntityPicker(previousPicker_);
   editor::SetFontMetrics(previousFonts_);
   editor::SetDragBackend(previousDrags_);
   editor::SetPromptBackend(previousPrompts_);

@@ -11,7 +11,6 @@
 
 #include "platform/text/ustring.h"
 
-class EntityPicker;
 class QAction;
 
 namespace wb::ui {
@@ -30,7 +29,6 @@ class QtDialogBackend;
 class QtPromptBackend;
 class QtDragBackend;
 class QtFontMetrics;
-class PromptEntityPicker;
 
 class ModuleHost : public QObject {
   Q_OBJECT
@@ -70,12 +68,10 @@ class ModuleHost : public QObject {
   std::unique_ptr<QtPromptBackend> prompts_;
   std::unique_ptr<QtDragBackend> drags_;
   std::unique_ptr<QtFontMetrics> fonts_;
-  std::unique_ptr<PromptEntityPicker> picker_;
   ui::DialogBackend* previousDialogs_ = nullptr;
   editor::PromptBackend* previousPrompts_ = nullptr;
   DragBackend* previousDrags_ = nullptr;
   editor::FontMetrics* previousFonts_ = nullptr;
-  EntityPicker* previousPicker_ = nullptr;
   QAction* wireBinderAction_ = nullptr;
   std::deque<WString> typed_;
   bool running_ = false;
