@@ -289,8 +289,8 @@ TEST_F(DesktopHost, CommandLineAndProgressMeter) {
   window->commandLine()->input()->setText(QStringLiteral("nonsense"));
   window->commandLine()->Submit();
   EXPECT_EQ(typed, (QStringList{QStringLiteral("QZ_WireBinder"), QStringLiteral("nonsense")}));
-  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("Command: QZ_WireBinder\n")));
-  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("Unknown command \"NONSENSE\".")));
+  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド: QZ_WireBinder\n")));
+  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド \"NONSENSE\" はありません。")));
 
   acutPrintf(u"\n%s: %d\n", u"\u30b1\u30fc\u30d6\u30eb", 12);
   EXPECT_TRUE(window->commandLine()->output().endsWith(QString::fromUtf8("\xE3\x82\xB1\xE3\x83\xBC\xE3\x83\x96\xE3\x83\xAB: 12\n")));

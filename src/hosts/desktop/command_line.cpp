@@ -44,7 +44,7 @@ void CommandLine::Print(const QString& text) {
 QString CommandLine::output() const { return output_->toPlainText(); }
 
 void CommandLine::SetPrompt(const QString& prompt) {
-  prompt_->setText(prompt.isEmpty() ? tr("Command:") : prompt);
+  prompt_->setText(prompt.isEmpty() ? QStringLiteral("コマンド:") : prompt);
 }
 
 void CommandLine::Submit() {

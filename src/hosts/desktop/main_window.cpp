@@ -20,7 +20,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   view_ = new DrawingView(this);
   setCentralWidget(view_);
   commandLine_ = new CommandLine(this);
-  auto* dock = new QDockWidget(tr("Command Line"), this);
+  auto* dock = new QDockWidget(QStringLiteral("コマンド ライン"), this);
   dock->setObjectName(QStringLiteral("commandLine"));
   dock->setWidget(commandLine_);
   dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -38,9 +38,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                                 QMessageBox::Save);
   };
   askPath = [this](bool forSave) {
-    const QString filter = tr("DXF drawings (*.dxf);;All files (*)");
-    return forSave ? QFileDialog::getSaveFileName(this, tr("Save Drawing As"), QString(), filter)
-                   : QFileDialog::getOpenFileName(this, tr("Open Drawing"), QString(), filter);
+    const QString filter = QStringLiteral("DXF 図面 (*.dxf);;すべてのファイル (*)");
+    return forSave ? QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), QString(), filter)
+                   : QFileDialog::getOpenFileName(this, QStringLiteral("図面を開く"), QString(), filter);
   };
   showError = [this](const QString& text) { QMessageBox::warning(this, tr("WireBinder"), text); };
 
@@ -55,27 +55,27 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(tr("&File"));
-  QAction* open = file->addAction(tr("&Open..."), this, [this] {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  QAction* open = file->addAction(QStringLiteral("開く(&O)..."), this, [this] {
     if (!MaybeKeepChanges()) return;
     QString path = askPath(false);
     if (!path.isEmpty()) Load(path);
   });
   open->setShortcut(QKeySequence::Open);
-  QAction* save = file->addAction(tr("&Save"), this, [this] { Save(); });
+  QAction* save = file->addAction(QStringLiteral("上書き保存(&S)"), this, [this] { Save(); });
   save->setShortcut(QKeySequence::Save);
-  QAction* saveAs = file->addAction(tr("Save &As..."), this, [this] {
+  QAction* saveAs = file->addAction(QStringLiteral("名前を付けて保存(&A)..."), this, [this] {
     QString path = askPath(true);
     if (!path.isEmpty()) SaveAs(path);
   });
   saveAs->setShortcut(QKeySequence::SaveAs);
   file->addSeparator();
-  QAction* quit = file->addAction(tr("E&xit"), this, &QWidget::close);
+  QAction* quit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);
 
-  QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
-  viewMenu->addAction(tr("Zoom &Extents"), view_, &DrawingView::ZoomExtents);
-  lineWeightsAction_ = viewMenu->addAction(tr("&Lineweights"));
+  QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+  viewMenu->addAction(QStringLiteral("図面全体(&E)"), view_, &DrawingView::ZoomExtents);
+  lineWeightsAction_ = viewMenu->addAction(QStringLiteral("線の太さを表示(&L)"));
   lineWeightsAction_->setCheckable(true);
   connect(lineWeightsAction_, &QAction::toggled, this, &MainWindow::SetUserLineWeights);
 }
@@ -93,7 +93,7 @@ bool MainWindow::IsModified() const {
 bool MainWindow::MaybeKeepChanges() {
   if (!IsModified()) return true;
   const QString name = QString::fromStdString(editor::ActiveDatabase()->FileName());
-  switch (askUnsaved(tr("The drawing %1 has unsaved changes.\nSave them?").arg(QFileInfo(name).fileName()))) {
+  switch (askUnsaved(QStringLiteral("図面 %1 は変更されています。\n保存しますか？").arg(QFileInfo(name).fileName()))) {
     case QMessageBox::Save:
       return Save();
     case QMessageBox::Discard:
@@ -109,7 +109,7 @@ bool MainWindow::Load(const QString& path) {
   db::Error error;
   auto database = db::Database::Open(path.toStdString(), &error);
   if (!database) {
-    const QString text = tr("Cannot open the drawing.\n%1").arg(QString::fromStdString(error.ToString()));
+    const QString text = QStringLiteral("図面を開けませんでした。\n%1").arg(QString::fromStdString(error.ToString()));
     commandLine_->Print(text + QLatin1Char('\n'));
     showError(text);
     return false;
@@ -139,7 +139,7 @@ bool MainWindow::SaveAs(const QString& path) {
   db::Error error;
   const std::string target = path.toStdString();
   if (!database->Save(target, &error)) {
-    const QString text = tr("Cannot save the drawing.\n%1").arg(QString::fromStdString(error.ToString()));
+    const QString text = QStringLiteral("図面を保存できませんでした。\n%1").arg(QString::fromStdString(error.ToString()));
     commandLine_->Print(text + QLatin1Char('\n'));
     showError(text);
     return false;
@@ -181,14 +181,14 @@ void MainWindow::RunCommand(const QString& text) {
   } else if (word == QLatin1String("LWDISPLAY")) {
     SetUserLineWeights(!userLineWeights_);
   } else if (!commandHandler_ || !commandHandler_(text)) {
-    commandLine_->Print(tr("Unknown command \"%1\".").arg(word) + QLatin1Char('\n'));
+    commandLine_->Print(QStringLiteral("コマンド \"%1\" はありません。").arg(word) + QLatin1Char('\n'));
   }
 }
 
 void MainWindow::UpdateTitle() {
   const db::Database* database = editor::ActiveDatabase();
   QString name = database ? QFileInfo(QString::fromStdString(database->FileName())).fileName() : QString();
-  if (database && name.isEmpty()) name = tr("(untitled)");
+  if (database && name.isEmpty()) name = QStringLiteral("(無題)");
   setWindowTitle(name.isEmpty() ? tr("WireBinder") : tr("%1[*] - WireBinder").arg(name));
   setWindowModified(IsModified());
 }

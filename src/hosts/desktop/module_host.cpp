@@ -108,7 +108,7 @@ void ModuleHost::RunPending() {
     } else if (stack.HasQueued()) {
       line = stack.TakeQueued();
       while (!line.empty() && (line.back() == u' ' || line.back() == u'\n')) line.pop_back();
-      window_.commandLine()->Print(QStringLiteral("Command: %1\n").arg(QString::fromStdU16String(line)));
+      window_.commandLine()->Print(QStringLiteral("コマンド: %1\n").arg(QString::fromStdU16String(line)));
     } else {
       break;
     }
