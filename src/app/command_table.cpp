@@ -7,6 +7,7 @@
 #include "platform/editor/command_queue.h"
 #include "route/assign/cable_assignment.h"
 #include "route/confirm/route_confirmation.h"
+#include "settings/cable_setting.h"
 #include "ui/main_dlg.h"
 
 namespace {
@@ -52,6 +53,9 @@ int CQZWireBinderApp::On_kUnloadAppMsg(void*) {
   g_pDrawMarkDlg = nullptr;
   delete g_pMainDlg;
   g_pMainDlg = nullptr;
+  // The module's statics end with it: a reloaded module starts from the
+  // construction defaults until the next QZ_WireBinder loads the settings.
+  g_cableSetting = CableSetting();
   return 0;
 }
 

@@ -67,7 +67,8 @@ void ProjectDlg::FillPlants() {
     Item(id).ResetContent();
     SetDlgItemText(id, CString());
   }
-  if (Root().empty()) return;  // no root: listing the working folder would mislead
+  // An empty root is the working folder, as the paths are plain
+  // concatenations.
   FillBox(PlantBox(), Root());
 }
 
@@ -76,7 +77,7 @@ void ProjectDlg::FillFacilities() {
   if (plant.empty()) return;
   Item(FacilityBox()).ResetContent();
   SetDlgItemText(FacilityBox(), CString());
-  if (!IsFolderName(plant) || Root().empty()) return;
+  if (!IsFolderName(plant)) return;
   FillBox(FacilityBox(), Root() + plant + kPathSeparator);
 }
 
@@ -142,7 +143,6 @@ void ProjectDlg::Load() {
   const int proposed = ReadStartRow(m_cableList);
   if (proposed < 0) {
     restore();
-    ShowMessage(108);  // without it the click would seem to do nothing
     return;
   }
   int startRow = 1;
@@ -206,10 +206,9 @@ void ProjectDlg::CreateProject() {
     return;
   }
   const CString plantFolder = Root() + plant + kPathSeparator;
-  const bool plantMade = !Root().empty() && wb::fs::CreateFolder(plantFolder);
+  const bool plantMade = wb::fs::CreateFolder(plantFolder);
   const bool projectMade =
-      !Root().empty() && !facility.empty() &&
-      wb::fs::CreateFolder(plantFolder + facility + kPathSeparator);
+      !facility.empty() && wb::fs::CreateFolder(plantFolder + facility + kPathSeparator);
   if (!plantMade && !projectMade) {
     ShowMessage(112);
     return;
@@ -231,8 +230,7 @@ void ProjectDlg::DeleteProject() {
   // Not cut to any length: a shortened path would name another folder. A
   // typed name of a file in the root (the shared definition file, the route
   // log) is no project and stays.
-  const bool deleted =
-      !Root().empty() && wb::fs::DirectoryExists(target) && wb::fs::DeleteTree(target);
+  const bool deleted = wb::fs::DirectoryExists(target) && wb::fs::DeleteTree(target);
   if (!deleted) {
     ShowMessage(116);
     return;

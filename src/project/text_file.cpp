@@ -1,5 +1,6 @@
 #include "project/text_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/fs/file_system.h"
@@ -36,7 +37,11 @@ bool AcCStdioFile::Open(const CString& path, unsigned flags) {
       error_ = path_ + ": is a folder";
       return false;
     }
-    if (access(path_.c_str(), F_OK) == 0 && access(path_.c_str(), W_OK) != 0) {
+    // A file without any write bit is read-only even for a superuser, as
+    // the read-only attribute is; renaming over it on Close would not care.
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0 &&
+        ((st.st_mode & 0222) == 0 || access(path_.c_str(), W_OK) != 0)) {
       error_ = path_ + ": not writable";
       return false;
     }

@@ -83,6 +83,7 @@ void OptionDlg::ChooseColor(CColorButton& button, int32_t saved, int32_t& chosen
     button.SetColor(SwatchColor(index));
     chosen = index;
   }
+  GotoDlgCtrl(button.id());
 }
 
 bool OptionDlg::DrawItem(const wb::ui::DrawItemStruct& item) {

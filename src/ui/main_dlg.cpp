@@ -172,7 +172,12 @@ void MainDlg::OnSetCable() {
 void MainDlg::OnFileOut() {
   std::string detail;
   const int message = ExportCableList(g_cableSetting, m_lastPlant, m_lastFacility, m_cableList, &detail);
-  ShowMessage(message, message == 141 ? MB_OK | MB_ICONINFORMATION : MB_OK);
+  if (message == 141) {
+    ShowMessage(message, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  // The box's title names the file and the system's reason.
+  MessageBoxW(LoadModuleString(message), wb::Utf8ToUtf16(detail), MB_OK);
 }
 
 void MainDlg::OnDrawInfo() {

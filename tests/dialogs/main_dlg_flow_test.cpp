@@ -137,10 +137,30 @@ TEST_F(MainDlgFlowTest, TheSavedColumnOrderComesBackWithTheProject) {
   EXPECT_EQ(main.m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
 }
 
+TEST_F(MainDlgFlowTest, ButtonsFollowTheSettingsAtTheNextLoad) {
+  MainDlg& main = *g_pMainDlg;
+  EXPECT_FALSE(main.Item(IDC_OPTION).visible());
+  QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"On", u"");
+  QZ_WireBinder();
+  EXPECT_TRUE(g_cableSetting.showOptionButton);
+  EXPECT_FALSE(main.Item(IDC_OPTION).visible());  // not before the list is set up again
+  stdfs::create_directories(Project("P", "F"));
+  DefineSimple(Project("P", "F"));
+  WriteList(dir / "list.csv", {"W-1,IV,P1,M1"});
+  LoadProject("P", "F", dir / "list.csv", 1);
+  EXPECT_TRUE(main.Item(IDC_OPTION).visible());
+  EXPECT_FALSE(main.Item(IDC_DELETEATT).visible());
+}
+
 TEST_F(MainDlgFlowTest, ExportWithoutAProjectIsRefused) {
   ASSERT_TRUE(g_pMainDlg->Click(IDC_FILEOUT));
   EXPECT_EQ(MessageIds(), std::vector<int>{137});
   EXPECT_EQ(LastMessageType(), MB_OK);
+  // A source that has gone: the box names it.
+  g_pMainDlg->m_cableList.sourcePath = U(dir / "gone.csv");
+  ASSERT_TRUE(g_pMainDlg->Click(IDC_FILEOUT));
+  EXPECT_EQ(MessageIds(), (std::vector<int>{137, 137}));
+  EXPECT_NE(user.messages().back().caption.find(u"gone.csv"), wb::WString::npos);
 }
 
 }  // namespace

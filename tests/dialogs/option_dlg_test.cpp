@@ -88,6 +88,7 @@ TEST_F(OptionDlgTest, BadValuesAreRefusedAndNothingIsStored) {
 TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   user.AnswerColorDialog(256);  // by layer
   user.AnswerColorDialog(3);
+  user.AnswerColorDialog(std::nullopt);  // the colour dialog cancelled
   user.AnswerColorDialog(5);     // then the user cancels the dialog itself
   Run([&](Dialog& d) {
     auto& dlg = static_cast<OptionDlg&>(d);
@@ -104,18 +105,24 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
     d.Click(IDC_OPT_MARKCOLOR);
     EXPECT_EQ(dlg.m_markColorButton.GetColor(), wb::ui::ColorFromIndex(255));
     EXPECT_EQ(dlg.m_markColor, 256);
+    EXPECT_EQ(d.focusItem(), IDC_OPT_MARKCOLOR);  // the focus returns to the swatch
     d.Click(IDC_OPT_CONFIRMCOLOR);
+    EXPECT_EQ(d.focusItem(), IDC_OPT_CONFIRMCOLOR);
     EXPECT_EQ(dlg.m_confirmColorButton.GetColor(), wb::ui::Rgb(0, 255, 0));
     EXPECT_EQ(g_cableSetting.confirmColor, 1);  // not before saving
     d.Click(IDOK);
     d.Click(IDOK);  // twice: saved twice
     EXPECT_FALSE(d.ended());
+    d.Click(IDC_OPT_CONFIRMCOLOR);  // the colour dialog cancelled: nothing chosen
+    EXPECT_EQ(dlg.m_confirmColor, 3);
+    EXPECT_EQ(d.focusItem(), IDC_OPT_CONFIRMCOLOR);
     d.Click(IDC_OPT_MARKCOLOR);  // chosen, then cancelled
+    EXPECT_EQ(d.focusItem(), IDC_OPT_MARKCOLOR);
     d.Click(IDCANCEL);
   });
   EXPECT_EQ(MessageIds(), (std::vector<int>{150, 150}));
   EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
-  ASSERT_EQ(user.colorRequests().size(), 3u);
+  ASSERT_EQ(user.colorRequests().size(), 4u);
   EXPECT_EQ(user.colorRequests()[0].layerColor, 256);
   EXPECT_TRUE(user.colorRequests()[0].allowMetaColors);
   EXPECT_EQ(user.colorRequests()[1].layerColor, 1);

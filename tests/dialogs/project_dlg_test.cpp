@@ -169,10 +169,15 @@ TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
   EXPECT_TRUE(user.messages().empty());
   unchanged();
 
-  // No definition file anywhere: told so, nothing else asked.
+  // No definition file anywhere: the load steps back silently, before the
+  // start row is asked for.
   user.AnswerFileOpen(U(dir / "list.csv"));
-  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog);
-  EXPECT_EQ(MessageIds(), std::vector<int>{108});
+  Run(ProjectDlg::kLoad, [](Dialog& d) {
+    d.Click(IDOK);
+    EXPECT_FALSE(d.ended());
+  }, &dialog);
+  EXPECT_TRUE(user.messages().empty());
+  EXPECT_EQ(user.fileRequests().size(), 2u);
   unchanged();
 
   // The start-row dialog cancelled.
@@ -250,6 +255,26 @@ TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThem) {
   EXPECT_EQ(user.messages()[0].type, MB_OK | MB_ICONINFORMATION);
   EXPECT_EQ(user.messages()[2].type, MB_OK);
   EXPECT_EQ(user.messages()[4].type, MB_OK);
+}
+
+TEST_F(ProjectDlgTest, AnEmptyRootIsTheWorkingFolder) {
+  const stdfs::path previous = stdfs::current_path();
+  stdfs::create_directories(dir / "work");
+  stdfs::current_path(dir / "work");
+  g_cableSetting.projectRoot.clear();
+  Run(ProjectDlg::kCreate, [&](Dialog& d) {
+    EXPECT_EQ(d.Item(IDC_PLANT_EDIT).GetCount(), 0);
+    EXPECT_EQ(d.Item(IDC_FACILITY_EDIT).GetCount(), 0);
+    d.TypeText(IDC_PLANT_EDIT, u"P");
+    d.TypeText(IDC_FACILITY_EDIT, u"F");
+    d.Click(IDOK);
+    EXPECT_EQ(Items(d, IDC_PLANT_EDIT), std::vector<std::string>{"P"});
+    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "P");
+    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "F");
+  });
+  stdfs::current_path(previous);
+  EXPECT_EQ(MessageIds(), std::vector<int>{113});
+  EXPECT_TRUE(stdfs::is_directory(dir / "work/P/F"));
 }
 
 TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {

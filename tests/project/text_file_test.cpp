@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../files/files_test_util.h"
 
 using wb::W;
@@ -95,5 +97,11 @@ TEST(TextFile, FailedWritesLeaveTheOldFileWhole) {
   writer.WriteString(u"new\n");
   EXPECT_EQ(ReadBytes(dir / "list.csv"), "old\r\n");
   ASSERT_TRUE(writer.Close());
+  EXPECT_EQ(ReadBytes(dir / "list.csv"), "new\r\n");
+
+  // A read-only file cannot be opened for writing, whoever asks.
+  std::filesystem::permissions(dir / "list.csv", std::filesystem::perms::owner_read);
+  EXPECT_FALSE(writer.Open(U(dir / "list.csv"), kWrite));
+  EXPECT_NE(writer.error().find("list.csv"), std::string::npos);
   EXPECT_EQ(ReadBytes(dir / "list.csv"), "new\r\n");
 }

@@ -167,6 +167,18 @@ TEST_F(MainDialogTest, ColumnOrderIsSavedAndRestored) {
   EXPECT_EQ(dlg().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 1, 2, 3, 4, 5}));
 }
 
+TEST_F(MainDialogTest, AReloadedModuleStartsFromTheDefaults) {
+  EXPECT_EQ(g_cableSetting.subNumberSeparator, u" ");  // loaded: no separator configured
+  EXPECT_FALSE(g_cableSetting.projectRoot.empty());
+  acrxEntryPoint(kUnloadAppMsg, nullptr);
+  acrxEntryPoint(kInitAppMsg, nullptr);
+  // A command typed before the next QZ_WireBinder sees the construction
+  // defaults again.
+  EXPECT_EQ(g_cableSetting.subNumberSeparator, u"-");
+  EXPECT_TRUE(g_cableSetting.projectRoot.empty());
+  EXPECT_EQ(g_pMainDlg, nullptr);
+}
+
 TEST(CommandTable, RegistersEightCommandsAndRemovesThem) {
   auto& stack = wb::editor::CommandStack::Instance();
   for (int round = 0; round < 2; ++round) {  // unloading and reloading

@@ -123,6 +123,12 @@ void Dialog::MoveItem(int id, DialogRect rect) {
 
 void Dialog::Touch(int id) { NotifyControl(id); }
 
+void Dialog::GotoDlgCtrl(int id) {
+  if (!HasItem(id)) return;
+  focusItem_ = id;
+  NotifyDialog();
+}
+
 namespace {
 bool Usable(const Dialog& d, int id) {
   return d.HasItem(id) && d.Item(id).visible() && d.Item(id).enabled();

@@ -76,6 +76,10 @@ class Dialog {
   void MoveItem(int id, DialogRect rect);
   // After a programmatic change of list or combo contents.
   void Touch(int id);
+  // Moves the keyboard focus to a control; front ends follow it on
+  // DialogChanged. 0 until a dialog moves it.
+  void GotoDlgCtrl(int id);
+  int focusItem() const { return focusItem_; }
 
   // User actions, as a front end reports them. Each returns false when the
   // control is missing, hidden or disabled, so a script fails loudly.
@@ -125,6 +129,7 @@ class Dialog {
   bool ended_ = false;
   int result_ = IDCANCEL;
   int left_ = 0, top_ = 0;
+  int focusItem_ = 0;
   DialogObserver* observer_ = nullptr;
 };
 
