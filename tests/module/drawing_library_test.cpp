@@ -3,11 +3,13 @@
 // xdata that other tools wrote in their own way, and drawings in a code page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "drawing/tagged_entities.h"
 #include "plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
 using wb::W;
@@ -176,4 +178,22 @@ TEST(DrawingLibrary, LongEntriesAreCutByTheBytesTheFileStores) {
   wb::editor::SetActiveDatabase(std::move(reopened));
   EXPECT_EQ(CAttributeData::GetValueAttID(line, u"CB07"), hangul);
   wb::editor::SetActiveDatabase(nullptr);
+}
+
+TEST(DrawingLibrary, LoadStringFillsTheCallersBufferAndNoMore) {
+  static const CString kLong(300, u'字');
+  static const ModuleInstance instance{u"test", [](int id) -> const char16_t* {
+                                         if (id == 1) return u"ケーブル";
+                                         if (id == 2) return kLong.c_str();
+                                         return nullptr;
+                                       }};
+  char16_t buffer[261];
+  std::fill(std::begin(buffer), std::end(buffer), u'#');
+  EXPECT_EQ(QzComn_LoadString(&instance, 2, buffer, 260), 259);
+  EXPECT_EQ(CString(buffer), kLong.substr(0, 259));
+  EXPECT_EQ(buffer[260], u'#');  // nothing past the capacity
+  EXPECT_EQ(QzComn_LoadString(&instance, 1, buffer, 260), 4);
+  EXPECT_EQ(CString(buffer), W("ケーブル"));
+  EXPECT_EQ(QzComn_LoadString(&instance, 3, buffer, 260), 0);
+  EXPECT_EQ(CString(buffer), u"");
 }
