@@ -159,6 +159,16 @@ TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
   }
   EXPECT_TRUE(braced);
   EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), value);
+
+  // 255 bytes still fit one group, 256 do not.
+  const size_t fixed = std::string("CB08||1|1|99|1|").size();
+  WriteEntityAttribute(wire, u"CB08", CString(255 - fixed, u'x'), 1, 1, 0);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR").size(), 3u);
+  WriteEntityAttribute(wire, u"CB08", CString(256 - fixed, u'x'), 1, 1, 0);
+  const auto pieces = plant.db->XData(wire, "QZ_ATTR");
+  ASSERT_EQ(pieces.size(), 6u);
+  EXPECT_EQ(pieces[3].value.size(), 255u);
+  EXPECT_EQ(pieces[4].value, "|");
 }
 
 TEST(TaggedEntities, ConnectionPointsFollowTheBlockReference) {
