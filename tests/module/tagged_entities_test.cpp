@@ -41,6 +41,11 @@ TEST(TaggedEntities, EquipmentScanMatchesExactlyAndNarrowsByFacility) {
     EXPECT_EQ(index.Find(u"M2", W("モータ"), u"", W(facility)), AcDbObjectIdArray{lone});
   }
   EXPECT_TRUE(index.Find(u"P1", W("ポンプ"), u"2", W("設備A")).empty());
+
+  // Two in the same facility: both, in scan order, for the caller to refuse.
+  auto twin = plant.Equipment({30, 0, 0}, "P1", "ポンプ", "1", "設備A");
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1", W("ポンプ"), u"1", W("設備A")),
+            (AcDbObjectIdArray{a, twin}));
 }
 
 TEST(TaggedEntities, EmptyDrawingScansEmpty) {
@@ -98,6 +103,46 @@ TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
   EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (std::vector<wb::db::Tag>{{1070, "3"}}));
 }
 
+TEST(TaggedEntities, AttributeValuesAreTakenAsTheyCome) {
+  wbtest::PlantFixture plant;
+  auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1500);
+  // Accumulating onto an empty value still puts the comma in.
+  plant.db->SetXData(wire, "QZ_ATTR", {{1000, "CB08||1|1|99|1|"}, {1000, "CB03|a|b|1|1|99|1|"}});
+  WriteEntityAttribute(wire, u"CB08", u"W-1", 1, 1, 1);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u",W-1");
+  // Bars inside a value survive reading, accumulating and replacing.
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB03"), u"a|b");
+  WriteEntityAttribute(wire, u"CB03", u"c|d", 1, 1, 1);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB03"), u"a|b,c|d");
+  WriteEntityAttribute(wire, u"CB03", u"e", 1, 1, 2);  // only 1 accumulates
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB03"), u"e");
+  // A value holding a comma becomes two items of its key's list.
+  WriteEntityAttribute(wire, u"CB03", u"f,g", 1, 1, 1);
+  EXPECT_EQ(wb::Split(CAttributeData::GetValueAttID(wire, u"CB03"), u",").size(), 3u);
+  // New entries carry the numbers they are given and the fixed 1 and 99.
+  WriteEntityAttribute(wire, u"CB09", u"", 2, 5, 1);
+  CString entry;
+  CStringArray list;
+  ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0);
+  ASSERT_EQ(CAttributeData::GetAtAtt(list, u"CB09", entry), 0);
+  EXPECT_EQ(entry, u"CB09||2|1|99|5|");
+  // Keys are matched whole and with their case.
+  EXPECT_EQ(CAttributeData::FindAtt(list, u"cb09"), -1);
+  EXPECT_EQ(CAttributeData::FindAtt(list, u"CB0"), -1);
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"S304"), u"");  // absent: empty
+
+  // Only the first entry of a key goes; a key named twice takes two.
+  list.push_back(u"CB09|second|1|1|99|1|");
+  list.push_back(u"CB09|third|1|1|99|1|");
+  ApiComn_appendAttributesArray(wire, u"QZ_ATTR", list, 1);
+  RemoveEntityAttributes(wire, {u"CB09"});
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB09"), u"second");
+  RemoveEntityAttributes(wire, {u"CB09", u"CB09"});
+  ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0);
+  EXPECT_EQ(CAttributeData::FindAtt(list, u"CB09"), -1);
+  EXPECT_EQ(list.size(), 2u);
+}
+
 TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
   wbtest::PlantFixture plant;
   auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1);
@@ -114,6 +159,16 @@ TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
   }
   EXPECT_TRUE(braced);
   EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), value);
+
+  // 255 bytes still fit one group, 256 do not.
+  const size_t fixed = std::string("CB08||1|1|99|1|").size();
+  WriteEntityAttribute(wire, u"CB08", CString(255 - fixed, u'x'), 1, 1, 0);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR").size(), 3u);
+  WriteEntityAttribute(wire, u"CB08", CString(256 - fixed, u'x'), 1, 1, 0);
+  const auto pieces = plant.db->XData(wire, "QZ_ATTR");
+  ASSERT_EQ(pieces.size(), 6u);
+  EXPECT_EQ(pieces[3].value.size(), 255u);
+  EXPECT_EQ(pieces[4].value, "|");
 }
 
 TEST(TaggedEntities, ConnectionPointsFollowTheBlockReference) {

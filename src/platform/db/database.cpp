@@ -438,6 +438,10 @@ class DxfDatabase final : public Database {
     doc_.Reindex(index);
   }
 
+  size_t StoredSize(std::string_view text) const override {
+    return codec_.codePage() == 65001 ? text.size() : codec_.Encode(text).size();
+  }
+
   std::vector<std::string> TableEntryNames(std::string_view table) const override {
     std::vector<std::string> names;
     const std::string type = Upper(std::string(table));

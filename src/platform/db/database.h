@@ -115,6 +115,9 @@ class Database {
   // Replaces the application's xdata (registering the APPID if needed);
   // an empty list removes it.
   virtual void SetXData(ObjectId id, std::string_view app, std::vector<Tag> items) = 0;
+  // Bytes `text` takes in the file: in the drawing's code page before R2007,
+  // a character the code page lacks counted as its escape.
+  virtual size_t StoredSize(std::string_view text) const { return text.size(); }
 
   virtual std::vector<std::string> LayerNames() const = 0;
   // Names of the records of a symbol table ("STYLE", "LTYPE", ...), in file

@@ -9,22 +9,37 @@
 
 namespace wb::arxutil {
 
-std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit) {
+std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit,
+                                        const std::function<size_t(std::string_view)>& size) {
   std::vector<std::string> pieces;
-  size_t start = 0;
-  while (start < utf8.size()) {
-    size_t end = std::min(utf8.size(), start + limit);
-    // Step back to a character boundary (continuation bytes are 10xxxxxx).
-    while (end < utf8.size() && end > start &&
-           (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-      --end;
-    pieces.push_back(utf8.substr(start, end - start));
+  std::string piece;
+  size_t used = 0;
+  for (size_t start = 0; start < utf8.size();) {
+    // One character: a lead byte and its continuation bytes (10xxxxxx).
+    size_t end = start + 1;
+    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+    const std::string_view character(utf8.data() + start, end - start);
+    const size_t bytes = size(character);
+    if (!piece.empty() && used + bytes > limit) {
+      pieces.push_back(std::move(piece));
+      piece.clear();
+      used = 0;
+    }
+    piece += character;
+    used += bytes;
     start = end;
   }
+  if (!piece.empty()) pieces.push_back(std::move(piece));
   return pieces;
 }
 
 }  // namespace wb::arxutil
+
+namespace {
+
+bool IsBrace(const wb::db::Tag& tag) { return tag.code == 1002 && (tag.value == "{" || tag.value == "}"); }
+
+}  // namespace
 
 int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CStringArray& list,
                                      int) {
@@ -48,6 +63,9 @@ int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CS
     else
       list.push_back(wb::Utf8ToUtf16(tag.value));
   }
+  // A run the file never closed still holds an entry; dropping it would lose
+  // it at the next write.
+  if (depth > 0) list.push_back(wb::Utf8ToUtf16(joined));
   return 0;
 }
 
@@ -55,20 +73,33 @@ int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
                                   const CStringArray& list, int) {
   auto* database = wb::editor::ActiveDatabase();
   if (!database || !database->IsAlive(id)) return -1;
-  std::vector<wb::db::Tag> items;
-  items.reserve(list.size());
+  const std::string appName = wb::Utf16ToUtf8(app);
+  // Groups that are not entries (numbers, handles...) are not ours to drop.
+  std::vector<wb::db::Tag> before, after;
+  bool entrySeen = false;
+  for (auto& tag : database->XData(id, appName)) {
+    if (tag.code == 1000 || IsBrace(tag)) {
+      entrySeen = true;
+      continue;
+    }
+    (entrySeen ? after : before).push_back(std::move(tag));
+  }
+  const auto size = [&](std::string_view text) { return database->StoredSize(text); };
+  std::vector<wb::db::Tag> items = std::move(before);
   for (const auto& entry : list) {
     std::string text = wb::Utf16ToUtf8(entry);
-    if (text.size() <= wb::arxutil::kMaxStringGroupBytes) {
+    if (size(text) <= wb::arxutil::kMaxStringGroupBytes) {
       items.push_back({1000, std::move(text)});
       continue;
     }
     items.push_back({1002, "{"});
-    for (auto& piece : wb::arxutil::SplitForGroups(text, wb::arxutil::kMaxStringGroupBytes))
+    for (auto& piece : wb::arxutil::SplitForGroups(text, wb::arxutil::kMaxStringGroupBytes, size))
       items.push_back({1000, std::move(piece)});
     items.push_back({1002, "}"});
   }
-  database->SetXData(id, wb::Utf16ToUtf8(app), std::move(items));
+  items.insert(items.end(), std::make_move_iterator(after.begin()),
+               std::make_move_iterator(after.end()));
+  database->SetXData(id, appName, std::move(items));
   return 0;
 }
 

@@ -2,15 +2,21 @@
 // strings, and entity helpers.
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "platform/host/host_types.h"
 
 // 0 and the string entries (1000 groups; a 1002 "{" ... "}" run is one entry
-// joined from its pieces) of `app` on the entity, in order; an empty list
-// when it carries none. Non-zero when the entity does not exist.
+// joined from its pieces, also when the run is never closed) of `app` on the
+// entity, in order; an empty list when it carries none. Non-zero when the
+// entity does not exist.
 int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CStringArray& list,
                                      int reserved);
 // The entity's entries under `app` become exactly `list`; entries longer
-// than a DXF string group holds are stored in pieces inside a 1002 pair.
+// than a DXF string group holds (in the file's bytes) are stored in pieces
+// inside a 1002 pair. Groups of other kinds that the application's data
+// holds stay: those before its first entry before the list, the rest after.
 int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
                                   const CStringArray& list, int reserved);
 
@@ -37,7 +43,8 @@ int ApiComn_GetEntityRang(const AcDbEntity* entity, AcGePoint3dArray& points);
 namespace wb::arxutil {
 // Longest byte run of one 1000 group.
 constexpr size_t kMaxStringGroupBytes = 255;
-// Splits UTF-8 text into pieces of at most `limit` bytes without cutting a
-// character.
-std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit);
+// Splits UTF-8 text into pieces of at most `limit` bytes, as `size` counts
+// the bytes of a piece, without cutting a character.
+std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit,
+                                        const std::function<size_t(std::string_view)>& size);
 }  // namespace wb::arxutil

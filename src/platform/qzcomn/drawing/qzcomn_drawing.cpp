@@ -1,5 +1,8 @@
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 
 #include "platform/arxutil/convert.h"
@@ -31,6 +34,43 @@ namespace {
 
 wb::db::Database* Db() { return wb::editor::ActiveDatabase(); }
 
+// A block reference keeps its insertion point and its block's geometry in
+// its own coordinate system, which the extrusion direction fixes by the
+// arbitrary-axis rule; nearly every reference has (0,0,1), the identity.
+struct Ocs {
+  wb::db::Point3 ax{1, 0, 0}, ay{0, 1, 0}, az{0, 0, 1};
+
+  explicit Ocs(const wb::db::Point3& normal) {
+    const double length =
+        std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
+    if (!(length > 1e-12)) return;
+    az = {normal.x / length, normal.y / length, normal.z / length};
+    if (az.x == 0 && az.y == 0 && az.z == 1) return;
+    const bool nearPole = std::fabs(az.x) < 1.0 / 64 && std::fabs(az.y) < 1.0 / 64;
+    ax = nearPole ? Cross({0, 1, 0}, az) : Cross({0, 0, 1}, az);
+    const double n = std::sqrt(ax.x * ax.x + ax.y * ax.y + ax.z * ax.z);
+    ax = {ax.x / n, ax.y / n, ax.z / n};
+    ay = Cross(az, ax);
+  }
+
+  wb::db::Point3 ToWorld(double x, double y, double z) const {
+    return {x * ax.x + y * ay.x + z * az.x, x * ax.y + y * ay.y + z * az.y,
+            x * ax.z + y * ay.z + z * az.z};
+  }
+
+  static wb::db::Point3 Cross(const wb::db::Point3& a, const wb::db::Point3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  }
+};
+
+bool SameLayer(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
 }  // namespace
 
 int QzComn_GetIDByBlockName(AcDbObjectId id, wb::WString& partId) {
@@ -47,10 +87,18 @@ int RootComn_GetBlockRootKind(AcDbObjectId id, int& kind) {
   auto* database = Db();
   if (!database || !database->IsAlive(id)) return -1;
   for (const auto& tag : database->XData(id, "QZ_LINK")) {
-    if (tag.code == 1070) {
-      kind = std::atoi(tag.value.c_str());
-      return 0;
-    }
+    if (tag.code != 1070) continue;
+    // Files right-align integers; a group that holds no number is no kind.
+    const char* begin = tag.value.c_str();
+    while (*begin == ' ' || *begin == '\t') ++begin;
+    if (*begin == '+') ++begin;
+    const char* end = tag.value.c_str() + tag.value.size();
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t')) --end;
+    int value = 0;
+    auto [stop, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || stop != end) return -1;
+    kind = value;
+    return 0;
   }
   return -1;
 }
@@ -66,15 +114,17 @@ int QzComn_GetConnectPoint(AcDbObjectId id, AcGePoint3dArray& points, const wb::
   wb::db::Point3 base = database->BlockBasePoint(insert->blockName);
   const double angle = insert->rotationDegrees * M_PI / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
+  const Ocs ocs(insert->extrusion);
   for (AcDbObjectId member : database->BlockEntities(insert->blockName)) {
-    if (database->EntityType(member) != "POINT" || database->Layer(member) != layerName) continue;
+    if (database->EntityType(member) != "POINT" || !SameLayer(database->Layer(member), layerName))
+      continue;
     auto local = database->Location(member);
     if (!local) continue;
     const double x = (local->x - base.x) * insert->scale.x;
     const double y = (local->y - base.y) * insert->scale.y;
     const double z = (local->z - base.z) * insert->scale.z;
-    points.push_back({insert->position.x + x * c - y * s, insert->position.y + x * s + y * c,
-                      insert->position.z + z});
+    points.push_back(ocs.ToWorld(insert->position.x + x * c - y * s,
+                                 insert->position.y + x * s + y * c, insert->position.z + z));
   }
   return 0;
 }
@@ -102,7 +152,8 @@ int RootComn_GetOriginPoint(AcDbObjectId id, AcGePoint3d& origin) {
   if (!database || !database->IsAlive(id)) return -1;
   auto insert = database->Insert(id);
   if (!insert) return -1;
-  origin = insert->position;
+  origin = Ocs(insert->extrusion).ToWorld(insert->position.x, insert->position.y,
+                                          insert->position.z);
   return 0;
 }
 
