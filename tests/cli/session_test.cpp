@@ -16,8 +16,6 @@ using wb::cli::Session;
 
 namespace {
 
-std::string W8(const char* utf8) { return utf8; }
-
 class Capture : public wb::editor::HostOutput {
  public:
   void Print(const wb::WString& text) override { printed += text; }
@@ -111,7 +109,7 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
 }
 
 TEST(Batch, AssignScriptParsesAndCarriesEveryOption) {
-  wb::cli::AssignRequest r{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4, "", true, true};
+  wb::cli::AssignRequest r{{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true};
   ScriptError error;
   auto script = ParseScript(wb::cli::AssignScript(r), "assign", &error);
   ASSERT_TRUE(script) << error.ToString();
@@ -138,6 +136,10 @@ struct SampleProject {
   }
   ~SampleProject() { QzComn_SetConfigFile(u""); }
   std::string operator/(const std::string& name) const { return dir / name; }
+  // The drawing `name` with the sample project PLANT1/第1設備 and its list.
+  wb::cli::ProjectLoad Load(const std::string& name) const {
+    return {dir / name, dir / "projects", "PLANT1", "第1設備", dir / "cables.csv", {}};
+  }
   std::string Run(const std::string& text) {
     Capture output;
     Session session(output);
@@ -153,12 +155,9 @@ struct SampleProject {
 
 TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
   SampleProject batch;
-  wb::cli::MarkRequest mark{batch / "plant.dxf", batch / "projects", "PLANT1", W8("第1設備"),
-                            batch / "cables.csv", std::nullopt, batch / "marked.dxf",
-                            {{"CP1", "D5"}}};
+  wb::cli::MarkRequest mark{batch.Load("plant.dxf"), batch / "marked.dxf", {{"CP1", "D5"}}};
   ASSERT_EQ(batch.Run(wb::cli::MarkScript(mark)), "");
-  wb::cli::AssignRequest assign{batch / "marked.dxf", batch / "projects", "PLANT1", W8("第1設備"),
-                                batch / "cables.csv", std::nullopt, batch / "out.dxf", true, true};
+  wb::cli::AssignRequest assign{batch.Load("marked.dxf"), batch / "out.dxf", true, true};
   ASSERT_EQ(batch.Run(wb::cli::AssignScript(assign)), "");
 
   // The same work as one session, the way a user records it.
@@ -198,13 +197,11 @@ TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
 
 TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
   SampleProject p;
-  wb::cli::AssignRequest assign{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
-                                p / "cables.csv", std::nullopt, p / "assigned.dxf", false, false};
+  wb::cli::AssignRequest assign{p.Load("plant.dxf"), p / "assigned.dxf", false, false};
   ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
   const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
 
-  wb::cli::ConfirmRequest confirm{p / "assigned.dxf", p / "projects", "PLANT1", W8("第1設備"),
-                                  p / "cables.csv", std::nullopt, 3, p / "shown.dxf"};
+  wb::cli::ConfirmRequest confirm{p.Load("assigned.dxf"), 3, p / "shown.dxf"};
   Capture output;
   {
     Session session(output);
@@ -231,8 +228,7 @@ TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
 
 TEST(Batch, DeletionsAndASaveThatWouldLoseTheScriptsIntent) {
   SampleProject p;
-  wb::cli::MarkRequest mark{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
-                            p / "cables.csv", std::nullopt, p / "marked.dxf", {{"CP1", "D5"}}};
+  wb::cli::MarkRequest mark{p.Load("plant.dxf"), p / "marked.dxf", {{"CP1", "D5"}}};
   ASSERT_EQ(p.Run(wb::cli::MarkScript(mark)), "");
   const std::string marked = wbtest::ReadBytes(p / "marked.dxf");
   ASSERT_NE(marked.find("CP1 1"), std::string::npos);
@@ -245,8 +241,7 @@ TEST(Batch, DeletionsAndASaveThatWouldLoseTheScriptsIntent) {
   EXPECT_EQ(unmarked.find("CB01|CP1|"), std::string::npos);
   EXPECT_NE(unmarked.find("CB01|MCC1|"), std::string::npos);
 
-  wb::cli::AssignRequest assign{p / "plant.dxf", p / "projects", "PLANT1", W8("第1設備"),
-                                p / "cables.csv", std::nullopt, p / "assigned.dxf", false, false};
+  wb::cli::AssignRequest assign{p.Load("plant.dxf"), p / "assigned.dxf", false, false};
   ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
   wb::cli::DeleteRequest attributes{p / "assigned.dxf", {"42", "4A"}, p / "bare.dxf"};
   ASSERT_EQ(p.Run(wb::cli::DeleteAttributesScript(attributes)), "");

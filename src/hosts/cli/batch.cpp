@@ -26,26 +26,27 @@ std::string AsFolder(const std::string& path) {
   return path.empty() || path.back() == '/' ? path : path + "/";
 }
 
-// Opens the drawing; the projects root is named absolutely.
-std::string OpenDrawing(const std::string& drawing, const std::string& projectRoot) {
-  std::string s = Line({"open", drawing});
+// Opens the drawing and points the settings at the projects root.
+std::string OpenDrawing(const ProjectLoad& p) {
+  std::string s = Line({"open", p.drawing});
+  // The projects folder setting is relative to the system folder.
   s += Line({"system-folder", "/"});
-  s += Line({"config", "ProjectDir", AsFolder(projectRoot)});
+  s += Line({"config", "ProjectDir", AsFolder(p.projectRoot)});
   return s;
 }
 
-// Loads the project through the project dialog.
-std::string LoadThroughDialogs(const std::string& plant, const std::string& facility,
-                               const std::string& list, std::optional<int> startRow) {
+// Loads the project through the project dialog, the file dialog and the
+// start-row dialog.
+std::string LoadThroughDialogs(const ProjectLoad& p) {
   std::string s = Line({"command", "QZ_WireBinder"});
   s += Line({"dialog", Id(IDD_PROJECT)});
-  s += "  " + Line({"select", Id(IDC_PLANT_LIST), plant});
-  s += "  " + Line({"select", Id(IDC_FACILITY_LIST), facility});
+  s += "  " + Line({"select", Id(IDC_PLANT_LIST), p.plant});
+  s += "  " + Line({"select", Id(IDC_FACILITY_LIST), p.facility});
   s += "  " + Line({"click", "1"});
   s += "end\n";
-  s += Line({"file", list});
+  s += Line({"file", p.list});
   s += Line({"dialog", Id(IDD_STARTROW)});
-  if (startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*startRow)});
+  if (p.startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*p.startRow)});
   s += "  " + Line({"click", "1"});
   s += "end\n";
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_LOAD)});
@@ -55,9 +56,9 @@ std::string LoadThroughDialogs(const std::string& plant, const std::string& faci
 
 std::string AssignScript(const AssignRequest& r) {
   std::string s = "# cable assignment\n";
-  s += OpenDrawing(r.drawing, r.projectRoot);
+  s += OpenDrawing(r.project);
   s += Line({"config", "OutLog", r.log ? "ON" : "OFF"});
-  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
+  s += LoadThroughDialogs(r.project);
   // Assign, answering the confirmation with Yes.
   s += Line({"answer", "yes"});
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_SETCABLE)});
@@ -73,10 +74,10 @@ std::string AssignScript(const AssignRequest& r) {
 
 std::string MarkScript(const MarkRequest& r) {
   std::string s = "# equipment marks\n";
-  s += OpenDrawing(r.drawing, r.projectRoot);
+  s += OpenDrawing(r.project);
   // One list of every mark, whichever end of a cable it stands at.
   s += Line({"config", "OneMarkDialog", "ON"});
-  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
+  s += LoadThroughDialogs(r.project);
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DRAWMARK)});
   for (const auto& [row, target] : r.marks) {
     s += Line({"in", Id(IDD_DRAWMARK), "item", Id(IDC_FROMLIST), row});
@@ -90,8 +91,8 @@ std::string MarkScript(const MarkRequest& r) {
 
 std::string ConfirmScript(const ConfirmRequest& r) {
   std::string s = "# route confirmation\n";
-  s += OpenDrawing(r.drawing, r.projectRoot);
-  s += LoadThroughDialogs(r.plant, r.facility, r.list, r.startRow);
+  s += OpenDrawing(r.project);
+  s += LoadThroughDialogs(r.project);
   s += Line({"in", Id(IDD_MAIN), "row", Id(IDC_CABLELIST), std::to_string(r.row)});
   // While the route is shown: report it, keep a picture of it, press Enter.
   s += Line({"meanwhile", "highlighted"});

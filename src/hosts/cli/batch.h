@@ -9,14 +9,20 @@
 
 namespace wb::cli {
 
-struct AssignRequest {
+// A drawing and the project whose cable list is loaded into the main dialog
+// through the project dialog, as the batch commands that need one start.
+struct ProjectLoad {
   std::string drawing;
   std::string projectRoot;
   std::string plant;
   std::string facility;
   std::string list;
   std::optional<int> startRow;  // the definition file's row when absent
-  std::string output;           // empty: save in place
+};
+
+struct AssignRequest {
+  ProjectLoad project;
+  std::string output;  // empty: save in place
   bool exportList = false;
   bool log = false;
 };
@@ -27,12 +33,7 @@ std::string AssignScript(const AssignRequest& request);
 // ("MARK", "MARK/SUBNO" or "MARK/SUBNO/NAME") and the equipment (a handle or
 // a point x,y), as "MARK/SUBNO=TARGET".
 struct MarkRequest {
-  std::string drawing;
-  std::string projectRoot;
-  std::string plant;
-  std::string facility;
-  std::string list;
-  std::optional<int> startRow;
+  ProjectLoad project;
   std::string output;
   std::vector<std::pair<std::string, std::string>> marks;  // row, target
 };
@@ -42,12 +43,7 @@ std::string MarkScript(const MarkRequest& request);
 // Shows the route of one row of the cable list; reports the highlighted
 // elements and, with `snapshot`, saves the drawing as it is shown.
 struct ConfirmRequest {
-  std::string drawing;
-  std::string projectRoot;
-  std::string plant;
-  std::string facility;
-  std::string list;
-  std::optional<int> startRow;
+  ProjectLoad project;
   int row = 1;  // 1-based row of the list
   std::string snapshot;
 };

@@ -54,6 +54,17 @@ bool ReadText(const std::string& path, std::string& text) {
   return true;
 }
 
+// The options that name a drawing and the project to load with it.
+void AddProjectOptions(CLI::App* command, wb::cli::ProjectLoad& project, int& startRow) {
+  command->add_option("drawing", project.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  command->add_option("--project-root", project.projectRoot, "folder of the projects")->required();
+  command->add_option("--plant", project.plant, "PLANT folder")->required();
+  command->add_option("--facility", project.facility, "設備 folder")->required();
+  command->add_option("--list", project.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
+  command->add_option("--start-row", startRow, "first data line (default: the definition file's)")
+      ->check(CLI::PositiveNumber);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,13 +78,7 @@ int main(int argc, char** argv) {
   wb::cli::AssignRequest assign;
   int startRow = 0;
   auto* assignCmd = app.add_subcommand("assign", "load a project's cable list and assign every cable to its route");
-  assignCmd->add_option("drawing", assign.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
-  assignCmd->add_option("--project-root", assign.projectRoot, "folder of the projects")->required();
-  assignCmd->add_option("--plant", assign.plant, "PLANT folder")->required();
-  assignCmd->add_option("--facility", assign.facility, "設備 folder")->required();
-  assignCmd->add_option("--list", assign.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
-  assignCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
-      ->check(CLI::PositiveNumber);
+  AddProjectOptions(assignCmd, assign.project, startRow);
   assignCmd->add_option("-o,--output", assign.output, "save the drawing here (default: in place)");
   assignCmd->add_flag("--export", assign.exportList, "export the cable list with the lengths");
   assignCmd->add_flag("--log", assign.log, "write the route log (log.csv in the project root)");
@@ -81,13 +86,7 @@ int main(int argc, char** argv) {
   wb::cli::MarkRequest mark;
   std::vector<std::string> markArgs;
   auto* markCmd = app.add_subcommand("mark", "load a project's cable list and mark equipment with it");
-  markCmd->add_option("drawing", mark.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
-  markCmd->add_option("--project-root", mark.projectRoot, "folder of the projects")->required();
-  markCmd->add_option("--plant", mark.plant, "PLANT folder")->required();
-  markCmd->add_option("--facility", mark.facility, "設備 folder")->required();
-  markCmd->add_option("--list", mark.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
-  markCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
-      ->check(CLI::PositiveNumber);
+  AddProjectOptions(markCmd, mark.project, startRow);
   markCmd->add_option("-o,--output", mark.output, "save the drawing here (default: in place)");
   markCmd->add_option("--set", markArgs,
                       "MARK[/SUBNO[/NAME]]=HANDLE or =X,Y: the list row and the equipment")
@@ -95,13 +94,7 @@ int main(int argc, char** argv) {
 
   wb::cli::ConfirmRequest confirm;
   auto* confirmCmd = app.add_subcommand("confirm", "show the route of one cable of the list");
-  confirmCmd->add_option("drawing", confirm.drawing, "DXF drawing")->required()->check(CLI::ExistingFile);
-  confirmCmd->add_option("--project-root", confirm.projectRoot, "folder of the projects")->required();
-  confirmCmd->add_option("--plant", confirm.plant, "PLANT folder")->required();
-  confirmCmd->add_option("--facility", confirm.facility, "設備 folder")->required();
-  confirmCmd->add_option("--list", confirm.list, "cable list (CSV)")->required()->check(CLI::ExistingFile);
-  confirmCmd->add_option("--start-row", startRow, "first data line (default: the definition file's)")
-      ->check(CLI::PositiveNumber);
+  AddProjectOptions(confirmCmd, confirm.project, startRow);
   confirmCmd->add_option("--row", confirm.row, "row of the cable list, from 1")->required()
       ->check(CLI::PositiveNumber);
   confirmCmd->add_option("--snapshot", confirm.snapshot,
@@ -154,14 +147,17 @@ int main(int argc, char** argv) {
   auto absolute = [](std::string& path) {
     if (!path.empty()) path = std::filesystem::absolute(path).lexically_normal().string();
   };
+  auto finishProject = [&](wb::cli::ProjectLoad& project) {
+    if (startRow > 0) project.startRow = startRow;
+    for (auto* path : {&project.drawing, &project.projectRoot, &project.list}) absolute(*path);
+  };
   if (*assignCmd) {
-    if (startRow > 0) assign.startRow = startRow;
-    for (auto* path : {&assign.drawing, &assign.projectRoot, &assign.list, &assign.output})
-      absolute(*path);
+    finishProject(assign.project);
+    absolute(assign.output);
     text = wb::cli::AssignScript(assign);
   } else if (*markCmd) {
-    if (startRow > 0) mark.startRow = startRow;
-    for (auto* path : {&mark.drawing, &mark.projectRoot, &mark.list, &mark.output}) absolute(*path);
+    finishProject(mark.project);
+    absolute(mark.output);
     for (const auto& arg : markArgs) {
       const size_t eq = arg.rfind('=');
       if (eq == std::string::npos || eq == 0 || eq + 1 == arg.size()) {
@@ -172,9 +168,8 @@ int main(int argc, char** argv) {
     }
     text = wb::cli::MarkScript(mark);
   } else if (*confirmCmd) {
-    if (startRow > 0) confirm.startRow = startRow;
-    for (auto* path : {&confirm.drawing, &confirm.projectRoot, &confirm.list, &confirm.snapshot})
-      absolute(*path);
+    finishProject(confirm.project);
+    absolute(confirm.snapshot);
     text = wb::cli::ConfirmScript(confirm);
   } else if (*annotateCmd) {
     for (auto* path : {&annotate.drawing, &annotate.output}) absolute(*path);
