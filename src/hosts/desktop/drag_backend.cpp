@@ -16,18 +16,6 @@
 namespace wb::desktop {
 namespace {
 
-constexpr int kReferencePixels = 100;
-
-// Drawing texts give cap heights; the font is set in em.
-double EmPerCap() {
-  static const double ratio = [] {
-    QFont font = DrawingFont();
-    font.setPixelSize(kReferencePixels);
-    const double cap = QFontMetricsF(font).capHeight();
-    return cap > 1 ? kReferencePixels / cap : 1.4;
-  }();
-  return ratio;
-}
 
 // Preview entities on a layer keep the layer's colour unknown to the drag;
 // they show in the colour of index 7 (white on the dark view) unless they
@@ -161,7 +149,7 @@ void QtDragBackend::Paint(QPainter& painter, const ViewTransform& view) {
       const double capPx = text->height() * view.scale();
       if (capPx < 1) continue;
       const QString string = QString::fromStdU16String(text->textString());
-      const double em = capPx * EmPerCap();
+      const double em = capPx * EmPerCapHeight();
       const int pixels = std::max(1, static_cast<int>(std::lround(std::min(em, 2000.0))));
       QFont font = DrawingFont();
       font.setPixelSize(pixels);

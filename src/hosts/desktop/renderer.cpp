@@ -16,6 +16,17 @@ namespace {
 
 constexpr int kReferencePixels = 100;
 
+struct PenKey {
+  uint32_t rgb;
+  int width;
+  bool operator<(const PenKey& o) const { return rgb != o.rgb ? rgb < o.rgb : width < o.width; }
+};
+
+uint32_t Pack(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+QColor Unpack(uint32_t v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
+
+}  // namespace
+
 // Em size per unit of cap height: drawing texts give cap heights.
 double EmPerCapHeight() {
   static const double ratio = [] {
@@ -27,16 +38,6 @@ double EmPerCapHeight() {
   return ratio;
 }
 
-struct PenKey {
-  uint32_t rgb;
-  int width;
-  bool operator<(const PenKey& o) const { return rgb != o.rgb ? rgb < o.rgb : width < o.width; }
-};
-
-uint32_t Pack(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
-QColor Unpack(uint32_t v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
-
-}  // namespace
 
 QFont DrawingFont() {
   QFont font(QStringLiteral("MS UI Gothic"));

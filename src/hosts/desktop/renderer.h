@@ -23,6 +23,9 @@ struct RenderOptions {
 
 // The font texts are drawn in ("MS UI Gothic" through the substitution).
 QFont DrawingFont();
+// Em size of the drawing font per unit of cap height (drawing texts give
+// cap heights).
+double EmPerCapHeight();
 
 // Widths measured with the drawing font, so alignment matches what is drawn.
 class QtTextMeasurer : public TextMeasurer {
