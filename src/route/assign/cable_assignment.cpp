@@ -51,6 +51,7 @@ class AttributeLists {
         ApiComn_extractAttributesArrayID(id, kAttrApp, lists_.back(), 0);
         initial_.push_back(lists_.back());
         linked_.push_back(database && database->IsAlive(id) && database->HasXData(id, "QZ_LINK"));
+        routed_.emplace_back();
       }
     }
   }
@@ -76,13 +77,49 @@ class AttributeLists {
     for (size_t i = 0; i < ids_.size(); ++i) clearedEmpty_[i] = lists_[i].empty();
   }
 
-  // As WriteEntityAttribute with number1 = number2 = accumulate = 1. The
-  // first write of a key is made as such; as long as the entry's four
-  // trailing fields stay where the value parser looks for them, every later
-  // write only appends "," and the value, so those are collected and put in
-  // place once, instead of rebuilding a growing entry per cable.
-  void Accumulate(int slot, int key, const CString& value) {
-    Pending& p = pending_[slot][key];
+  // The cable (an index into the run's routed values) runs through the
+  // element. Rows arrive in row order; the keys are put in place at the end.
+  void Route(int slot, int cable) { routed_[slot].push_back(cable); }
+
+  // The scan's filter, as it would answer now: an entity whose list the
+  // clearing emptied has lost its QZ_ATTR data until a route writes it again.
+  bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
+
+  void WriteAll(const std::vector<std::array<CString, 8>>& values) {
+    for (size_t i = 0; i < ids_.size(); ++i) {
+      if (!routed_[i].empty()) Collect(static_cast<int>(i), values);
+      // Emptied and then written again: the data was removed and added anew,
+      // which puts it after the entity's other applications.
+      if (clearedEmpty_[i] && !lists_[i].empty())
+        ApiComn_appendAttributesArray(ids_[i], kAttrApp, CStringArray{}, 1);
+      ApiComn_appendAttributesArray(ids_[i], kAttrApp, lists_[i], 1);
+    }
+  }
+
+ private:
+  struct Pending {
+    bool regular = false;
+    int index = 0;
+    size_t valueEnd = 0;
+    CString appended;
+  };
+
+  // The writes of every cable through the element, key by key in row order,
+  // as WriteEntityAttribute with number1 = number2 = accumulate = 1 makes
+  // them. The first write of a key is made as such; as long as the entry's
+  // four trailing fields stay where the value parser looks for them, every
+  // later write only appends "," and the value, so those are collected and
+  // put in place once, instead of rebuilding a growing entry per cable.
+  void Collect(int slot, const std::vector<std::array<CString, 8>>& values) {
+    std::array<Pending, 8> pending;
+    for (int cable : routed_[slot])
+      for (int key = 0; key < 8; ++key) Accumulate(slot, pending[key], key, values[cable][key]);
+    for (const Pending& p : pending)
+      if (p.regular && !p.appended.empty())
+        lists_[slot][p.index].insert(p.valueEnd, p.appended);
+  }
+
+  void Accumulate(int slot, Pending& p, int key, const CString& value) {
     if (p.regular) {
       p.appended += u',';
       p.appended += value;
@@ -106,31 +143,6 @@ class AttributeLists {
     }
   }
 
-  // The scan's filter, as it would answer now: an entity whose list the
-  // clearing emptied has lost its QZ_ATTR data until a route writes it again.
-  bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
-
-  void WriteAll() {
-    for (const auto& [slot, keys] : pending_)
-      for (const Pending& p : keys)
-        if (p.regular && !p.appended.empty())
-          lists_[slot][p.index].insert(p.valueEnd, p.appended);
-    for (size_t i = 0; i < ids_.size(); ++i) {
-      // Emptied and then written again: the data was removed and added anew,
-      // which puts it after the entity's other applications.
-      if (clearedEmpty_[i] && !lists_[i].empty())
-        ApiComn_appendAttributesArray(ids_[i], kAttrApp, CStringArray{}, 1);
-      ApiComn_appendAttributesArray(ids_[i], kAttrApp, lists_[i], 1);
-    }
-  }
-
- private:
-  struct Pending {
-    bool regular = false;
-    int index = 0;
-    size_t valueEnd = 0;
-    CString appended;
-  };
   // The value parser takes the last four bar-separated fields (after an
   // optional final bar) as numbers: text inserted before them never moves
   // them when the part after the value holds at least four bars.
@@ -143,7 +155,7 @@ class AttributeLists {
     return bars >= 4;
   }
 
-  std::unordered_map<int, std::array<Pending, 8>> pending_;
+  std::vector<std::vector<int>> routed_;  // per slot, the cables in row order
   std::unordered_map<uint64_t, int> slot_;
   std::vector<AcDbObjectId> ids_;
   std::vector<CStringArray> lists_, initial_;
@@ -204,7 +216,9 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
 
   DrawingElementSource source;
   std::unique_ptr<RouteFinder> finder;  // built for the first row searched
+  std::vector<int> slotOf;              // finder element index -> list slot
   const bool mostShortDist = g_cableSetting.mostShortDist;
+  std::vector<std::array<CString, 8>> routedValues;
 
   for (int k = 0; k < rowCount; ++k) {
     if (hooks.pumpMessage) hooks.pumpMessage();
@@ -216,7 +230,11 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     ++summary.rowsSearched;
 
     const uint32_t start = GetTickCount();
-    if (!finder) finder = std::make_unique<RouteFinder>(source, tagged);
+    if (!finder) {
+      finder = std::make_unique<RouteFinder>(source, tagged);
+      slotOf.resize(finder->size());
+      for (size_t i = 0; i < slotOf.size(); ++i) slotOf[i] = lists.SlotOf(finder->IdAt(static_cast<int>(i)));
+    }
     const RouteSearchResult result = finder->Find(from[0], to[0], mostShortDist);
     const uint32_t searchMs = GetTickCount() - start;
     cumulativeMs += searchMs;
@@ -224,15 +242,13 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     WriteRouteLog(from[0], to[0], result.route, searchMs, cumulativeMs);
     if (!result.found()) continue;
     ++summary.rowsRouted;
-    const auto values = CableValues(row);
-    for (AcDbObjectId id : result.route) {
-      const int slot = lists.SlotOf(id);
-      for (int key = 0; key < 8; ++key) lists.Accumulate(slot, key, values[key]);
-    }
+    const int cable = static_cast<int>(routedValues.size());
+    routedValues.push_back(CableValues(row));
+    for (int node : result.nodes) lists.Route(slotOf[node], cable);
     row.length = result.length / 1000;
     row.hasLength = true;
   }
-  lists.WriteAll();
+  lists.WriteAll(routedValues);
   acedRestoreStatusBar();
   summary.cumulativeMs = cumulativeMs;
   return summary;

@@ -358,6 +358,8 @@ RouteSearchResult RouteFinder::Find(AcDbObjectId fromId, AcDbObjectId toId, bool
     }
   }
   RouteSearchCallCount += result.calls;
+  result.route.reserve(result.nodes.size());
+  for (int k : result.nodes) result.route.push_back(ids_[k]);
   return result;
 }
 
@@ -391,9 +393,8 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
     label_[n] = length;
     if (n == to) {
       if (!(length > bestLength)) {
-        result.route.clear();
-        for (int k : path) result.route.push_back(ids_[k]);
-        result.route.push_back(ids_[to]);
+        result.nodes.assign(path.begin(), path.end());
+        result.nodes.push_back(to);
         bestLength = length;
       }
       continue;
@@ -417,7 +418,7 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
   }
   for (int k : labelled_) label_[k] = ROUTE_NO_BEST;
   labelled_.clear();
-  if (!result.route.empty()) result.length = bestLength;
+  if (!result.nodes.empty()) result.length = bestLength;
 }
 
 // The first route in depth-first order. An element whose branch was searched
@@ -445,8 +446,8 @@ void RouteFinder::SearchFirst(int from, int to, RouteSearchResult& result) {
     const double length =
         stack.size() == 1 ? FirstLength(from, n) + LastShare(n, from) : f.prefix + LastShare(n, f.node);
     if (n == to) {
-      for (int k : path) result.route.push_back(ids_[k]);
-      result.route.push_back(ids_[to]);
+      result.nodes.assign(path.begin(), path.end());
+      result.nodes.push_back(to);
       result.length = length;
       done = true;
       continue;

@@ -16,6 +16,7 @@
 
 struct RouteSearchResult {
   AcDbObjectIdArray route;  // From .. To; empty when there is no route
+  std::vector<int> nodes;   // the route as the finder's element indices
   double length = 0;        // GetRouteLength(route), to the bit; 0 when none
   int32_t calls = 0;        // searches actually made (the plain search may make more)
   bool found() const { return !route.empty(); }
@@ -35,6 +36,8 @@ class RouteFinder {
   double GetRouteLength(const AcDbObjectIdArray& route) const;
 
   size_t size() const { return ids_.size(); }
+  // Element index i: the first occurrence of each id in the scan, in order.
+  AcDbObjectId IdAt(int index) const { return ids_[index]; }
   // Neighbours of an element in search order (empty for unknown elements).
   AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
 
