@@ -76,16 +76,14 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
     }
   }
   BuildNeighbours();
+  points_.clear();
+  points_.shrink_to_fit();
   BuildComponents();
+  Renumber();
   label_.assign(n, ROUTE_NO_BEST);
   onPath_.assign(n, 0);
   visited_.assign(n, 0);
-  ahead_.assign(n, 0);
-  behind_.assign(n, 0);
-  aheadSeen_.assign(n, 0);
-  aheadDone_.assign(n, 0);
-  behindSeen_.assign(n, 0);
-  behindDone_.assign(n, 0);
+  state_.assign(n, NodeState{});
   base_.resize(n);
   traversable_.resize(n);
   for (size_t i = 0; i < n; ++i) {
@@ -211,6 +209,58 @@ void RouteFinder::BuildComponents() {
     if (Traversable(facts_[v].rootKind)) component_[v] = find(v);
 }
 
+// The searches jump from an element to its neighbours, and the scan order is
+// no order in space: number the elements breadth first along the links so
+// that neighbours mostly sit close in memory. Only the numbering changes:
+// every neighbour list keeps its order, and the scan order it was sorted by
+// stays behind in nothing the searches read.
+void RouteFinder::Renumber() {
+  const int n = static_cast<int>(ids_.size());
+  std::vector<int> order;  // new -> old
+  order.reserve(n);
+  std::vector<int> renamed(n, -1);  // old -> new
+  for (int start = 0; start < n; ++start) {
+    if (renamed[start] >= 0) continue;
+    renamed[start] = static_cast<int>(order.size());
+    order.push_back(start);
+    for (size_t head = order.size() - 1; head < order.size(); ++head) {
+      const int v = order[head];
+      auto visit = [&](int k) {
+        if (renamed[k] < 0) {
+          renamed[k] = static_cast<int>(order.size());
+          order.push_back(k);
+        }
+      };
+      for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) visit(nbr_[e]);
+      for (int p = predBegin_[v]; p < predBegin_[v + 1]; ++p) visit(pred_[p]);
+    }
+  }
+  auto permute = [&](auto& values) {
+    std::remove_reference_t<decltype(values)> out;
+    out.reserve(values.size());
+    for (int old : order) out.push_back(std::move(values[old]));
+    values = std::move(out);
+  };
+  auto relink = [&](std::vector<int>& begin, std::vector<int>& list) {
+    std::vector<int> newBegin(n + 1, 0), newList;
+    newList.reserve(list.size());
+    for (int v = 0; v < n; ++v) {
+      newBegin[v] = static_cast<int>(newList.size());
+      const int old = order[v];
+      for (int e = begin[old]; e < begin[old + 1]; ++e) newList.push_back(renamed[list[e]]);
+    }
+    newBegin[n] = static_cast<int>(newList.size());
+    begin = std::move(newBegin);
+    list = std::move(newList);
+  };
+  permute(ids_);
+  permute(facts_);
+  permute(component_);
+  relink(nbrBegin_, nbr_);
+  relink(predBegin_, pred_);
+  for (auto& [handle, index] : index_) index = renamed[index];
+}
+
 AcDbObjectIdArray RouteFinder::Neighbours(AcDbObjectId id) const {
   AcDbObjectIdArray out;
   const int v = IndexOf(id);
@@ -253,47 +303,48 @@ double RouteFinder::LastShare(int n, int previous) const {
 
 // Dijkstra from both ends over the elements a route may pass through, until
 // the two frontiers prove the shortest route length. Settled elements get
-// their exact distance from From (ahead_) and to To (behind_); the others are
+// their exact distance from From (ahead) and to To (behind); the others are
 // at least the frontier's radius away. Both serve as lower bounds that only
 // ever cut branches that cannot hold a shortest route.
 double RouteFinder::ComputeDistances(int from, int to) {
   if (++stamp_ == 0) {
-    for (auto* v : {&aheadSeen_, &aheadDone_, &behindSeen_, &behindDone_})
-      std::fill(v->begin(), v->end(), 0);
+    for (NodeState& state : state_) state = NodeState{};
     stamp_ = 1;
   }
   const uint32_t st = stamp_;
-  using Item = std::pair<double, int>;
-  const auto later = std::greater<Item>();
+  const auto later = [](const HeapItem& a, const HeapItem& b) { return a.key > b.key; };
   aheadHeap_.clear();
   behindHeap_.clear();
   double shortest = kInfinity;
+  NodeState* const state = state_.data();
 
   auto reachAhead = [&](int v, double key) {
-    if (aheadDone_[v] == st) return;
-    if (aheadSeen_[v] == st && !(key < ahead_[v])) return;
-    aheadSeen_[v] = st;
-    ahead_[v] = key;
-    aheadHeap_.emplace_back(key, v);
+    NodeState& s = state[v];
+    if (s.aheadDone == st) return;
+    if (s.aheadSeen == st && !(key < s.ahead)) return;
+    s.aheadSeen = st;
+    s.ahead = key;
+    aheadHeap_.push_back(HeapItem{key, v});
     std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-    if (behindSeen_[v] == st) shortest = std::min(shortest, key + behind_[v]);
+    if (s.behindSeen == st) shortest = std::min(shortest, key + s.behind);
   };
   auto reachBehind = [&](int v, double key) {
-    if (behindDone_[v] == st) return;
-    if (behindSeen_[v] == st && !(key < behind_[v])) return;
-    behindSeen_[v] = st;
-    behind_[v] = key;
-    behindHeap_.emplace_back(key, v);
+    NodeState& s = state[v];
+    if (s.behindDone == st) return;
+    if (s.behindSeen == st && !(key < s.behind)) return;
+    s.behindSeen = st;
+    s.behind = key;
+    behindHeap_.push_back(HeapItem{key, v});
     std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
-    if (aheadSeen_[v] == st) shortest = std::min(shortest, ahead_[v] + key);
+    if (s.aheadSeen == st) shortest = std::min(shortest, s.ahead + key);
   };
   // Top key of a heap after dropping stale entries.
-  auto top = [&](std::vector<Item>& heap, std::vector<uint32_t>& done) {
-    while (!heap.empty() && done[heap.front().second] == st) {
+  auto top = [&](std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
+    while (!heap.empty() && state[heap.front().node].*done == st) {
       std::pop_heap(heap.begin(), heap.end(), later);
       heap.pop_back();
     }
-    return heap.empty() ? kInfinity : heap.front().first;
+    return heap.empty() ? kInfinity : heap.front().key;
   };
 
   for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
@@ -308,27 +359,27 @@ double RouteFinder::ComputeDistances(int from, int to) {
     if (u != from && traversable_[u]) reachBehind(u, LastShare(to, u));
   }
   for (;;) {
-    const double a = top(aheadHeap_, aheadDone_);
-    const double b = top(behindHeap_, behindDone_);
+    const double a = top(aheadHeap_, &NodeState::aheadDone);
+    const double b = top(behindHeap_, &NodeState::behindDone);
     if (!(a + b < shortest)) {
       aheadRadius_ = a;
       behindRadius_ = b;
       break;
     }
     if (aheadHeap_.size() <= behindHeap_.size()) {
-      const int u = aheadHeap_.front().second;
+      const int u = aheadHeap_.front().node;
       std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
       aheadHeap_.pop_back();
-      aheadDone_[u] = st;
+      state[u].aheadDone = st;
       for (int e = nbrBegin_[u]; e < nbrBegin_[u + 1]; ++e) {
         const int v = nbr_[e];
         if (v != from && v != to && traversable_[v]) reachAhead(v, a + base_[v]);
       }
     } else {
-      const int u = behindHeap_.front().second;
+      const int u = behindHeap_.front().node;
       std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
       behindHeap_.pop_back();
-      behindDone_[u] = st;
+      state[u].behindDone = st;
       const double through = base_[u] + b;
       for (int p = predBegin_[u]; p < predBegin_[u + 1]; ++p) {
         const int v = pred_[p];
@@ -403,12 +454,13 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
     if (prune) {
       // Not even the least way on can beat the best (or the shortest) ...
       const double limit = std::min(bestLength, estimate);
-      const double behind = behindDone_[n] == stamp_ ? behind_[n] : behindRadius_;
+      const NodeState& ns = state_[n];
+      const double behind = ns.behindDone == stamp_ ? ns.behind : behindRadius_;
       if (length + behind > limit + Slack(limit)) continue;
       // ... or n was reached along a longer way than its shortest. The margin
       // is taken at the scale of the whole route: two prefixes that differ by
       // less than its rounding can still end in the very same sum.
-      if (aheadDone_[n] == stamp_ && length > ahead_[n] + Slack(std::max(ahead_[n], limit)))
+      if (ns.aheadDone == stamp_ && length > ns.ahead + Slack(std::max(ns.ahead, limit)))
         continue;
     }
     ++result.calls;

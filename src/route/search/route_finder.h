@@ -36,7 +36,8 @@ class RouteFinder {
   double GetRouteLength(const AcDbObjectIdArray& route) const;
 
   size_t size() const { return ids_.size(); }
-  // Element index i: the first occurrence of each id in the scan, in order.
+  // The element behind an index of RouteSearchResult::nodes (each id of the
+  // scan has one index; the numbering is the finder's own).
   AcDbObjectId IdAt(int index) const { return ids_[index]; }
   // Neighbours of an element in search order (empty for unknown elements).
   AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
@@ -53,6 +54,7 @@ class RouteFinder {
   Facts FactsOf(AcDbObjectId id) const;
   void BuildNeighbours();
   void BuildComponents();
+  void Renumber();
   bool MayReach(int from, int to) const;
   // Shortest distances from both ends at once (see the .cpp); returns the
   // shortest route length (infinity when there is none).
@@ -77,12 +79,19 @@ class RouteFinder {
   std::vector<int> labelled_;
   std::vector<uint8_t> onPath_;
   std::vector<uint8_t> visited_;
-  // Per-row distances. ahead_: from From up to and including the element;
-  // behind_: what a route still adds after the element. Exact where the
+  // Per-row distances. ahead: from From up to and including the element;
+  // behind: what a route still adds after the element. Exact where the
   // stamp says settled, at least the radius elsewhere.
-  std::vector<double> ahead_, behind_;
-  std::vector<uint32_t> aheadSeen_, aheadDone_, behindSeen_, behindDone_;
-  std::vector<std::pair<double, int>> aheadHeap_, behindHeap_;
+  struct NodeState {
+    double ahead = 0, behind = 0;
+    uint32_t aheadSeen = 0, aheadDone = 0, behindSeen = 0, behindDone = 0;
+  };
+  struct HeapItem {
+    double key;
+    int node;
+  };
+  std::vector<NodeState> state_;
+  std::vector<HeapItem> aheadHeap_, behindHeap_;
   uint32_t stamp_ = 0;
   double aheadRadius_ = 0, behindRadius_ = 0;
   // Compact copies of the facts for the inner loops.
