@@ -417,7 +417,9 @@ class DxfDatabase final : public Database {
       if (begin != kNpos && at < end) {
         TagView old = doc_.At(doc_.records[index], at);
         if (old.code == item.code && codec_.Decode(old.value) == item.value) {
-          block.push_back(doc_.Edit(index)[at]);
+          // Copied without editing the record, so that a call that
+          // changes nothing leaves it untouched.
+          block.push_back(doc_.Copy(doc_.records[index], at));
           continue;
         }
       }
