@@ -36,6 +36,10 @@ class RouteFinder {
   double GetRouteLength(const AcDbObjectIdArray& route) const;
 
   size_t size() const { return ids_.size(); }
+  // The distances that bound the shortest-route search are computed over
+  // junctions, with runs of two-neighbour elements taken in one step; off,
+  // element by element. Both give the same routes; tests compare them.
+  void SetChainContraction(bool on) { useChains_ = on; }
   // The element behind an index of RouteSearchResult::nodes (each id of the
   // scan has one index; the numbering is the finder's own).
   AcDbObjectId IdAt(int index) const { return ids_[index]; }
@@ -56,6 +60,11 @@ class RouteFinder {
   void BuildComponents();
   void Renumber();
   bool MayReach(int from, int to) const;
+  void BuildChains();
+  double ComputeHubDistances(int from, int to);
+  // Bounds for an element on the current row: what a route still adds after
+  // it (at least), and its distance from From (at most; infinity if unknown).
+  void Bounds(int n, double& behind, double& ahead) const;
   // Shortest distances from both ends at once (see the .cpp); returns the
   // shortest route length (infinity when there is none).
   double ComputeDistances(int from, int to);
@@ -91,6 +100,34 @@ class RouteFinder {
     int node;
   };
   std::vector<NodeState> state_;
+
+  // Runs of elements with exactly two root-kind-3 neighbours ("chains")
+  // between junctions ("hubs": every other root-kind-3 element, and one
+  // element of each closed ring). Only for drawings where the links between
+  // root-kind-3 elements go both ways.
+  struct Chain {
+    int endA, endB;  // hub next to the first node, hub next to the last
+    int begin, count;  // chainNodes_[begin, begin + count)
+    int prefix;  // chainPrefix_[prefix + j]: base lengths of nodes [0, j)
+  };
+  struct HubLink {
+    int hub;
+    double interior;  // base lengths of the chain's nodes; 0 for direct links
+  };
+  struct Seed {
+    int chain, pos;
+    double key;
+  };
+  bool chainsValid_ = false;
+  bool useChains_ = true;
+  bool rowChains_ = false;
+  std::vector<Chain> chains_;
+  std::vector<int> chainNodes_;
+  std::vector<double> chainPrefix_;
+  std::vector<int> chainOf_, chainPos_;  // -1 for hubs and other elements
+  std::vector<int> hubBegin_;
+  std::vector<HubLink> hubLinks_;
+  std::vector<Seed> aheadSeeds_, behindSeeds_;
   std::vector<HeapItem> aheadHeap_, behindHeap_;
   uint32_t stamp_ = 0;
   double aheadRadius_ = 0, behindRadius_ = 0;
