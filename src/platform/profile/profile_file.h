@@ -43,6 +43,7 @@ class ProfileFile {
     bool isEntry = false;
   };
   Line MakeLine(WString text) const;
+  void EndLine(Line& line) const;
   void Reindex();
   int FindKey(WStringView section, WStringView key) const;
 
