@@ -101,30 +101,47 @@ class AttributeLists {
     bool regular = false;
     int index = 0;
     size_t valueEnd = 0;
-    CString appended;
   };
 
   // The writes of every cable through the element, key by key in row order,
   // as WriteEntityAttribute with number1 = number2 = accumulate = 1 makes
   // them. The first write of a key is made as such; as long as the entry's
   // four trailing fields stay where the value parser looks for them, every
-  // later write only appends "," and the value, so those are collected and
-  // put in place once, instead of rebuilding a growing entry per cable.
+  // later write only appends "," and the value, so those are put in place
+  // at once, instead of rebuilding a growing entry per cable.
   void Collect(int slot, const std::vector<std::array<CString, 8>>& values) {
+    const std::vector<int>& cables = routed_[slot];
     std::array<Pending, 8> pending;
-    for (int cable : routed_[slot])
-      for (int key = 0; key < 8; ++key) Accumulate(slot, pending[key], key, values[cable][key]);
-    for (const Pending& p : pending)
-      if (p.regular && !p.appended.empty())
-        lists_[slot][p.index].insert(p.valueEnd, p.appended);
+    std::array<size_t, 8> rest{};  // cables from here on only append
+    int regular = 0;
+    for (size_t r = 0; r < cables.size() && regular < 8; ++r)
+      for (int key = 0; key < 8; ++key) {
+        if (pending[key].regular) continue;
+        Write(slot, pending[key], key, values[cables[r]][key]);
+        if (pending[key].regular) {
+          rest[key] = r + 1;
+          ++regular;
+        }
+      }
+    for (int key = 0; key < 8; ++key) {
+      const Pending& p = pending[key];
+      if (!p.regular || rest[key] == cables.size()) continue;
+      CString& entry = lists_[slot][p.index];
+      size_t size = entry.size();
+      for (size_t r = rest[key]; r < cables.size(); ++r) size += 1 + values[cables[r]][key].size();
+      CString joined;
+      joined.reserve(size);
+      joined.append(entry, 0, p.valueEnd);
+      for (size_t r = rest[key]; r < cables.size(); ++r) {
+        joined += u',';
+        joined += values[cables[r]][key];
+      }
+      joined.append(entry, p.valueEnd, CString::npos);
+      entry = std::move(joined);
+    }
   }
 
-  void Accumulate(int slot, Pending& p, int key, const CString& value) {
-    if (p.regular) {
-      p.appended += u',';
-      p.appended += value;
-      return;
-    }
+  void Write(int slot, Pending& p, int key, const CString& value) {
     const CString& name = CableKeys()[key];
     CStringArray& list = lists_[slot];
     int index = CAttributeData::FindAtt(list, name);
