@@ -136,6 +136,9 @@ TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   EXPECT_EQ(ReadBytes(dir / "cut.ini"), utf16(u"[A]\r\nk=1\r\n\r\n[StartRow]\r\nRowNumber=12\r\n"));
   EXPECT_EQ(GetString(U(dir / "cut.ini"), u"StartRow", u"RowNumber"), u"12");
   EXPECT_EQ(GetString(U(dir / "cut.ini"), u"A", u"k"), u"1");
+  WriteBytes(dir / "stray.ini", "\xFF\xFE\xFE");  // the mark and half a unit
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", U(dir / "stray.ini")));
+  EXPECT_EQ(ReadBytes(dir / "stray.ini"), utf16(u"[S]\r\nk=v\r\n"));
 
   // A line break in a value cannot forge another key.
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"k", u"x\r\nforged=1", fresh));

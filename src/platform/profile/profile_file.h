@@ -44,6 +44,7 @@ class ProfileFile {
   };
   Line MakeLine(WString text) const;
   void EndLine(Line& line) const;
+  void DropStrayByte(Line& line) const;
   void Reindex();
   int FindKey(WStringView section, WStringView key) const;
 
