@@ -764,20 +764,22 @@ void RouteFinder::SearchFirst(int from, int to, RouteSearchResult& result) {
     }
     const int n = nbr_[f.cursor++];
     if (onPath_[n]) continue;
-    const double length =
-        stack.size() == 1 ? FirstLength(from, n) + LastShare(n, from) : f.prefix + LastShare(n, f.node);
     if (n == to) {
       result.nodes.assign(path.begin(), path.end());
       result.nodes.push_back(to);
+      // The prefix sums of the walk, added in the same order once at the end.
+      double length = FirstLength(from, result.nodes[1]) + LastShare(result.nodes[1], from);
+      for (size_t k = 2; k < result.nodes.size(); ++k)
+        length += LastShare(result.nodes[k], result.nodes[k - 1]);
       result.length = length;
       done = true;
       continue;
     }
-    if (facts_[n].rootKind == 0 || visited_[n]) continue;
+    if (visited_[n] || facts_[n].rootKind == 0) continue;
     visited_[n] = 1;
     entered.push_back(n);
     ++result.calls;
-    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], length});
+    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], 0.0});
     path.push_back(n);
     onPath_[n] = 1;
   }
