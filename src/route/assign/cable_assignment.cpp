@@ -148,7 +148,7 @@ class AttributeLists {
     if (index >= 0) {
       CAttributeData::SetAtAtt(list, name, CAttributeData::ValueOf(list[index]) + u"," + value);
     } else {
-      list.push_back(wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1));
+      list.push_back(NewEntry(name, value));
       index = static_cast<int>(list.size()) - 1;
     }
     const CString& entry = list[index];
@@ -158,6 +158,23 @@ class AttributeLists {
       p.index = index;
       p.valueEnd = valueEnd;
     }
+  }
+
+  // What wb::Format(u"%s|%s|%d|1|99|%d|", key, value, 1, 1) makes, as the
+  // one-by-one write does, put together directly. Format takes the value up
+  // to a NUL and passes it through UTF-8, which turns a lone surrogate into
+  // U+FFFD; such values still go through Format.
+  static CString NewEntry(const CString& name, const CString& value) {
+    for (char16_t c : value)
+      if (c == 0 || (c >= 0xD800 && c < 0xE000))
+        return wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1);
+    CString entry;
+    entry.reserve(name.size() + value.size() + 12);
+    entry += name;
+    entry += u'|';
+    entry += value;
+    entry += u"|1|1|99|1|";
+    return entry;
   }
 
   // The value parser takes the last four bar-separated fields (after an
