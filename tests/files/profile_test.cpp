@@ -128,6 +128,18 @@ TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   ASSERT_TRUE(WritePrivateProfileStringW(u"a", u"K", W("é2"), U(dir / "w.ini")));
   EXPECT_EQ(ReadBytes(dir / "w.ini"), utf16(W("[A]\r\nk=é2\r\n")));
 
+  // A UTF-16 file cut inside a code unit: the stray byte does not shift the
+  // lines written after it, and the other bytes stay.
+  std::string cut = utf16(u"[A]\r\nk=1") + "\xFE";
+  WriteBytes(dir / "cut.ini", cut);
+  ASSERT_TRUE(WritePrivateProfileStringW(u"StartRow", u"RowNumber", u"12", U(dir / "cut.ini")));
+  EXPECT_EQ(ReadBytes(dir / "cut.ini"), utf16(u"[A]\r\nk=1\r\n\r\n[StartRow]\r\nRowNumber=12\r\n"));
+  EXPECT_EQ(GetString(U(dir / "cut.ini"), u"StartRow", u"RowNumber"), u"12");
+  EXPECT_EQ(GetString(U(dir / "cut.ini"), u"A", u"k"), u"1");
+  WriteBytes(dir / "stray.ini", "\xFF\xFE\xFE");  // the mark and half a unit
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", U(dir / "stray.ini")));
+  EXPECT_EQ(ReadBytes(dir / "stray.ini"), utf16(u"[S]\r\nk=v\r\n"));
+
   // A line break in a value cannot forge another key.
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"k", u"x\r\nforged=1", fresh));
   EXPECT_EQ(GetString(fresh, u"A", u"forged", u"-"), u"-");

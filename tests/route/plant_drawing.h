@@ -51,6 +51,7 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
   out.database = wb::db::Database::CreateEmpty();
   wb::db::Database& db = *out.database;
   Random random(seed * 7919u + 17u);
+  Random damaged(seed * 104729u + 3u);
   std::map<uint64_t, std::array<std::string, 4>> marks;  // mark, name, sub, facility
   const std::string facility = wb::Utf16ToUtf8(out.facility);
   for (size_t k = 0; k < plant.equipment.size(); ++k) {
@@ -89,6 +90,13 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     }
     // Cable keys of an earlier run, which the assignment must clear.
     if (random.Chance(0.1)) attr.push_back({1000, "CB08|OLD-1,OLD-2|1|1|99|1|"});
+    // Now and then a key twice, the second one damaged: the clearing removes
+    // only the first, and the cables are added to what remains.
+    if (damaged.Chance(0.03)) {
+      attr.push_back({1000, "CB08|OLD|1|1|99|1|"});
+      const char* kinds[] = {"CB08|x|2", "CB08|", "CB08|1|2|3|", "CB08|a|b|c|d|e"};
+      attr.push_back({1000, kinds[damaged.Below(4)]});
+    }
     if (e.rootKind >= 0) db.SetXData(entity, "QZ_LINK", {{1070, std::to_string(e.rootKind)}});
     db.SetXData(entity, "QZ_ATTR", attr);
   }
@@ -100,6 +108,11 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     const auto& to = marks[plant.cables[k].second.handle];
     CableRow row;
     row.number = wb::Utf8ToUtf16("C-" + std::to_string(k + 1));
+    if (damaged.Chance(0.1)) row.number += u"|B";  // a bar inside a value
+    // Texts no CSV should hold, but a list in memory can: a lone surrogate
+    // and a NUL inside the value.
+    if (damaged.Chance(0.05))
+      row.size = damaged.Chance(0.5) ? CString(u"CV\xD800") : CString(u"IV\0x", 4);
     row.size = random.Chance(0.5) ? u"CV5.5-3C" : u"IV2";
     row.fromMark = wb::Utf8ToUtf16(from[0]);
     row.fromName = wb::Utf8ToUtf16(from[1]);

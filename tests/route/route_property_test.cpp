@@ -18,10 +18,15 @@ void CheckPlant(const synth::PlantOptions& options, Tally* tally, int64_t callLi
   oracle::CallLimit = callLimit;
   const synth::Plant plant = synth::MakePlant(options);
   RouteFinder finder(plant.source, plant.tagged);
+  RouteFinder elementwise(plant.source, plant.tagged);
+  elementwise.SetChainContraction(false);
   for (bool msd : {true, false}) {
     for (const auto& [from, to] : plant.cables) {
       const oracle::Result expected = oracle::FindRoute(plant.source, plant.tagged, from, to, msd);
       const RouteSearchResult got = finder.Find(from, to, msd);
+      const RouteSearchResult other = elementwise.Find(from, to, msd);
+      ASSERT_EQ(other.route, got.route) << "seed " << options.seed << " msd " << msd;
+      ASSERT_TRUE(routetest::SameBits(other.length, got.length));
       ++tally->searches;
       if (expected.gaveUp) {
         ++tally->gaveUp;
@@ -110,6 +115,32 @@ TEST(RouteProperty, FinderMatchesPlainSearchWithNegativeLengths) {
   }
   EXPECT_GT(tally.routed, 80);
   EXPECT_LT(tally.gaveUp * 20, tally.searches);
+}
+
+// Plants too large for the plain search: bounds taken over junctions and
+// bounds taken element by element must not change a single route.
+TEST(RouteProperty, ChainBoundsMatchElementBoundsOnLargePlants) {
+  int routed = 0;
+  for (uint32_t seed : {901u, 902u, 903u}) {
+    synth::PlantOptions o;
+    o.seed = seed;
+    o.elements = 4000;
+    o.cables = 150;
+    o.treeLike = seed == 902;
+    o.equalLengths = seed == 903;
+    const synth::Plant plant = synth::MakePlant(o);
+    RouteFinder chains(plant.source, plant.tagged);
+    RouteFinder elements(plant.source, plant.tagged);
+    elements.SetChainContraction(false);
+    for (const auto& [from, to] : plant.cables) {
+      const RouteSearchResult a = chains.Find(from, to, true);
+      const RouteSearchResult b = elements.Find(from, to, true);
+      ASSERT_EQ(a.route, b.route) << "seed " << seed << " from " << from.handle;
+      ASSERT_TRUE(routetest::SameBits(a.length, b.length));
+      routed += a.found();
+    }
+  }
+  EXPECT_GT(routed, 200);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "route/route_test_support.h"
 
 using routetest::Drawing;
@@ -292,3 +294,67 @@ TEST(TableElementSource, AnswersLikeTheDrawingLibrary) {
 }
 
 }  // namespace
+
+// Bounds taken over junctions (runs of two-neighbour wires crossed in one
+// step) and element by element must give the plain search's routes: on a
+// ring without any junction, on runs between junctions, from a wire as
+// From, and with a one-way link (which leaves the element-by-element bounds).
+TEST(RouteSearch, RingsRunsAndOneWayLinksGiveThePlainRoutes) {
+  auto both = [](Drawing& d, AcDbObjectId from, AcDbObjectId to) {
+    RouteFinder chains(d.source, d.tagged);
+    RouteFinder elements(d.source, d.tagged);
+    elements.SetChainContraction(false);
+    for (bool msd : {true, false}) {
+      const auto expected = Search(d, chains, from, to, msd);
+      Search(d, elements, from, to, msd);
+      if (msd) {
+        EXPECT_FALSE(expected.route.empty());
+      }
+    }
+  };
+  {
+    // A square ring of eight wires, the ends at two of its joints.
+    Drawing d;
+    const AcGePoint3d corners[8] = {P(0, 0), P(2, 0), P(4, 0), P(4, 2),
+                                    P(4, 4), P(2, 4), P(0, 4), P(0, 2)};
+    const char* lengths[8] = {"30", "70", "20", "90", "10", "10", "40", "25"};
+    for (int k = 0; k < 8; ++k) d.Wire(corners[k], corners[(k + 1) % 8], lengths[k]);
+    const auto from = d.Equipment({P(0, 0)}, "0.1", "300");
+    const auto to = d.Equipment({P(4, 2)}, "0.2", "0");
+    both(d, from, to);
+    both(d, to, from);
+    // Both ends on one joint of the ring, and a wire of the ring as From.
+    const auto near = d.Equipment({P(2, 4)}, "0", "0");
+    both(d, near, to);
+    both(d, d.tagged[5], to);
+  }
+  {
+    // A tee with three runs of three wires, one of them closing a loop back
+    // to the tee; equipment at run joints.
+    Drawing d;
+    d.Add({P(0, 0), P(1, 0), P(0, 1), P(-1, 0)}, 3, 3);  // tee
+    const auto a = d.Wire(P(1, 0), P(2, 0), "5");
+    d.Wire(P(2, 0), P(3, 0), "15");
+    d.Wire(P(3, 0), P(4, 0), "25");
+    d.Wire(P(0, 1), P(0, 2), "5");
+    d.Wire(P(0, 2), P(-1, 2), "5");
+    d.Wire(P(-1, 2), P(-1, 0), "5");  // back to the tee's third arm
+    const auto from = d.Equipment({P(3, 0)}, "1", "100");
+    const auto to = d.Equipment({P(0, 2)}, "1", "200");
+    both(d, from, to);
+    both(d, a, to);
+  }
+  {
+    // A wire whose first point is undefined: nothing is near it, but its
+    // second point finds the next wire, so that link goes one way only.
+    Drawing d;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto from = d.Equipment({P(0, 0)}, "0", "0");
+    d.Wire(P(0, 0), P(1, 0), "10");
+    d.Wire(P(1, 0), P(2, 0), "10");
+    d.Add({P(nan, 0), P(2, 0)}, 3, 1);
+    d.Wire(P(2, 0), P(3, 0), "10");
+    const auto to = d.Equipment({P(3, 0)}, "0", "0");
+    both(d, from, to);
+  }
+}

@@ -416,13 +416,15 @@ class DxfDatabase final : public Database {
       const size_t at = begin + block.size();
       if (begin != kNpos && at < end) {
         TagView old = doc_.At(doc_.records[index], at);
-        if (old.code == item.code && codec_.Decode(old.value) == item.value) {
-          block.push_back(doc_.Edit(index)[at]);
+        if (old.code == item.code && codec_.DecodesTo(old.value, item.value)) {
+          // Copied without editing the record, so that a call that
+          // changes nothing leaves it untouched.
+          block.push_back(doc_.Copy(doc_.records[index], at));
           continue;
         }
       }
       same = false;
-      block.push_back({item.code, codec_.Encode(item.value)});
+      block.push_back({item.code, codec_.Encode(std::move(item.value))});
     }
     if (same && end - begin == block.size()) return;
     if (begin == kNpos && block.empty()) return;

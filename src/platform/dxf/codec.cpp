@@ -62,6 +62,19 @@ std::string TextCodec::Decode(std::string_view raw) const {
   return Utf16ToUtf8(Unescape(wide));
 }
 
+std::string TextCodec::Encode(std::string&& utf8) const {
+  if (codePage_ == 65001 || IsAscii(utf8)) return std::move(utf8);
+  return Encode(std::string_view(utf8));
+}
+
+bool TextCodec::DecodesTo(std::string_view raw, std::string_view text) const {
+  if (codePage_ == 65001) return raw == text;
+  if (IsAscii(raw) && raw.find("\\U+") == std::string_view::npos &&
+      raw.find("\\u+") == std::string_view::npos)
+    return raw == text;
+  return Decode(raw) == text;
+}
+
 std::string TextCodec::Encode(std::string_view utf8) const {
   if (codePage_ == 65001 || IsAscii(utf8)) return std::string(utf8);
   WString wide = Utf8ToUtf16(utf8);

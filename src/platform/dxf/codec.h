@@ -17,6 +17,11 @@ class TextCodec {
   int codePage() const { return codePage_; }
   std::string Decode(std::string_view raw) const;
   std::string Encode(std::string_view utf8) const;
+  // As Encode, reusing the text's storage when nothing needs converting.
+  std::string Encode(std::string&& utf8) const;
+  // Decode(raw) == text, without building the decoded text when the raw
+  // bytes are the text already.
+  bool DecodesTo(std::string_view raw, std::string_view text) const;
 
  private:
   int codePage_ = 65001;

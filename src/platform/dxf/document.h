@@ -85,6 +85,13 @@ class Document {
   }
   int LineCount() const { return static_cast<int>(tokens_.tags.size() * 2); }
 
+  // Tag i as Edit would hold it, without copying the record out.
+  EditedTag Copy(const Record& r, size_t i) const {
+    if (r.edit != kNone) return edits_[r.edit][i];
+    const RawTag& t = tokens_.tags[r.first + i];
+    return {t.code, std::string(buffer_.data() + t.valueOffset, t.valueLength),
+            static_cast<uint32_t>(r.first + i)};
+  }
   // The record's tags, copied out on first use; call Reindex after changes.
   std::vector<EditedTag>& Edit(uint32_t record);
   void Reindex(uint32_t record);

@@ -118,6 +118,18 @@ ProfileFile::Line ProfileFile::MakeLine(WString text) const {
   return line;
 }
 
+// A UTF-16 file cut inside a code unit leaves a stray byte at the end of its
+// last line, which would shift every unit written after it by one byte: it
+// is dropped once lines follow (it never was part of the text).
+void ProfileFile::DropStrayByte(Line& line) const {
+  if (encoding_ == Encoding::kUtf16LeBom && line.raw.size() % 2 != 0) line.raw.pop_back();
+}
+
+void ProfileFile::EndLine(Line& line) const {
+  DropStrayByte(line);
+  line.eol = newline_;
+}
+
 void ProfileFile::Reindex() {
   index_.clear();
   WString section = kNoSection;
@@ -191,14 +203,15 @@ void ProfileFile::Set(WStringView section, WStringView key, WStringView rawValue
     if (lines_[i].section == s && (lines_[i].isHeader || lines_[i].isEntry))
       insertAt = static_cast<int>(i) + 1;
   if (insertAt < 0) {
+    if (!lines_.empty() && lines_.back().eol.empty()) DropStrayByte(lines_.back());
     if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
-      if (lines_.back().eol.empty()) lines_.back().eol = newline_;
+      if (lines_.back().eol.empty()) EndLine(lines_.back());
       lines_.push_back(MakeLine(WString()));
     }
     lines_.push_back(MakeLine(u"[" + WString(Trim(section)) + u"]"));
     insertAt = static_cast<int>(lines_.size());
   }
-  if (insertAt > 0 && lines_[insertAt - 1].eol.empty()) lines_[insertAt - 1].eol = newline_;
+  if (insertAt > 0 && lines_[insertAt - 1].eol.empty()) EndLine(lines_[insertAt - 1]);
   lines_.insert(lines_.begin() + insertAt, MakeLine(WString(Trim(key)) + u"=" + value));
   Reindex();
 }

@@ -43,6 +43,8 @@ class ProfileFile {
     bool isEntry = false;
   };
   Line MakeLine(WString text) const;
+  void EndLine(Line& line) const;
+  void DropStrayByte(Line& line) const;
   void Reindex();
   int FindKey(WStringView section, WStringView key) const;
 

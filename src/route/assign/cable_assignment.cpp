@@ -51,6 +51,7 @@ class AttributeLists {
         ApiComn_extractAttributesArrayID(id, kAttrApp, lists_.back(), 0);
         initial_.push_back(lists_.back());
         linked_.push_back(database && database->IsAlive(id) && database->HasXData(id, "QZ_LINK"));
+        routed_.emplace_back();
       }
     }
   }
@@ -76,46 +77,17 @@ class AttributeLists {
     for (size_t i = 0; i < ids_.size(); ++i) clearedEmpty_[i] = lists_[i].empty();
   }
 
-  // As WriteEntityAttribute with number1 = number2 = accumulate = 1. The
-  // first write of a key is made as such; as long as the entry's four
-  // trailing fields stay where the value parser looks for them, every later
-  // write only appends "," and the value, so those are collected and put in
-  // place once, instead of rebuilding a growing entry per cable.
-  void Accumulate(int slot, int key, const CString& value) {
-    Pending& p = pending_[slot][key];
-    if (p.regular) {
-      p.appended += u',';
-      p.appended += value;
-      return;
-    }
-    const CString& name = CableKeys()[key];
-    CStringArray& list = lists_[slot];
-    int index = CAttributeData::FindAtt(list, name);
-    if (index >= 0) {
-      CAttributeData::SetAtAtt(list, name, CAttributeData::ValueOf(list[index]) + u"," + value);
-    } else {
-      list.push_back(wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1));
-      index = static_cast<int>(list.size()) - 1;
-    }
-    const CString& entry = list[index];
-    const size_t valueEnd = name.size() + 1 + CAttributeData::ValueOf(entry).size();
-    if (TrailingFieldsIntact(entry, valueEnd)) {
-      p.regular = true;
-      p.index = index;
-      p.valueEnd = valueEnd;
-    }
-  }
+  // The cable (an index into the run's routed values) runs through the
+  // element. Rows arrive in row order; the keys are put in place at the end.
+  void Route(int slot, int cable) { routed_[slot].push_back(cable); }
 
   // The scan's filter, as it would answer now: an entity whose list the
   // clearing emptied has lost its QZ_ATTR data until a route writes it again.
   bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
 
-  void WriteAll() {
-    for (const auto& [slot, keys] : pending_)
-      for (const Pending& p : keys)
-        if (p.regular && !p.appended.empty())
-          lists_[slot][p.index].insert(p.valueEnd, p.appended);
+  void WriteAll(const std::vector<std::array<CString, 8>>& values) {
     for (size_t i = 0; i < ids_.size(); ++i) {
+      if (!routed_[i].empty()) Collect(static_cast<int>(i), values);
       // Emptied and then written again: the data was removed and added anew,
       // which puts it after the entity's other applications.
       if (clearedEmpty_[i] && !lists_[i].empty())
@@ -129,8 +101,82 @@ class AttributeLists {
     bool regular = false;
     int index = 0;
     size_t valueEnd = 0;
-    CString appended;
   };
+
+  // The writes of every cable through the element, key by key in row order,
+  // as WriteEntityAttribute with number1 = number2 = accumulate = 1 makes
+  // them. The first write of a key is made as such; as long as the entry's
+  // four trailing fields stay where the value parser looks for them, every
+  // later write only appends "," and the value, so those are put in place
+  // at once, instead of rebuilding a growing entry per cable.
+  void Collect(int slot, const std::vector<std::array<CString, 8>>& values) {
+    const std::vector<int>& cables = routed_[slot];
+    std::array<Pending, 8> pending;
+    std::array<size_t, 8> rest{};  // cables from here on only append
+    int regular = 0;
+    for (size_t r = 0; r < cables.size() && regular < 8; ++r)
+      for (int key = 0; key < 8; ++key) {
+        if (pending[key].regular) continue;
+        Write(slot, pending[key], key, values[cables[r]][key]);
+        if (pending[key].regular) {
+          rest[key] = r + 1;
+          ++regular;
+        }
+      }
+    for (int key = 0; key < 8; ++key) {
+      const Pending& p = pending[key];
+      if (!p.regular || rest[key] == cables.size()) continue;
+      CString& entry = lists_[slot][p.index];
+      size_t size = entry.size();
+      for (size_t r = rest[key]; r < cables.size(); ++r) size += 1 + values[cables[r]][key].size();
+      CString joined;
+      joined.reserve(size);
+      joined.append(entry, 0, p.valueEnd);
+      for (size_t r = rest[key]; r < cables.size(); ++r) {
+        joined += u',';
+        joined += values[cables[r]][key];
+      }
+      joined.append(entry, p.valueEnd, CString::npos);
+      entry = std::move(joined);
+    }
+  }
+
+  void Write(int slot, Pending& p, int key, const CString& value) {
+    const CString& name = CableKeys()[key];
+    CStringArray& list = lists_[slot];
+    int index = CAttributeData::FindAtt(list, name);
+    if (index >= 0) {
+      CAttributeData::SetAtAtt(list, name, CAttributeData::ValueOf(list[index]) + u"," + value);
+    } else {
+      list.push_back(NewEntry(name, value));
+      index = static_cast<int>(list.size()) - 1;
+    }
+    const CString& entry = list[index];
+    const size_t valueEnd = name.size() + 1 + CAttributeData::ValueOf(entry).size();
+    if (TrailingFieldsIntact(entry, valueEnd)) {
+      p.regular = true;
+      p.index = index;
+      p.valueEnd = valueEnd;
+    }
+  }
+
+  // What wb::Format(u"%s|%s|%d|1|99|%d|", key, value, 1, 1) makes, as the
+  // one-by-one write does, put together directly. Format takes the value up
+  // to a NUL and passes it through UTF-8, which turns a lone surrogate into
+  // U+FFFD; such values still go through Format.
+  static CString NewEntry(const CString& name, const CString& value) {
+    for (char16_t c : value)
+      if (c == 0 || (c >= 0xD800 && c < 0xE000))
+        return wb::Format(u"%s|%s|%d|1|99|%d|", name.c_str(), value.c_str(), 1, 1);
+    CString entry;
+    entry.reserve(name.size() + value.size() + 12);
+    entry += name;
+    entry += u'|';
+    entry += value;
+    entry += u"|1|1|99|1|";
+    return entry;
+  }
+
   // The value parser takes the last four bar-separated fields (after an
   // optional final bar) as numbers: text inserted before them never moves
   // them when the part after the value holds at least four bars.
@@ -143,7 +189,7 @@ class AttributeLists {
     return bars >= 4;
   }
 
-  std::unordered_map<int, std::array<Pending, 8>> pending_;
+  std::vector<std::vector<int>> routed_;  // per slot, the cables in row order
   std::unordered_map<uint64_t, int> slot_;
   std::vector<AcDbObjectId> ids_;
   std::vector<CStringArray> lists_, initial_;
@@ -204,7 +250,9 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
 
   DrawingElementSource source;
   std::unique_ptr<RouteFinder> finder;  // built for the first row searched
+  std::vector<int> slotOf;              // finder element index -> list slot
   const bool mostShortDist = g_cableSetting.mostShortDist;
+  std::vector<std::array<CString, 8>> routedValues;
 
   for (int k = 0; k < rowCount; ++k) {
     if (hooks.pumpMessage) hooks.pumpMessage();
@@ -216,7 +264,11 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     ++summary.rowsSearched;
 
     const uint32_t start = GetTickCount();
-    if (!finder) finder = std::make_unique<RouteFinder>(source, tagged);
+    if (!finder) {
+      finder = std::make_unique<RouteFinder>(source, tagged);
+      slotOf.resize(finder->size());
+      for (size_t i = 0; i < slotOf.size(); ++i) slotOf[i] = lists.SlotOf(finder->IdAt(static_cast<int>(i)));
+    }
     const RouteSearchResult result = finder->Find(from[0], to[0], mostShortDist);
     const uint32_t searchMs = GetTickCount() - start;
     cumulativeMs += searchMs;
@@ -224,15 +276,13 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     WriteRouteLog(from[0], to[0], result.route, searchMs, cumulativeMs);
     if (!result.found()) continue;
     ++summary.rowsRouted;
-    const auto values = CableValues(row);
-    for (AcDbObjectId id : result.route) {
-      const int slot = lists.SlotOf(id);
-      for (int key = 0; key < 8; ++key) lists.Accumulate(slot, key, values[key]);
-    }
+    const int cable = static_cast<int>(routedValues.size());
+    routedValues.push_back(CableValues(row));
+    for (int node : result.nodes) lists.Route(slotOf[node], cable);
     row.length = result.length / 1000;
     row.hasLength = true;
   }
-  lists.WriteAll();
+  lists.WriteAll(routedValues);
   acedRestoreStatusBar();
   summary.cumulativeMs = cumulativeMs;
   return summary;

@@ -76,22 +76,21 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
     }
   }
   BuildNeighbours();
+  points_.clear();
+  points_.shrink_to_fit();
   BuildComponents();
+  Renumber();
   label_.assign(n, ROUTE_NO_BEST);
   onPath_.assign(n, 0);
   visited_.assign(n, 0);
-  ahead_.assign(n, 0);
-  behind_.assign(n, 0);
-  aheadSeen_.assign(n, 0);
-  aheadDone_.assign(n, 0);
-  behindSeen_.assign(n, 0);
-  behindDone_.assign(n, 0);
+  state_.assign(n, NodeState{});
   base_.resize(n);
   traversable_.resize(n);
   for (size_t i = 0; i < n; ++i) {
     base_[i] = facts_[i].base;
     traversable_[i] = Traversable(facts_[i].rootKind);
   }
+  BuildChains();
 }
 
 int RouteFinder::IndexOf(AcDbObjectId id) const {
@@ -211,6 +210,58 @@ void RouteFinder::BuildComponents() {
     if (Traversable(facts_[v].rootKind)) component_[v] = find(v);
 }
 
+// The searches jump from an element to its neighbours, and the scan order is
+// no order in space: number the elements breadth first along the links so
+// that neighbours mostly sit close in memory. Only the numbering changes:
+// every neighbour list keeps its order, and the scan order it was sorted by
+// stays behind in nothing the searches read.
+void RouteFinder::Renumber() {
+  const int n = static_cast<int>(ids_.size());
+  std::vector<int> order;  // new -> old
+  order.reserve(n);
+  std::vector<int> renamed(n, -1);  // old -> new
+  for (int start = 0; start < n; ++start) {
+    if (renamed[start] >= 0) continue;
+    renamed[start] = static_cast<int>(order.size());
+    order.push_back(start);
+    for (size_t head = order.size() - 1; head < order.size(); ++head) {
+      const int v = order[head];
+      auto visit = [&](int k) {
+        if (renamed[k] < 0) {
+          renamed[k] = static_cast<int>(order.size());
+          order.push_back(k);
+        }
+      };
+      for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) visit(nbr_[e]);
+      for (int p = predBegin_[v]; p < predBegin_[v + 1]; ++p) visit(pred_[p]);
+    }
+  }
+  auto permute = [&](auto& values) {
+    std::remove_reference_t<decltype(values)> out;
+    out.reserve(values.size());
+    for (int old : order) out.push_back(std::move(values[old]));
+    values = std::move(out);
+  };
+  auto relink = [&](std::vector<int>& begin, std::vector<int>& list) {
+    std::vector<int> newBegin(n + 1, 0), newList;
+    newList.reserve(list.size());
+    for (int v = 0; v < n; ++v) {
+      newBegin[v] = static_cast<int>(newList.size());
+      const int old = order[v];
+      for (int e = begin[old]; e < begin[old + 1]; ++e) newList.push_back(renamed[list[e]]);
+    }
+    newBegin[n] = static_cast<int>(newList.size());
+    begin = std::move(newBegin);
+    list = std::move(newList);
+  };
+  permute(ids_);
+  permute(facts_);
+  permute(component_);
+  relink(nbrBegin_, nbr_);
+  relink(predBegin_, pred_);
+  for (auto& [handle, index] : index_) index = renamed[index];
+}
+
 AcDbObjectIdArray RouteFinder::Neighbours(AcDbObjectId id) const {
   AcDbObjectIdArray out;
   const int v = IndexOf(id);
@@ -253,47 +304,48 @@ double RouteFinder::LastShare(int n, int previous) const {
 
 // Dijkstra from both ends over the elements a route may pass through, until
 // the two frontiers prove the shortest route length. Settled elements get
-// their exact distance from From (ahead_) and to To (behind_); the others are
+// their exact distance from From (ahead) and to To (behind); the others are
 // at least the frontier's radius away. Both serve as lower bounds that only
 // ever cut branches that cannot hold a shortest route.
 double RouteFinder::ComputeDistances(int from, int to) {
   if (++stamp_ == 0) {
-    for (auto* v : {&aheadSeen_, &aheadDone_, &behindSeen_, &behindDone_})
-      std::fill(v->begin(), v->end(), 0);
+    for (NodeState& state : state_) state = NodeState{};
     stamp_ = 1;
   }
   const uint32_t st = stamp_;
-  using Item = std::pair<double, int>;
-  const auto later = std::greater<Item>();
+  const auto later = [](const HeapItem& a, const HeapItem& b) { return a.key > b.key; };
   aheadHeap_.clear();
   behindHeap_.clear();
   double shortest = kInfinity;
+  NodeState* const state = state_.data();
 
   auto reachAhead = [&](int v, double key) {
-    if (aheadDone_[v] == st) return;
-    if (aheadSeen_[v] == st && !(key < ahead_[v])) return;
-    aheadSeen_[v] = st;
-    ahead_[v] = key;
-    aheadHeap_.emplace_back(key, v);
+    NodeState& s = state[v];
+    if (s.aheadDone == st) return;
+    if (s.aheadSeen == st && !(key < s.ahead)) return;
+    s.aheadSeen = st;
+    s.ahead = key;
+    aheadHeap_.push_back(HeapItem{key, v});
     std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-    if (behindSeen_[v] == st) shortest = std::min(shortest, key + behind_[v]);
+    if (s.behindSeen == st) shortest = std::min(shortest, key + s.behind);
   };
   auto reachBehind = [&](int v, double key) {
-    if (behindDone_[v] == st) return;
-    if (behindSeen_[v] == st && !(key < behind_[v])) return;
-    behindSeen_[v] = st;
-    behind_[v] = key;
-    behindHeap_.emplace_back(key, v);
+    NodeState& s = state[v];
+    if (s.behindDone == st) return;
+    if (s.behindSeen == st && !(key < s.behind)) return;
+    s.behindSeen = st;
+    s.behind = key;
+    behindHeap_.push_back(HeapItem{key, v});
     std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
-    if (aheadSeen_[v] == st) shortest = std::min(shortest, ahead_[v] + key);
+    if (s.aheadSeen == st) shortest = std::min(shortest, s.ahead + key);
   };
   // Top key of a heap after dropping stale entries.
-  auto top = [&](std::vector<Item>& heap, std::vector<uint32_t>& done) {
-    while (!heap.empty() && done[heap.front().second] == st) {
+  auto top = [&](std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
+    while (!heap.empty() && state[heap.front().node].*done == st) {
       std::pop_heap(heap.begin(), heap.end(), later);
       heap.pop_back();
     }
-    return heap.empty() ? kInfinity : heap.front().first;
+    return heap.empty() ? kInfinity : heap.front().key;
   };
 
   for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
@@ -308,27 +360,27 @@ double RouteFinder::ComputeDistances(int from, int to) {
     if (u != from && traversable_[u]) reachBehind(u, LastShare(to, u));
   }
   for (;;) {
-    const double a = top(aheadHeap_, aheadDone_);
-    const double b = top(behindHeap_, behindDone_);
+    const double a = top(aheadHeap_, &NodeState::aheadDone);
+    const double b = top(behindHeap_, &NodeState::behindDone);
     if (!(a + b < shortest)) {
       aheadRadius_ = a;
       behindRadius_ = b;
       break;
     }
     if (aheadHeap_.size() <= behindHeap_.size()) {
-      const int u = aheadHeap_.front().second;
+      const int u = aheadHeap_.front().node;
       std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
       aheadHeap_.pop_back();
-      aheadDone_[u] = st;
+      state[u].aheadDone = st;
       for (int e = nbrBegin_[u]; e < nbrBegin_[u + 1]; ++e) {
         const int v = nbr_[e];
         if (v != from && v != to && traversable_[v]) reachAhead(v, a + base_[v]);
       }
     } else {
-      const int u = behindHeap_.front().second;
+      const int u = behindHeap_.front().node;
       std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
       behindHeap_.pop_back();
-      behindDone_[u] = st;
+      state[u].behindDone = st;
       const double through = base_[u] + b;
       for (int p = predBegin_[u]; p < predBegin_[u + 1]; ++p) {
         const int v = pred_[p];
@@ -337,6 +389,273 @@ double RouteFinder::ComputeDistances(int from, int to) {
     }
   }
   return shortest;
+}
+
+// Chains and hubs for the distance computation. Needs links between
+// root-kind-3 elements that go both ways; otherwise it leaves chainsValid_
+// off and the rows use the element-by-element computation.
+void RouteFinder::BuildChains() {
+  const int n = static_cast<int>(ids_.size());
+  chainsValid_ = false;
+  chains_.clear();
+  chainNodes_.clear();
+  chainPrefix_.clear();
+  chainOf_.assign(n, -1);
+  chainPos_.assign(n, -1);
+  hubBegin_.assign(n + 1, 0);
+  hubLinks_.clear();
+
+  std::vector<int> links;  // per element, its root-kind-3 neighbours (CSR)
+  std::vector<int> begin(n + 1, 0);
+  std::vector<int> out, in;
+  for (int v = 0; v < n; ++v) {
+    begin[v] = static_cast<int>(links.size());
+    if (!traversable_[v]) continue;
+    out.clear();
+    in.clear();
+    for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e)
+      if (traversable_[nbr_[e]]) out.push_back(nbr_[e]);
+    for (int p = predBegin_[v]; p < predBegin_[v + 1]; ++p)
+      if (traversable_[pred_[p]]) in.push_back(pred_[p]);
+    std::sort(out.begin(), out.end());
+    std::sort(in.begin(), in.end());
+    if (out != in) return;
+    links.insert(links.end(), out.begin(), out.end());
+  }
+  begin[n] = static_cast<int>(links.size());
+  auto degree = [&](int v) { return begin[v + 1] - begin[v]; };
+
+  std::vector<uint8_t> hub(n, 0);
+  for (int v = 0; v < n; ++v) hub[v] = traversable_[v] && degree(v) != 2;
+  // The next element of a walk along a chain that came from `previous`.
+  auto next = [&](int v, int previous) {
+    return links[begin[v]] == previous ? links[begin[v] + 1] : links[begin[v]];
+  };
+  // A closed ring of two-neighbour elements gets one hub.
+  std::vector<uint8_t> seen(n, 0);
+  for (int v = 0; v < n; ++v) {
+    if (!traversable_[v] || hub[v] || seen[v]) continue;
+    seen[v] = 1;
+    // Walk both ways (so that each chain is walked once); a ring comes back.
+    for (int side = 0; side < 2; ++side) {
+      int previous = v, at = links[begin[v] + side];
+      while (!hub[at] && at != v) {
+        seen[at] = 1;
+        const int following = next(at, previous);
+        previous = at;
+        at = following;
+      }
+      if (at == v) {
+        hub[v] = 1;
+        break;
+      }
+    }
+  }
+
+  std::vector<std::vector<HubLink>> hubLinks(n);
+  for (int h = 0; h < n; ++h) {
+    if (!hub[h]) continue;
+    for (int e = begin[h]; e < begin[h + 1]; ++e) {
+      const int first = links[e];
+      if (hub[first]) {
+        hubLinks[h].push_back(HubLink{first, 0.0});
+        continue;
+      }
+      if (chainOf_[first] >= 0) continue;  // walked from its other end
+      Chain chain{h, -1, static_cast<int>(chainNodes_.size()), 0,
+                  static_cast<int>(chainPrefix_.size())};
+      const int id = static_cast<int>(chains_.size());
+      int previous = h, at = first;
+      double sum = 0;
+      chainPrefix_.push_back(0.0);
+      while (!hub[at]) {
+        chainOf_[at] = id;
+        chainPos_[at] = chain.count++;
+        chainNodes_.push_back(at);
+        sum += base_[at];
+        chainPrefix_.push_back(sum);
+        const int following = next(at, previous);
+        previous = at;
+        at = following;
+      }
+      chain.endB = at;
+      chains_.push_back(chain);
+      hubLinks[h].push_back(HubLink{at, sum});
+      if (at != h) hubLinks[at].push_back(HubLink{h, sum});
+    }
+  }
+  for (int v = 0; v < n; ++v) {
+    hubBegin_[v] = static_cast<int>(hubLinks_.size());
+    hubLinks_.insert(hubLinks_.end(), hubLinks[v].begin(), hubLinks[v].end());
+  }
+  hubBegin_[n] = static_cast<int>(hubLinks_.size());
+  chainsValid_ = true;
+}
+
+// As ComputeDistances, over the hubs: a chain is crossed in one step, and an
+// end's neighbour inside a chain starts its search at both of the chain's
+// hubs. Elements inside chains get their bounds from their hubs (Bounds).
+double RouteFinder::ComputeHubDistances(int from, int to) {
+  if (++stamp_ == 0) {
+    for (NodeState& state : state_) state = NodeState{};
+    stamp_ = 1;
+  }
+  const uint32_t st = stamp_;
+  const auto later = [](const HeapItem& a, const HeapItem& b) { return a.key > b.key; };
+  aheadHeap_.clear();
+  behindHeap_.clear();
+  aheadSeeds_.clear();
+  behindSeeds_.clear();
+  double shortest = kInfinity;
+  NodeState* const state = state_.data();
+
+  auto reachAhead = [&](int v, double key) {
+    NodeState& s = state[v];
+    if (s.aheadDone == st) return;
+    if (s.aheadSeen == st && !(key < s.ahead)) return;
+    s.aheadSeen = st;
+    s.ahead = key;
+    aheadHeap_.push_back(HeapItem{key, v});
+    std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
+    if (s.behindSeen == st) shortest = std::min(shortest, key + s.behind);
+  };
+  auto reachBehind = [&](int v, double key) {
+    NodeState& s = state[v];
+    if (s.behindDone == st) return;
+    if (s.behindSeen == st && !(key < s.behind)) return;
+    s.behindSeen = st;
+    s.behind = key;
+    behindHeap_.push_back(HeapItem{key, v});
+    std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
+    if (s.aheadSeen == st) shortest = std::min(shortest, s.ahead + key);
+  };
+  auto top = [&](std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
+    while (!heap.empty() && state[heap.front().node].*done == st) {
+      std::pop_heap(heap.begin(), heap.end(), later);
+      heap.pop_back();
+    }
+    return heap.empty() ? kInfinity : heap.front().key;
+  };
+
+  for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
+    const int k = nbr_[e];
+    if (k == to) {
+      shortest = std::min(shortest, FirstLength(from, to) + LastShare(to, from));
+      continue;
+    }
+    if (!traversable_[k]) continue;
+    const double key = FirstLength(from, k) + base_[k];
+    const int c = chainOf_[k];
+    if (c < 0) {
+      reachAhead(k, key);
+      continue;
+    }
+    const Chain& chain = chains_[c];
+    const double* prefix = &chainPrefix_[chain.prefix];
+    const int j = chainPos_[k];
+    aheadSeeds_.push_back(Seed{c, j, key});
+    reachAhead(chain.endB, key + (prefix[chain.count] - prefix[j + 1]) + base_[chain.endB]);
+    reachAhead(chain.endA, key + prefix[j] + base_[chain.endA]);
+  }
+  for (int p = predBegin_[to]; p < predBegin_[to + 1]; ++p) {
+    const int u = pred_[p];
+    if (u == from || !traversable_[u]) continue;
+    const double key = LastShare(to, u);
+    const int c = chainOf_[u];
+    if (c < 0) {
+      reachBehind(u, key);
+      continue;
+    }
+    const Chain& chain = chains_[c];
+    const double* prefix = &chainPrefix_[chain.prefix];
+    const int l = chainPos_[u];
+    behindSeeds_.push_back(Seed{c, l, key});
+    reachBehind(chain.endA, prefix[l + 1] + key);
+    reachBehind(chain.endB, (prefix[chain.count] - prefix[l]) + key);
+  }
+  // Routes that stay inside one chain meet no hub.
+  for (const Seed& a : aheadSeeds_)
+    for (const Seed& b : behindSeeds_) {
+      if (a.chain != b.chain) continue;
+      const double* prefix = &chainPrefix_[chains_[a.chain].prefix];
+      double between = 0;
+      if (a.pos < b.pos) between = prefix[b.pos + 1] - prefix[a.pos + 1];
+      else if (a.pos > b.pos) between = prefix[a.pos] - prefix[b.pos];
+      shortest = std::min(shortest, a.key + between + b.key);
+    }
+
+  for (;;) {
+    const double a = top(aheadHeap_, &NodeState::aheadDone);
+    const double b = top(behindHeap_, &NodeState::behindDone);
+    if (!(a + b < shortest)) {
+      aheadRadius_ = a;
+      behindRadius_ = b;
+      break;
+    }
+    if (aheadHeap_.size() <= behindHeap_.size()) {
+      const int u = aheadHeap_.front().node;
+      std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
+      aheadHeap_.pop_back();
+      state[u].aheadDone = st;
+      for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
+        const HubLink& link = hubLinks_[e];
+        reachAhead(link.hub, a + link.interior + base_[link.hub]);
+      }
+    } else {
+      const int u = behindHeap_.front().node;
+      std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
+      behindHeap_.pop_back();
+      state[u].behindDone = st;
+      const double through = base_[u] + b;
+      for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
+        const HubLink& link = hubLinks_[e];
+        reachBehind(link.hub, link.interior + through);
+      }
+    }
+  }
+  return shortest;
+}
+
+void RouteFinder::Bounds(int n, double& behind, double& ahead) const {
+  const NodeState& ns = state_[n];
+  if (!rowChains_ || chainOf_[n] < 0) {
+    behind = ns.behindDone == stamp_ ? ns.behind : behindRadius_;
+    ahead = ns.aheadDone == stamp_ ? ns.ahead : kInfinity;
+    return;
+  }
+  // Every way on from inside a chain leaves it through one of its hubs or
+  // ends at To next to the chain. Every known way in is a real one, so at
+  // least as long as the shortest.
+  const int c = chainOf_[n];
+  const Chain& chain = chains_[c];
+  const double* prefix = &chainPrefix_[chain.prefix];
+  const int j = chainPos_[n];
+  const double last = prefix[chain.count];
+  auto behindAt = [&](int hub) {
+    const NodeState& s = state_[hub];
+    return s.behindDone == stamp_ ? s.behind : behindRadius_;
+  };
+  behind = std::min(behindAt(chain.endB) + (last - prefix[j + 1]) + base_[chain.endB],
+                    behindAt(chain.endA) + prefix[j] + base_[chain.endA]);
+  for (const Seed& b : behindSeeds_) {
+    if (b.chain != c) continue;
+    double between = 0;
+    if (j < b.pos) between = prefix[b.pos + 1] - prefix[j + 1];
+    else if (j > b.pos) between = prefix[j] - prefix[b.pos];
+    behind = std::min(behind, between + b.key);
+  }
+  ahead = kInfinity;
+  const NodeState& sa = state_[chain.endA];
+  if (sa.aheadSeen == stamp_) ahead = std::min(ahead, sa.ahead + prefix[j + 1]);
+  const NodeState& sb = state_[chain.endB];
+  if (sb.aheadSeen == stamp_) ahead = std::min(ahead, sb.ahead + (last - prefix[j]));
+  for (const Seed& a : aheadSeeds_) {
+    if (a.chain != c) continue;
+    double between = 0;
+    if (a.pos < j) between = prefix[j + 1] - prefix[a.pos + 1];
+    else if (a.pos > j) between = prefix[a.pos] - prefix[j];
+    ahead = std::min(ahead, a.key + between);
+  }
 }
 
 RouteSearchResult RouteFinder::Find(AcDbObjectId fromId, AcDbObjectId toId, bool mostShortDist) {
@@ -351,13 +670,16 @@ RouteSearchResult RouteFinder::Find(AcDbObjectId fromId, AcDbObjectId toId, bool
       const bool prune = boundsValid_ && std::fabs(f.base) <= kLargestBoundedValue &&
                          std::fabs(f.level) <= kLargestBoundedValue;
       double estimate = kInfinity;
-      if (prune) estimate = ComputeDistances(from, to);
+      rowChains_ = prune && useChains_ && chainsValid_ && !traversable_[from] && !traversable_[to];
+      if (prune) estimate = rowChains_ ? ComputeHubDistances(from, to) : ComputeDistances(from, to);
       if (!prune || estimate < kInfinity) SearchShortest(from, to, prune, estimate, result);
     } else {
       SearchFirst(from, to, result);
     }
   }
   RouteSearchCallCount += result.calls;
+  result.route.reserve(result.nodes.size());
+  for (int k : result.nodes) result.route.push_back(ids_[k]);
   return result;
 }
 
@@ -391,9 +713,8 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
     label_[n] = length;
     if (n == to) {
       if (!(length > bestLength)) {
-        result.route.clear();
-        for (int k : path) result.route.push_back(ids_[k]);
-        result.route.push_back(ids_[to]);
+        result.nodes.assign(path.begin(), path.end());
+        result.nodes.push_back(to);
         bestLength = length;
       }
       continue;
@@ -402,12 +723,13 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
     if (prune) {
       // Not even the least way on can beat the best (or the shortest) ...
       const double limit = std::min(bestLength, estimate);
-      const double behind = behindDone_[n] == stamp_ ? behind_[n] : behindRadius_;
+      double behind, ahead;
+      Bounds(n, behind, ahead);
       if (length + behind > limit + Slack(limit)) continue;
       // ... or n was reached along a longer way than its shortest. The margin
       // is taken at the scale of the whole route: two prefixes that differ by
       // less than its rounding can still end in the very same sum.
-      if (aheadDone_[n] == stamp_ && length > ahead_[n] + Slack(std::max(ahead_[n], limit)))
+      if (ahead < kInfinity && length > ahead + Slack(std::max(ahead, limit)))
         continue;
     }
     ++result.calls;
@@ -417,7 +739,7 @@ void RouteFinder::SearchShortest(int from, int to, bool prune, double estimate,
   }
   for (int k : labelled_) label_[k] = ROUTE_NO_BEST;
   labelled_.clear();
-  if (!result.route.empty()) result.length = bestLength;
+  if (!result.nodes.empty()) result.length = bestLength;
 }
 
 // The first route in depth-first order. An element whose branch was searched
@@ -442,20 +764,22 @@ void RouteFinder::SearchFirst(int from, int to, RouteSearchResult& result) {
     }
     const int n = nbr_[f.cursor++];
     if (onPath_[n]) continue;
-    const double length =
-        stack.size() == 1 ? FirstLength(from, n) + LastShare(n, from) : f.prefix + LastShare(n, f.node);
     if (n == to) {
-      for (int k : path) result.route.push_back(ids_[k]);
-      result.route.push_back(ids_[to]);
+      result.nodes.assign(path.begin(), path.end());
+      result.nodes.push_back(to);
+      // The prefix sums of the walk, added in the same order once at the end.
+      double length = FirstLength(from, result.nodes[1]) + LastShare(result.nodes[1], from);
+      for (size_t k = 2; k < result.nodes.size(); ++k)
+        length += LastShare(result.nodes[k], result.nodes[k - 1]);
       result.length = length;
       done = true;
       continue;
     }
-    if (facts_[n].rootKind == 0 || visited_[n]) continue;
+    if (visited_[n] || facts_[n].rootKind == 0) continue;
     visited_[n] = 1;
     entered.push_back(n);
     ++result.calls;
-    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], length});
+    stack.push_back(Frame{n, nbrBegin_[n], nbrBegin_[n + 1], 0.0});
     path.push_back(n);
     onPath_[n] = 1;
   }

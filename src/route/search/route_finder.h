@@ -16,6 +16,7 @@
 
 struct RouteSearchResult {
   AcDbObjectIdArray route;  // From .. To; empty when there is no route
+  std::vector<int> nodes;   // the route as the finder's element indices
   double length = 0;        // GetRouteLength(route), to the bit; 0 when none
   int32_t calls = 0;        // searches actually made (the plain search may make more)
   bool found() const { return !route.empty(); }
@@ -35,6 +36,13 @@ class RouteFinder {
   double GetRouteLength(const AcDbObjectIdArray& route) const;
 
   size_t size() const { return ids_.size(); }
+  // The distances that bound the shortest-route search are computed over
+  // junctions, with runs of two-neighbour elements taken in one step; off,
+  // element by element. Both give the same routes; tests compare them.
+  void SetChainContraction(bool on) { useChains_ = on; }
+  // The element behind an index of RouteSearchResult::nodes (each id of the
+  // scan has one index; the numbering is the finder's own).
+  AcDbObjectId IdAt(int index) const { return ids_[index]; }
   // Neighbours of an element in search order (empty for unknown elements).
   AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
 
@@ -50,7 +58,13 @@ class RouteFinder {
   Facts FactsOf(AcDbObjectId id) const;
   void BuildNeighbours();
   void BuildComponents();
+  void Renumber();
   bool MayReach(int from, int to) const;
+  void BuildChains();
+  double ComputeHubDistances(int from, int to);
+  // Bounds for an element on the current row: what a route still adds after
+  // it (at least), and its distance from From (at most; infinity if unknown).
+  void Bounds(int n, double& behind, double& ahead) const;
   // Shortest distances from both ends at once (see the .cpp); returns the
   // shortest route length (infinity when there is none).
   double ComputeDistances(int from, int to);
@@ -74,12 +88,47 @@ class RouteFinder {
   std::vector<int> labelled_;
   std::vector<uint8_t> onPath_;
   std::vector<uint8_t> visited_;
-  // Per-row distances. ahead_: from From up to and including the element;
-  // behind_: what a route still adds after the element. Exact where the
+  // Per-row distances. ahead: from From up to and including the element;
+  // behind: what a route still adds after the element. Exact where the
   // stamp says settled, at least the radius elsewhere.
-  std::vector<double> ahead_, behind_;
-  std::vector<uint32_t> aheadSeen_, aheadDone_, behindSeen_, behindDone_;
-  std::vector<std::pair<double, int>> aheadHeap_, behindHeap_;
+  struct NodeState {
+    double ahead = 0, behind = 0;
+    uint32_t aheadSeen = 0, aheadDone = 0, behindSeen = 0, behindDone = 0;
+  };
+  struct HeapItem {
+    double key;
+    int node;
+  };
+  std::vector<NodeState> state_;
+
+  // Runs of elements with exactly two root-kind-3 neighbours ("chains")
+  // between junctions ("hubs": every other root-kind-3 element, and one
+  // element of each closed ring). Only for drawings where the links between
+  // root-kind-3 elements go both ways.
+  struct Chain {
+    int endA, endB;  // hub next to the first node, hub next to the last
+    int begin, count;  // chainNodes_[begin, begin + count)
+    int prefix;  // chainPrefix_[prefix + j]: base lengths of nodes [0, j)
+  };
+  struct HubLink {
+    int hub;
+    double interior;  // base lengths of the chain's nodes; 0 for direct links
+  };
+  struct Seed {
+    int chain, pos;
+    double key;
+  };
+  bool chainsValid_ = false;
+  bool useChains_ = true;
+  bool rowChains_ = false;
+  std::vector<Chain> chains_;
+  std::vector<int> chainNodes_;
+  std::vector<double> chainPrefix_;
+  std::vector<int> chainOf_, chainPos_;  // -1 for hubs and other elements
+  std::vector<int> hubBegin_;
+  std::vector<HubLink> hubLinks_;
+  std::vector<Seed> aheadSeeds_, behindSeeds_;
+  std::vector<HeapItem> aheadHeap_, behindHeap_;
   uint32_t stamp_ = 0;
   double aheadRadius_ = 0, behindRadius_ = 0;
   // Compact copies of the facts for the inner loops.

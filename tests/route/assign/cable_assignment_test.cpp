@@ -70,9 +70,13 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
       ASSERT_TRUE(SameRows(mine.list, theirs.list)) << "seed " << seed << " msd " << msd;
       const std::string once = mine.database->SaveToString();
       ASSERT_EQ(once, theirs.database->SaveToString()) << "seed " << seed << " msd " << msd;
-      // A second run clears the first run's keys and writes the same again.
+      // A second run clears the first run's keys and writes them again; a
+      // damaged duplicate key, which the clearing leaves, grows as it would
+      // under the plain command.
       WithActive(mine.database, [&] { AssignCables(mine.list, mine.facility); });
-      ASSERT_EQ(mine.database->SaveToString(), once) << "seed " << seed;
+      WithActive(theirs.database, [&] { plain::Assign(theirs.list, theirs.facility, msd); });
+      ASSERT_TRUE(mine.database->SaveToString() == theirs.database->SaveToString())
+          << "seed " << seed << " msd " << msd << " (second run)";
     }
   }
   EXPECT_GE(compared, 24);
