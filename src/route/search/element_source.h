@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/host/host_types.h"
+#include "platform/host/nearest_point.h"
 
 class ElementSource {
  public:
@@ -27,13 +28,6 @@ class ElementSource {
   virtual int NearConnectPoint(AcDbObjectId id, const AcGePoint3d& point, AcGePoint3d& nearest,
                                double& distance) const = 0;
 };
-
-// The nearness rule of the common drawing library, kept in one place so that
-// the prefetching search and every source compute the very same double:
-// Euclidean distance from `point` to each of `points`, the first smallest
-// wins. -1 when `points` is empty.
-int NearestConnectPoint(const AcGePoint3dArray& points, const AcGePoint3d& point,
-                        AcGePoint3d& nearest, double& distance);
 
 // A drawing described by a table, for tests, benchmarks and tools.
 class TableElementSource : public ElementSource {

@@ -8,6 +8,7 @@
 #include "platform/arxutil/convert.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
+#include "platform/host/nearest_point.h"
 #include "platform/editor/drag_entity.h"
 
 const wb::WString QZCONECT_LAYER = u"QZ_CONNECT";
@@ -132,19 +133,8 @@ int QzComn_GetConnectPoint(AcDbObjectId id, AcGePoint3dArray& points, const wb::
 int RootComn_GetNearConnectPoint(AcDbObjectId id, const AcGePoint3d& point, AcGePoint3d& nearest,
                                  double& distance) {
   AcGePoint3dArray points;
-  if (QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr) != 0 || points.empty())
-    return -1;
-  double best = -1;
-  for (const auto& p : points) {
-    const double dx = p.x - point.x, dy = p.y - point.y, dz = p.z - point.z;
-    const double d = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (best < 0 || d < best) {
-      best = d;
-      nearest = p;
-    }
-  }
-  distance = best;
-  return 0;
+  if (QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr) != 0) return -1;
+  return NearestConnectPoint(points, point, nearest, distance);
 }
 
 int RootComn_GetOriginPoint(AcDbObjectId id, AcGePoint3d& origin) {
