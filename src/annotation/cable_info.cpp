@@ -142,20 +142,25 @@ void UnlockModuleLayers() {
 
 int CheckLayerLocked(const CString& layer, bool unlock) {
   auto* database = wb::editor::ActiveDatabase();
-  const std::string name = wb::Utf16ToUtf8(layer);
-  if (!database || !database->HasLayer(name)) return -1;
+  if (!database) return -1;
+  const AcDbObjectId record = database->LayerId(wb::Utf16ToUtf8(layer));
+  if (record.isNull()) return -1;
+  // The record's own spelling: an entity may name its layer in another case.
+  const std::string name = database->Group(record, 2).value_or(wb::Utf16ToUtf8(layer));
   bool locked = database->IsLayerLocked(name);
   if (unlock && locked) {
     database->SetLayerLocked(name, false);
     locked = false;
   }
   if (locked) {
-    AfxMessageBox(wb::Format(LoadModuleString(155).c_str(), layer.c_str()), MB_OK | MB_ICONSTOP);
+    AfxMessageBox(wb::Format(LoadModuleString(155).c_str(), wb::Utf8ToUtf16(name).c_str()),
+                  MB_OK | MB_ICONSTOP);
     return 1;
   }
   const CString current = wb::editor::CurrentLayer(*database);
-  // Layer names compare as the layer table does: without regard to case.
-  if (!wb::EqualsNoCase(current, layer) && CheckLayerLocked(current, unlock) != 0) return 1;
+  if (database->LayerId(wb::Utf16ToUtf8(current)) != record &&
+      CheckLayerLocked(current, unlock) != 0)
+    return 1;
   UnlockModuleLayers();
   return 0;
 }

@@ -32,6 +32,7 @@ bool CDrawNote::StartAnnotationDrag() {
 }
 
 intptr_t CDrawNote::OnDragMessage(unsigned message, uintptr_t, DragRecord* record) {
+  if (message == WM_DRAG_CANCEL) return 1;
   CDrag* drag = record ? record->drag : nullptr;
   if (!drag) return 0;
   switch (message) {
@@ -40,8 +41,6 @@ intptr_t CDrawNote::OnDragMessage(unsigned message, uintptr_t, DragRecord* recor
       return 1;
     case WM_DRAG_PICK:
       return OnDragPick(drag);
-    case WM_DRAG_CANCEL:
-      return 1;
     default:
       return 0;
   }

@@ -157,6 +157,26 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   EXPECT_FALSE(db->IsLayerLocked("OTHER"));
 }
 
+TEST_F(LayerTest, LayersAreNamedAndMatchedAsTheLayerTableHasThem) {
+  auto* db = plant.db;
+  db->CreateLayer("Wires", 7);
+  db->SetLayerLocked("Wires", true);
+  db->CreateLayer("QZ_ANNO", 7);
+  db->SetLayerLocked("QZ_ANNO", true);
+  // An entity may spell its layer in another case: the report names the
+  // layer record.
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
+
+  // The current layer is the same record as the wire's: checked once.
+  db->SetLayerLocked("Wires", false);
+  db->SetHeaderValue("$CLAYER", 8, "wires");
+  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
+  EXPECT_EQ(user_.messages().size(), 1u);
+  EXPECT_FALSE(db->IsLayerLocked("QZ_ANNO"));
+}
+
 TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0});
   AcDbObjectId lockedWire = Wire({0, 5, 0}, {10, 5, 0});

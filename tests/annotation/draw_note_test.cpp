@@ -144,6 +144,16 @@ TEST_F(DrawNoteTest, FullPlacementFlipsTheFrameAndCommitsOneBlock) {
   EXPECT_EQ(plant.db->Group(members[6], 1).value_or(""), "P1 M3 W-2 CV2");
 }
 
+TEST_F(DrawNoteTest, MessagesWithoutWorkAnswerWhateverTheRecord) {
+  // 0x1401 and 0x1403 carry nothing to do: their answers do not depend on
+  // the drag record.
+  DragRecord empty;
+  for (DragRecord* record : {static_cast<DragRecord*>(nullptr), &empty}) {
+    EXPECT_EQ(note.OnDragMessage(WM_DRAG_START, 0, record), 0);
+    EXPECT_EQ(note.OnDragMessage(WM_DRAG_CANCEL, 0, record), 1);
+  }
+}
+
 TEST_F(DrawNoteTest, EscapeLeavesTheDrawingUnchanged) {
   const size_t before = plant.db->ModelSpaceEntities().size();
   backend.Move({6, 6, 0}).Pick({6, 6, 0}).Move({0, 6, 0}).Cancel();
