@@ -94,8 +94,8 @@ bool BuildAnchorGeometry(AcDbObjectId wire, const AcGePoint3d& pick, double h,
   const AcGePoint3d& anchor = geometry.anchor;
 
   const double theta = ApiComn_ConvToAngle(acutAngle(p0, p1));
-  // The half ellipse opens away from the leader's side whichever way the
-  // wire was drawn.
+  // The same half ellipse whichever way the wire was drawn: it spans the
+  // wire from one side to the other.
   double rho = theta;
   if (rho > 90 && rho <= 270) rho -= 180;
   rho += 90;
