@@ -287,6 +287,21 @@ TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
   EXPECT_EQ(Annotations(), 1);
 }
 
+TEST_F(CommandTest, EscapeWhileChoosingTheSideAddsNothingAndAsksAgain) {
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+                           {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
+                            "CB08|W-1|1|1|99|1|"});
+  const size_t before = plant.db->ModelSpaceEntities().size();
+  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
+  drag.Pick({4, 11, 0}).Move({0, 11, 0}).Cancel();
+  QZ_DrawCableInfo();
+  EXPECT_EQ(drag.Remaining(), 0u);
+  EXPECT_EQ(g_pDrawNote->phase, 1);
+  EXPECT_EQ(plant.db->ModelSpaceEntities().size(), before);
+  EXPECT_FALSE(plant.db->HasBlock("MWNT0001"));
+  EXPECT_TRUE(Requeued());
+}
+
 TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Inconsistent cable data: message 154, not queued again.
   AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
