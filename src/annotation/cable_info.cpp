@@ -20,10 +20,13 @@
 namespace {
 
 
-CStringArray SplitCableValue(AcDbObjectId element, const char16_t* key) {
+// A key the element lacks is no cable; a key with an empty value is one
+// cable whose field is empty.
+CStringArray SplitCableValue(AcDbObjectId element, const CStringArray& entries,
+                             const char16_t* key) {
   CStringArray items;
-  const CString value = CAttributeData::GetValueAttID(element, key);
-  if (!value.empty()) QzComn_GetSplitString(value, items, nullptr, u",");
+  if (CAttributeData::FindAtt(entries, key) < 0) return items;
+  QzComn_GetSplitString(CAttributeData::GetValueAttID(element, key), items, nullptr, u",");
   return items;
 }
 
@@ -44,12 +47,14 @@ void AppendEnd(CString& line, const CStringArray& marks, const CStringArray& sub
 
 CableInfoLists ReadCableInfoLists(AcDbObjectId element) {
   CableInfoLists lists;
-  lists.sizes = SplitCableValue(element, cablekey::kSizes);
-  lists.fromMarks = SplitCableValue(element, cablekey::kFromMarks);
-  lists.toMarks = SplitCableValue(element, cablekey::kToMarks);
-  lists.numbers = SplitCableValue(element, cablekey::kNumbers);
-  lists.fromSubNumbers = SplitCableValue(element, cablekey::kFromSubNumbers);
-  lists.toSubNumbers = SplitCableValue(element, cablekey::kToSubNumbers);
+  CStringArray entries;
+  ApiComn_extractAttributesArrayID(element, u"QZ_ATTR", entries, 0);
+  lists.sizes = SplitCableValue(element, entries, cablekey::kSizes);
+  lists.fromMarks = SplitCableValue(element, entries, cablekey::kFromMarks);
+  lists.toMarks = SplitCableValue(element, entries, cablekey::kToMarks);
+  lists.numbers = SplitCableValue(element, entries, cablekey::kNumbers);
+  lists.fromSubNumbers = SplitCableValue(element, entries, cablekey::kFromSubNumbers);
+  lists.toSubNumbers = SplitCableValue(element, entries, cablekey::kToSubNumbers);
   return lists;
 }
 

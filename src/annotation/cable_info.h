@@ -15,8 +15,8 @@ struct CableInfoLists {
   CStringArray toSubNumbers;    // CB10, may be shorter
 };
 
-// Reads the six keys of the element. An empty value is an empty list (the
-// element carries no cable), not one empty item.
+// Reads the six keys of the element. A missing key is an empty list (the
+// element carries no cable); an empty value is one empty item.
 CableInfoLists ReadCableInfoLists(AcDbObjectId element);
 // True when the cable lists run in parallel: numbers, From and To marks as
 // long as the sizes.

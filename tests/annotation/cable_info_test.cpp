@@ -79,6 +79,19 @@ TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
   lists.numbers.push_back(u"x,y");
   EXPECT_FALSE(CableInfoListsConsistent(lists));
 
+  // One cable without a number or a size: its keys are there with empty
+  // values, and that is one cable, not none.
+  AcDbObjectId unnumbered = Wire({0, 9, 0}, {10, 9, 0},
+                                 {"CB03||1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
+                                  "CB08||1|1|99|1|", "CB09||1|1|99|1|"});
+  lists = ReadCableInfoLists(unnumbered);
+  EXPECT_EQ(lists.numbers, CStringArray{u""});
+  EXPECT_EQ(lists.sizes, CStringArray{u""});
+  EXPECT_EQ(lists.fromSubNumbers, CStringArray{u""});
+  EXPECT_TRUE(lists.toSubNumbers.empty());
+  EXPECT_TRUE(CableInfoListsConsistent(lists));
+  EXPECT_EQ(BuildAnnotationLines(lists, true, true), CStringArray{u"P1 M2  "});
+
   // Never assigned: four empty lists agree.
   AcDbObjectId bare = Wire({0, 5, 0}, {10, 5, 0});
   lists = ReadCableInfoLists(bare);
