@@ -165,6 +165,36 @@ TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
 }
 
+// The equipment lookup: mark, name and sub-number exactly; the facility only
+// tells apart several matches.
+TEST(CableAssignment, EquipmentFoundByExactMarksAndFacility) {
+  SettingGuard guard;
+  Trunk t;
+  const AcDbObjectId elsewhere =
+      t.plant.Equipment({100, 0, 0}, "M4", "モータ", "1", "設備B");  // alone, other facility
+  CableList list;
+  list.rows = {t.Row("W-1", "P1", "1", "M4", "1"),  // lone match: found whatever its facility
+               t.Row("W-2", "P1", "1", "M2", "1"),  // two M2, neither in 設備C
+               t.Row("W-3", "P1", "1", "m1", "1"),  // letter case differs
+               t.Row("W-4", "P1", "1", "M1 ", "1"),  // trailing blank
+               t.Row("W-5", "P1", "1", "M1", "1")};
+  AssignCables(list, W("設備C"));
+  EXPECT_TRUE(list.rows[0].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(elsewhere, u"CB08"), u"W-1");
+  EXPECT_FALSE(list.rows[1].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
+  EXPECT_FALSE(list.rows[2].hasLength);
+  EXPECT_FALSE(list.rows[3].hasLength);
+  EXPECT_TRUE(list.rows[4].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-5");
+  // With 設備B the two M2 are told apart.
+  AssignCables(list, W("設備B"));
+  EXPECT_TRUE(list.rows[1].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"W-2");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
+}
+
 class Recorder : public wb::editor::HostOutput {
  public:
   void Print(const wb::WString&) override {}
