@@ -4,7 +4,7 @@
 // classes and lengths, and from them every element's neighbour list in the
 // defined order. Each Find then runs the same depth-first search with the
 // same lengths and comparisons, skipping only work that provably cannot
-// change its outcome (see docs/route-search.md).
+// change its outcome (see docs/route.md).
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "module/plant_fixture.h"
@@ -164,6 +165,36 @@ TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
 }
 
+// The equipment lookup: mark, name and sub-number exactly; the facility only
+// tells apart several matches.
+TEST(CableAssignment, EquipmentFoundByExactMarksAndFacility) {
+  SettingGuard guard;
+  Trunk t;
+  const AcDbObjectId elsewhere =
+      t.plant.Equipment({100, 0, 0}, "M4", "モータ", "1", "設備B");  // alone, other facility
+  CableList list;
+  list.rows = {t.Row("W-1", "P1", "1", "M4", "1"),  // lone match: found whatever its facility
+               t.Row("W-2", "P1", "1", "M2", "1"),  // two M2, neither in 設備C
+               t.Row("W-3", "P1", "1", "m1", "1"),  // letter case differs
+               t.Row("W-4", "P1", "1", "M1 ", "1"),  // trailing blank
+               t.Row("W-5", "P1", "1", "M1", "1")};
+  AssignCables(list, W("設備C"));
+  EXPECT_TRUE(list.rows[0].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(elsewhere, u"CB08"), u"W-1");
+  EXPECT_FALSE(list.rows[1].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
+  EXPECT_FALSE(list.rows[2].hasLength);
+  EXPECT_FALSE(list.rows[3].hasLength);
+  EXPECT_TRUE(list.rows[4].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-5");
+  // With 設備B the two M2 are told apart.
+  AssignCables(list, W("設備B"));
+  EXPECT_TRUE(list.rows[1].hasLength);
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"W-2");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
+}
+
 class Recorder : public wb::editor::HostOutput {
  public:
   void Print(const wb::WString&) override {}
@@ -250,6 +281,60 @@ TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
   EXPECT_EQ(lines[9], W("From機器：P1  To機器：M1    0.0分       1.5秒  累積:  1.5分  関数呼び出し回数：") +
                           wb::Format(u"%d回", RouteSearchCallCount));
   EXPECT_EQ(lines[10], u"");
+  std::filesystem::remove_all(dir);
+}
+
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The log is a text file of the ANSI code page: CR LF line ends, Japanese in
+// two-byte form, characters the code page lacks as escapes, and the older
+// entries copied back byte for byte below the new one.
+TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
+  SettingGuard guard;
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_route_log_bytes_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
+  g_cableSetting.outLog = true;
+  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603\r\n\r\nlast\r\n";  // 古い \U+2603
+  {
+    std::ofstream out(dir / "log.csv", std::ios::binary);
+    out << older;
+  }
+  Trunk t;
+  RouteSearchCallCount = 7;
+  WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
+  const std::string bytes = ReadBytes(dir / "log.csv");
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> out;
+    size_t at = 0;
+    for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(bytes.substr(at, end - at));
+    EXPECT_EQ(at, bytes.size()) << "the file ends with a line end";
+    return out;
+  }();
+  for (size_t k = 0; k + 1 < bytes.size(); ++k) {
+    if (bytes[k + 1] == '\n') {
+      EXPECT_EQ(bytes[k], '\r') << "LF without CR at " << k;
+    }
+  }
+  ASSERT_EQ(lines.size(), 5u + 1u + 3u);
+  EXPECT_EQ(lines[0].rfind("***** ", 0), 0u);
+  // From機器：P1  To機器：M1 ...
+  EXPECT_EQ(lines[1].rfind("From\x8B\x40\x8A\xED\x81\x46P1  To\x8B\x40\x8A\xED\x81\x46M1  ", 0), 0u)
+      << lines[1];
+  EXPECT_NE(lines[1].find("\x8A\xD6\x90\x94\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x89\xF1\x90\x94\x81\x46"
+                          "7\x89\xF1"),
+            std::string::npos);  // 関数呼び出し回数：7回
+  // 【00】
+  EXPECT_NE(lines[2].find("\x81\x79" "00\x81\x7A("), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[5], "");
+  EXPECT_EQ(bytes.substr(bytes.size() - older.size()), older);
   std::filesystem::remove_all(dir);
 }
 

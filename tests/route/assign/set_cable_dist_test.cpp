@@ -61,6 +61,19 @@ TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsCompletion) {
   EXPECT_EQ(user_.messages().back().type, MB_OK | MB_ICONINFORMATION);
 }
 
+TEST_F(SetCableDistCommand, EmptyLoadedListClearsTheDrawingAndReportsCompletion) {
+  OpenDialog();
+  g_pMainDlg->m_cableList.rows.clear();  // a project whose list has no rows
+  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
+  WriteEntityAttribute(to_, u"CB10", u"OLD", 1, 1, 1);
+  QZ_SetCableDist();
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB10"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
+}
+
 TEST_F(SetCableDistCommand, WithoutALoadedProjectLeavesTheDrawingAlone) {
   WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
   QZ_SetCableDist();  // no main dialog at all
