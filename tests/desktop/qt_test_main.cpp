@@ -2,15 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFont>
 
-#include "hosts/desktop/fonts.h"
+#include "hosts/desktop/application.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
-  wb::desktop::InstallFontSubstitutions();
-  QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+  wb::desktop::SetUpApplication();
   return RUN_ALL_TESTS();
 }

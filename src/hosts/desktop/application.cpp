@@ -1,0 +1,18 @@
+#include "hosts/desktop/application.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <clocale>
+
+#include "hosts/desktop/fonts.h"
+
+namespace wb::desktop {
+
+void SetUpApplication() {
+  std::setlocale(LC_NUMERIC, "C");
+  InstallFontSubstitutions();
+  QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+}
+
+}  // namespace wb::desktop
