@@ -323,17 +323,54 @@ void SetValue(db::Database& database, AcDbObjectId id, int code, int value, int 
   database.SetGroup(id, code, FormatLike(current, value));
 }
 
+// A colour index replaces the whole colour: a true colour (420) and a colour
+// book name (430) would otherwise still decide what is drawn. They come back
+// with the entity's own index.
+constexpr int kColorCompanions[] = {420, 430};
+
+void DropCompanions(db::Database& database, AcDbObjectId id) {
+  for (int code : kColorCompanions) {
+    const auto current = database.Group(id, code);
+    if (!current) continue;
+    Memo().emplace(MemoKey{&database, id.handle, code}, current);
+    database.RemoveGroup(id, code);
+  }
+}
+
+bool HasMemo(db::Database& database, AcDbObjectId id, int code) {
+  return Memo().count({&database, id.handle, code}) != 0;
+}
+
+// Setting the colour back also when only the companions were dropped (the
+// index already was the highlight's).
+bool RestoresColor(db::Database& database, AcDbObjectId id, int value) {
+  if (HasMemo(database, id, 62)) return Restorable(database, id, 62, value, 256);
+  bool dropped = false;
+  for (int companion : kColorCompanions) dropped = dropped || HasMemo(database, id, companion);
+  return dropped && static_cast<int>(Num(database.Group(id, 62), 256)) == value;
+}
+
+void SetOne(db::Database& database, AcDbObjectId id, int code, int value, int fallback,
+            bool restoring) {
+  if (restoring) {
+    RestoreOwn(database, id, code);
+    if (code == 62)
+      for (int companion : kColorCompanions) RestoreOwn(database, id, companion);
+    return;
+  }
+  SetValue(database, id, code, value, fallback);
+  if (code == 62) DropCompanions(database, id);
+}
+
 void SetAppearance(AcDbObjectId id, int code, int value, int fallback, bool subEntities) {
   db::Database* database = Db();
-  const bool restoring = Restorable(*database, id, code, value, fallback);
-  SetValue(*database, id, code, value, fallback);
+  const bool restoring = code == 62 ? RestoresColor(*database, id, value)
+                                    : Restorable(*database, id, code, value, fallback);
+  SetOne(*database, id, code, value, fallback, restoring);
   if (!subEntities) return;
   for (AcDbObjectId sub : database->SubEntities(id)) {
     if (database->EntityType(sub) != "ATTRIB") continue;
-    if (restoring)
-      RestoreOwn(*database, sub, code);
-    else
-      SetValue(*database, sub, code, value, fallback);
+    SetOne(*database, sub, code, value, fallback, restoring);
   }
 }
 
