@@ -56,8 +56,14 @@ bool PickAt(const AcGePoint3d& point, double aperture, PickHit& hit) {
   bool found = false;
   for (AcDbObjectId id : database->ModelSpaceEntities()) {
     if (Unseen(*database, id, false)) continue;
+    AcDbObjectId leaf = id;  // the primitives of one member come together
+    bool leafUnseen = false;
     for (const PickPrimitive& p : EntityPrimitives(id)) {
-      if (p.leaf != id && Unseen(*database, p.leaf, true)) continue;
+      if (p.leaf != leaf) {
+        leaf = p.leaf;
+        leafUnseen = leaf != id && Unseen(*database, leaf, true);
+      }
+      if (leafUnseen) continue;
       const double d = PlanarDistance(p, point);
       if (d > aperture || (found && d > hit.distance)) continue;
       hit.entity = id;
