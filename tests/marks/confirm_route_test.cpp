@@ -95,6 +95,18 @@ TEST_F(ConfirmRoute, TheBackButtonEndsTheConfirmation) {
   EXPECT_EQ(prompts.prompts().size(), 1u);
   EXPECT_EQ(plant.db->SaveToString(), before);
   EXPECT_TRUE(g_pMainDlg->Item(IDC_CONFIRM).visible());
+
+  // A confirmation colour that is no colour index changes the lineweight only.
+  for (int color : {300, -1}) {
+    g_cableSetting.confirmColor = color;
+    Confirm(0);
+    prompts.Do([&] {
+      EXPECT_EQ(Looks({from, to}), (std::vector<std::pair<int, int>>(2, {256, 370})));
+    });
+    prompts.Enter();
+    RunQueued();
+    EXPECT_EQ(plant.db->SaveToString(), before);
+  }
 }
 
 TEST_F(ConfirmRoute, WithoutARouteOnlyTheTwoEquipmentLightUp) {

@@ -425,6 +425,7 @@ int Entity::lineWeight() const { return Db()->LineWeight(id_); }
 
 bool Entity::setColorIndex(int color, bool subEntities) {
   if (mode_ != kForWrite || !Db() || !Db()->IsAlive(id_)) return false;
+  if (color < 0 || color > 256) return false;  // not an index: the colour stays
   SetAppearance(id_, 62, color, 256, subEntities);
   return true;
 }

@@ -53,7 +53,8 @@ class Entity {
   // With `subEntities` the attributes of a block reference follow. Setting an
   // entity back to the value it had before its first change puts back the
   // very groups it had (also for its attributes): a highlight leaves no trace.
-  // False when the entity was opened for read.
+  // False when the entity was opened for read, or for a colour outside 0 to
+  // 256, which leaves the colour as it was.
   bool setColorIndex(int color, bool subEntities = true);
   bool setLineWeight(int weight, bool subEntities = true);
 
