@@ -141,6 +141,17 @@ TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
   EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 21)), 3.0);  // 2 + 0.5 x 2
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB00"), u"7");
+
+  // A configured colour that is no colour index leaves the text by layer.
+  g_cableSetting.markColor = 300;
+  ASSERT_TRUE(dialog.SelectListItem(IDC_FROMLIST, 0));
+  ASSERT_TRUE(dialog.Click(IDOK));
+  prompts.Entity(block);
+  RunQueued();
+  texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(plant.db->Group(texts[0], 1), "P1");
+  EXPECT_FALSE(plant.db->Group(texts[0], 62));
 }
 
 // Mirrored copies keep their points relative to a downward extrusion: an

@@ -101,7 +101,10 @@ class AcDbText {
 
   void setLayer(const CString& layer) { layer_ = layer; }
   void setWidthFactor(double factor) { widthFactor_ = factor; }
-  void setColorIndex(uint16_t color) { color_ = color; }
+  // Beyond 256 a number is no colour index: the text keeps its colour.
+  void setColorIndex(uint16_t color) {
+    if (color <= 256) color_ = color;
+  }
   void setLineWeight(int weight) { lineWeight_ = weight; }
   void setLinetype(const CString& linetype) { linetype_ = linetype; }
   void setHorizontalMode(TextHorzMode mode) { horz_ = mode; }
