@@ -45,6 +45,11 @@ TEST_F(ConfirmRoute, HighlightsTheRouteUntilEnterAndRestoresEveryByte) {
   plant.db->SetGroup(wires[1], 370, "    25");
   plant.db->SetGroup(wires[2], 62, "256");
   plant.db->SetGroup(from, 62, "1");  // already the confirmation colour
+  // True colours (and a colour book name) would outshine the index.
+  plant.db->SetGroup(from, 420, "65280");
+  plant.db->SetGroup(wires[0], 62, "5");
+  plant.db->SetGroup(wires[0], 420, "255");
+  plant.db->SetGroup(wires[0], 430, "DIC COLOR GUIDE(R)$DIC 1");
   const std::string before = plant.db->SaveToString();
   ASSERT_FALSE(plant.db->HeaderValue("$LWDISPLAY"));
 
@@ -54,6 +59,10 @@ TEST_F(ConfirmRoute, HighlightsTheRouteUntilEnterAndRestoresEveryByte) {
   prompts.Point({7, 7, 0});
   prompts.Do([&] {
     EXPECT_EQ(Looks(route), (std::vector<std::pair<int, int>>(6, {1, 30})));
+    for (AcDbObjectId id : route) {
+      EXPECT_FALSE(plant.db->Group(id, 420));
+      EXPECT_FALSE(plant.db->Group(id, 430));
+    }
     EXPECT_TRUE(wb::editor::LineWeightDisplay());
     EXPECT_TRUE(g_pMainDlg->Item(IDC_BACK).visible());
     EXPECT_FALSE(g_pMainDlg->Item(IDC_CONFIRM).visible());
@@ -86,6 +95,18 @@ TEST_F(ConfirmRoute, TheBackButtonEndsTheConfirmation) {
   EXPECT_EQ(prompts.prompts().size(), 1u);
   EXPECT_EQ(plant.db->SaveToString(), before);
   EXPECT_TRUE(g_pMainDlg->Item(IDC_CONFIRM).visible());
+
+  // A confirmation colour that is no colour index changes the lineweight only.
+  for (int color : {300, -1}) {
+    g_cableSetting.confirmColor = color;
+    Confirm(0);
+    prompts.Do([&] {
+      EXPECT_EQ(Looks({from, to}), (std::vector<std::pair<int, int>>(2, {256, 370})));
+    });
+    prompts.Enter();
+    RunQueued();
+    EXPECT_EQ(plant.db->SaveToString(), before);
+  }
 }
 
 TEST_F(ConfirmRoute, WithoutARouteOnlyTheTwoEquipmentLightUp) {

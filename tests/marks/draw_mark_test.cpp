@@ -4,6 +4,7 @@
 #include "marks/mark_commands.h"
 #include "marks_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/editor/entity.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
 using wb::W;
@@ -140,6 +141,53 @@ TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
   EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 21)), 3.0);  // 2 + 0.5 x 2
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB00"), u"7");
+
+  // A configured colour that is no colour index leaves the text by layer.
+  g_cableSetting.markColor = 300;
+  ASSERT_TRUE(dialog.SelectListItem(IDC_FROMLIST, 0));
+  ASSERT_TRUE(dialog.Click(IDOK));
+  prompts.Entity(block);
+  RunQueued();
+  texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(plant.db->Group(texts[0], 1), "P1");
+  EXPECT_FALSE(plant.db->Group(texts[0], 62));
+}
+
+// Mirrored copies keep their points relative to a downward extrusion: an
+// OCS x of -10 lies at world x 10, and the block's geometry runs leftwards.
+TEST_F(DrawMark, AMirroredBlockIsMarkedWhereItIsDrawn) {
+  plant.Block("KK-MIRROR", {{0, 0, 0}});
+  plant.db->AddEntity("KK-MIRROR", "LWPOLYLINE", "0",
+                      {{100, "AcDbPolyline"}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"},
+                       {10, "6"}, {20, "0"}, {10, "6"}, {20, "3"}, {10, "0"}, {20, "3"}});
+  plant.db->AddEntity("KK-MIRROR", "CIRCLE", "0",
+                      {{100, "AcDbCircle"}, {10, "3"}, {20, "4"}, {30, "0"}, {40, "1"}});
+  AcDbObjectId block = plant.db->AddEntity(
+      "", "INSERT", "0",
+      {{100, "AcDbBlockReference"}, {2, "KK-MIRROR"}, {10, "-10"}, {20, "20"}, {30, "0"},
+       {210, "0"}, {220, "0"}, {230, "-1"}});
+  plant.Tag(block, 0, {"S225|0|1|1|99|1|"});
+  // World extents: x 4..10, y 20..25 (the circle's top).
+  auto entity = wb::editor::Entity::Open(block, wb::editor::Entity::kForRead);
+  ASSERT_TRUE(entity);
+  wb::editor::Extents extents;
+  ASSERT_TRUE(entity->getGeomExtents(extents));
+  EXPECT_NEAR(extents.min.x, 4, 1e-9);
+  EXPECT_NEAR(extents.max.x, 10, 1e-9);
+  EXPECT_NEAR(extents.max.y, 25, 1e-9);
+
+  LoadList({Row("C1", "P1", "ポンプ", "", "M1", "モータ", "1")});
+  DrawMarkDlg& dialog = OpenMarkDialog();
+  dialog.SelectListItem(IDC_FROMLIST, 0);
+  dialog.Click(IDOK);
+  prompts.Point({7, 20.2, 0});  // on the bottom edge, where it is seen
+  RunQueued();
+  auto texts = OfType("TEXT");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 11)), 7.0);
+  EXPECT_DOUBLE_EQ(Number(plant.db->Group(texts[0], 21)), 25.5);
+  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"P1");
 }
 
 TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {

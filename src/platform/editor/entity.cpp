@@ -56,6 +56,32 @@ Xform InsertXform(const db::InsertInfo& insert, const AcGePoint3d& base) {
   return x;
 }
 
+// The coordinate system of an entity that keeps its points relative to its
+// extrusion direction (arbitrary-axis rule). Mirrored blocks, arcs and
+// polylines carry (0,0,-1): their x runs the other way in the world.
+Xform OcsXform(const AcGePoint3d& normal) {
+  Xform x;
+  const double length = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
+  if (!(length > 1e-12)) return x;
+  const AcGePoint3d az{normal.x / length, normal.y / length, normal.z / length};
+  if (az.x == 0 && az.y == 0 && az.z == 1) return x;
+  auto cross = [](const AcGePoint3d& a, const AcGePoint3d& b) {
+    return AcGePoint3d{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  };
+  const bool nearPole = std::fabs(az.x) < 1.0 / 64 && std::fabs(az.y) < 1.0 / 64;
+  AcGePoint3d ax = cross(nearPole ? AcGePoint3d{0, 1, 0} : AcGePoint3d{0, 0, 1}, az);
+  const double n = std::sqrt(ax.x * ax.x + ax.y * ax.y + ax.z * ax.z);
+  ax = {ax.x / n, ax.y / n, ax.z / n};
+  const AcGePoint3d ay = cross(az, ax);
+  const AcGePoint3d axes[3] = {ax, ay, az};
+  for (int j = 0; j < 3; ++j) {
+    x.m[0][j] = axes[j].x;
+    x.m[1][j] = axes[j].y;
+    x.m[2][j] = axes[j].z;
+  }
+  return x;
+}
+
 size_t CodePoints(const std::string& utf8) {
   size_t n = 0;
   for (unsigned char ch : utf8)
@@ -67,9 +93,19 @@ class Collector {
  public:
   explicit Collector(const db::Database& database) : db_(database) {}
 
-  void Entity(AcDbObjectId id, const Xform& x, int depth) {
+  void Entity(AcDbObjectId id, const Xform& world, int depth) {
     if (depth > 16) return;  // a block that contains itself
     const std::string type = db_.EntityType(id);
+    // Lines, points, ellipses, 3D faces and multiline texts are in world
+    // coordinates; the others are relative to their extrusion direction.
+    const bool inWorld = type == "LINE" || type == "POINT" || type == "ELLIPSE" ||
+                         type == "3DFACE" || type == "MTEXT" ||
+                         (type == "POLYLINE" &&
+                          (static_cast<int>(Num(db_.Group(id, 70), 0)) & (8 | 16 | 64)) != 0);
+    const Xform x =
+        inWorld ? world
+                : world.Then(OcsXform({Num(db_.Group(id, 210), 0), Num(db_.Group(id, 220), 0),
+                                       Num(db_.Group(id, 230), 1)}));
     auto point = [&](int code) {
       return AcGePoint3d{Num(db_.Group(id, code), 0), Num(db_.Group(id, code + 10), 0),
                          Num(db_.Group(id, code + 20), 0)};
@@ -96,7 +132,9 @@ class Collector {
       const double start = Num(db_.Group(id, 41), 0);
       double sweep = Num(db_.Group(id, 42), 2 * M_PI) - start;
       while (sweep <= 0) sweep += 2 * M_PI;
-      Arc(c, r, r * ratio, std::atan2(major.y, major.x), start, sweep, x, id);
+      // Facing down, the minor axis lies on the other side of the major one.
+      const double minor = Num(db_.Group(id, 230), 1) < 0 ? -r * ratio : r * ratio;
+      Arc(c, r, minor, std::atan2(major.y, major.x), start, sweep, x, id);
     } else if (type == "LWPOLYLINE") {
       std::vector<AcGePoint3d> vertices;
       const double z = Num(db_.Group(id, 38), 0);
@@ -129,9 +167,10 @@ class Collector {
       for (AcDbObjectId member : db_.BlockEntities(insert->blockName))
         if (db_.EntityType(member) != "ATTDEF") Entity(member, inner, depth + 1);
       containers_.erase(containers_.begin());
-      // Attributes are placed in world coordinates already.
+      // Attributes are placed in the reference's surroundings, by their own
+      // extrusion, not through the block.
       for (AcDbObjectId sub : db_.SubEntities(id))
-        if (db_.EntityType(sub) == "ATTRIB") Entity(sub, x, depth + 1);
+        if (db_.EntityType(sub) == "ATTRIB") Entity(sub, world, depth + 1);
     } else if (auto at = db_.Location(id)) {
       Point(x.Apply(*at), id);
     }
@@ -284,17 +323,54 @@ void SetValue(db::Database& database, AcDbObjectId id, int code, int value, int 
   database.SetGroup(id, code, FormatLike(current, value));
 }
 
+// A colour index replaces the whole colour: a true colour (420) and a colour
+// book name (430) would otherwise still decide what is drawn. They come back
+// with the entity's own index.
+constexpr int kColorCompanions[] = {420, 430};
+
+void DropCompanions(db::Database& database, AcDbObjectId id) {
+  for (int code : kColorCompanions) {
+    const auto current = database.Group(id, code);
+    if (!current) continue;
+    Memo().emplace(MemoKey{&database, id.handle, code}, current);
+    database.RemoveGroup(id, code);
+  }
+}
+
+bool HasMemo(db::Database& database, AcDbObjectId id, int code) {
+  return Memo().count({&database, id.handle, code}) != 0;
+}
+
+// Setting the colour back also when only the companions were dropped (the
+// index already was the highlight's).
+bool RestoresColor(db::Database& database, AcDbObjectId id, int value) {
+  if (HasMemo(database, id, 62)) return Restorable(database, id, 62, value, 256);
+  bool dropped = false;
+  for (int companion : kColorCompanions) dropped = dropped || HasMemo(database, id, companion);
+  return dropped && static_cast<int>(Num(database.Group(id, 62), 256)) == value;
+}
+
+void SetOne(db::Database& database, AcDbObjectId id, int code, int value, int fallback,
+            bool restoring) {
+  if (restoring) {
+    RestoreOwn(database, id, code);
+    if (code == 62)
+      for (int companion : kColorCompanions) RestoreOwn(database, id, companion);
+    return;
+  }
+  SetValue(database, id, code, value, fallback);
+  if (code == 62) DropCompanions(database, id);
+}
+
 void SetAppearance(AcDbObjectId id, int code, int value, int fallback, bool subEntities) {
   db::Database* database = Db();
-  const bool restoring = Restorable(*database, id, code, value, fallback);
-  SetValue(*database, id, code, value, fallback);
+  const bool restoring = code == 62 ? RestoresColor(*database, id, value)
+                                    : Restorable(*database, id, code, value, fallback);
+  SetOne(*database, id, code, value, fallback, restoring);
   if (!subEntities) return;
   for (AcDbObjectId sub : database->SubEntities(id)) {
     if (database->EntityType(sub) != "ATTRIB") continue;
-    if (restoring)
-      RestoreOwn(*database, sub, code);
-    else
-      SetValue(*database, sub, code, value, fallback);
+    SetOne(*database, sub, code, value, fallback, restoring);
   }
 }
 
@@ -349,6 +425,7 @@ int Entity::lineWeight() const { return Db()->LineWeight(id_); }
 
 bool Entity::setColorIndex(int color, bool subEntities) {
   if (mode_ != kForWrite || !Db() || !Db()->IsAlive(id_)) return false;
+  if (color < 0 || color > 256) return false;  // not an index: the colour stays
   SetAppearance(id_, 62, color, 256, subEntities);
   return true;
 }

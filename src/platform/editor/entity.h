@@ -53,7 +53,8 @@ class Entity {
   // With `subEntities` the attributes of a block reference follow. Setting an
   // entity back to the value it had before its first change puts back the
   // very groups it had (also for its attributes): a highlight leaves no trace.
-  // False when the entity was opened for read.
+  // False when the entity was opened for read, or for a colour outside 0 to
+  // 256, which leaves the colour as it was.
   bool setColorIndex(int color, bool subEntities = true);
   bool setLineWeight(int weight, bool subEntities = true);
 
@@ -100,7 +101,10 @@ class AcDbText {
 
   void setLayer(const CString& layer) { layer_ = layer; }
   void setWidthFactor(double factor) { widthFactor_ = factor; }
-  void setColorIndex(uint16_t color) { color_ = color; }
+  // Beyond 256 a number is no colour index: the text keeps its colour.
+  void setColorIndex(uint16_t color) {
+    if (color <= 256) color_ = color;
+  }
   void setLineWeight(int weight) { lineWeight_ = weight; }
   void setLinetype(const CString& linetype) { linetype_ = linetype; }
   void setHorizontalMode(TextHorzMode mode) { horz_ = mode; }

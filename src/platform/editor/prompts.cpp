@@ -1,5 +1,7 @@
 #include "platform/editor/prompts.h"
 
+#include <string>
+
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/entity.h"
@@ -18,6 +20,26 @@ AcGePoint3d PickPointOf(AcDbObjectId id) {
   return primitives.empty() ? AcGePoint3d{} : primitives.front().a;
 }
 
+int Int(const std::optional<std::string>& text, int fallback) {
+  if (!text) return fallback;
+  try {
+    return std::stoi(*text);
+  } catch (...) {
+    return fallback;
+  }
+}
+
+// What the user does not see cannot be picked: an invisible entity, or one on
+// a layer that is off or frozen. Members on layer 0 take their reference's.
+bool Unseen(const db::Database& database, AcDbObjectId id, bool member) {
+  if (Int(database.Group(id, 60), 0) != 0) return true;
+  const std::string layer = database.Layer(id);
+  if (member && layer == "0") return false;
+  const AcDbObjectId record = database.LayerId(layer);
+  if (record.isNull()) return false;
+  return Int(database.Group(record, 62), 7) < 0 || (Int(database.Group(record, 70), 0) & 1) != 0;
+}
+
 }  // namespace
 
 PromptBackend& Prompts() { return *g_prompts; }
@@ -33,7 +55,15 @@ bool PickAt(const AcGePoint3d& point, double aperture, PickHit& hit) {
   if (!database) return false;
   bool found = false;
   for (AcDbObjectId id : database->ModelSpaceEntities()) {
+    if (Unseen(*database, id, false)) continue;
+    AcDbObjectId leaf = id;  // the primitives of one member come together
+    bool leafUnseen = false;
     for (const PickPrimitive& p : EntityPrimitives(id)) {
+      if (p.leaf != leaf) {
+        leaf = p.leaf;
+        leafUnseen = leaf != id && Unseen(*database, leaf, true);
+      }
+      if (leafUnseen) continue;
       const double d = PlanarDistance(p, point);
       if (d > aperture || (found && d > hit.distance)) continue;
       hit.entity = id;
