@@ -302,93 +302,123 @@ double RouteFinder::LastShare(int n, int previous) const {
   return length;
 }
 
+// The two Dijkstra frontiers of a row, from From (ahead) and from To
+// (behind), on a fresh stamp; `shortest` is the best meeting found so far.
+class RouteFinder::Frontiers {
+ public:
+  explicit Frontiers(RouteFinder& finder) : f_(finder) {
+    if (++f_.stamp_ == 0) {
+      for (NodeState& state : f_.state_) state = NodeState{};
+      f_.stamp_ = 1;
+    }
+    st_ = f_.stamp_;
+    state_ = f_.state_.data();
+    f_.aheadHeap_.clear();
+    f_.behindHeap_.clear();
+  }
+
+  void ReachAhead(int v, double key) {
+    NodeState& s = state_[v];
+    if (s.aheadDone == st_) return;
+    if (s.aheadSeen == st_ && !(key < s.ahead)) return;
+    s.aheadSeen = st_;
+    s.ahead = key;
+    Push(f_.aheadHeap_, key, v);
+    if (s.behindSeen == st_) shortest = std::min(shortest, key + s.behind);
+  }
+  void ReachBehind(int v, double key) {
+    NodeState& s = state_[v];
+    if (s.behindDone == st_) return;
+    if (s.behindSeen == st_ && !(key < s.behind)) return;
+    s.behindSeen = st_;
+    s.behind = key;
+    Push(f_.behindHeap_, key, v);
+    if (s.aheadSeen == st_) shortest = std::min(shortest, s.ahead + key);
+  }
+
+  // Settles elements from the smaller frontier until the two radii prove
+  // the shortest length; `ahead(u, radius)` and `behind(u, radius)` reach
+  // on from a settled element. Leaves the radii for the bounds.
+  template <class Ahead, class Behind>
+  double Run(Ahead ahead, Behind behind) {
+    for (;;) {
+      const double a = Top(f_.aheadHeap_, &NodeState::aheadDone);
+      const double b = Top(f_.behindHeap_, &NodeState::behindDone);
+      if (!(a + b < shortest)) {
+        f_.aheadRadius_ = a;
+        f_.behindRadius_ = b;
+        return shortest;
+      }
+      if (f_.aheadHeap_.size() <= f_.behindHeap_.size()) {
+        const int u = Pop(f_.aheadHeap_);
+        state_[u].aheadDone = st_;
+        ahead(u, a);
+      } else {
+        const int u = Pop(f_.behindHeap_);
+        state_[u].behindDone = st_;
+        behind(u, b);
+      }
+    }
+  }
+
+  double shortest = kInfinity;
+
+ private:
+  static bool Later(const HeapItem& a, const HeapItem& b) { return a.key > b.key; }
+  static void Push(std::vector<HeapItem>& heap, double key, int node) {
+    heap.push_back(HeapItem{key, node});
+    std::push_heap(heap.begin(), heap.end(), Later);
+  }
+  static int Pop(std::vector<HeapItem>& heap) {
+    const int node = heap.front().node;
+    std::pop_heap(heap.begin(), heap.end(), Later);
+    heap.pop_back();
+    return node;
+  }
+  // Top key after dropping entries of elements already settled.
+  double Top(std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
+    while (!heap.empty() && state_[heap.front().node].*done == st_) Pop(heap);
+    return heap.empty() ? kInfinity : heap.front().key;
+  }
+
+  RouteFinder& f_;
+  NodeState* state_ = nullptr;
+  uint32_t st_ = 0;
+};
+
 // Dijkstra from both ends over the elements a route may pass through, until
 // the two frontiers prove the shortest route length. Settled elements get
 // their exact distance from From (ahead) and to To (behind); the others are
 // at least the frontier's radius away. Both serve as lower bounds that only
 // ever cut branches that cannot hold a shortest route.
 double RouteFinder::ComputeDistances(int from, int to) {
-  if (++stamp_ == 0) {
-    for (NodeState& state : state_) state = NodeState{};
-    stamp_ = 1;
-  }
-  const uint32_t st = stamp_;
-  const auto later = [](const HeapItem& a, const HeapItem& b) { return a.key > b.key; };
-  aheadHeap_.clear();
-  behindHeap_.clear();
-  double shortest = kInfinity;
-  NodeState* const state = state_.data();
-
-  auto reachAhead = [&](int v, double key) {
-    NodeState& s = state[v];
-    if (s.aheadDone == st) return;
-    if (s.aheadSeen == st && !(key < s.ahead)) return;
-    s.aheadSeen = st;
-    s.ahead = key;
-    aheadHeap_.push_back(HeapItem{key, v});
-    std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-    if (s.behindSeen == st) shortest = std::min(shortest, key + s.behind);
-  };
-  auto reachBehind = [&](int v, double key) {
-    NodeState& s = state[v];
-    if (s.behindDone == st) return;
-    if (s.behindSeen == st && !(key < s.behind)) return;
-    s.behindSeen = st;
-    s.behind = key;
-    behindHeap_.push_back(HeapItem{key, v});
-    std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
-    if (s.aheadSeen == st) shortest = std::min(shortest, s.ahead + key);
-  };
-  // Top key of a heap after dropping stale entries.
-  auto top = [&](std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
-    while (!heap.empty() && state[heap.front().node].*done == st) {
-      std::pop_heap(heap.begin(), heap.end(), later);
-      heap.pop_back();
-    }
-    return heap.empty() ? kInfinity : heap.front().key;
-  };
-
+  Frontiers frontiers(*this);
+  double& shortest = frontiers.shortest;
   for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
     const int k = nbr_[e];
     if (k == to)
       shortest = std::min(shortest, FirstLength(from, to) + LastShare(to, from));
     else if (traversable_[k])
-      reachAhead(k, FirstLength(from, k) + base_[k]);
+      frontiers.ReachAhead(k, FirstLength(from, k) + base_[k]);
   }
   for (int p = predBegin_[to]; p < predBegin_[to + 1]; ++p) {
     const int u = pred_[p];
-    if (u != from && traversable_[u]) reachBehind(u, LastShare(to, u));
+    if (u != from && traversable_[u]) frontiers.ReachBehind(u, LastShare(to, u));
   }
-  for (;;) {
-    const double a = top(aheadHeap_, &NodeState::aheadDone);
-    const double b = top(behindHeap_, &NodeState::behindDone);
-    if (!(a + b < shortest)) {
-      aheadRadius_ = a;
-      behindRadius_ = b;
-      break;
-    }
-    if (aheadHeap_.size() <= behindHeap_.size()) {
-      const int u = aheadHeap_.front().node;
-      std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-      aheadHeap_.pop_back();
-      state[u].aheadDone = st;
-      for (int e = nbrBegin_[u]; e < nbrBegin_[u + 1]; ++e) {
-        const int v = nbr_[e];
-        if (v != from && v != to && traversable_[v]) reachAhead(v, a + base_[v]);
-      }
-    } else {
-      const int u = behindHeap_.front().node;
-      std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
-      behindHeap_.pop_back();
-      state[u].behindDone = st;
-      const double through = base_[u] + b;
-      for (int p = predBegin_[u]; p < predBegin_[u + 1]; ++p) {
-        const int v = pred_[p];
-        if (v != from && v != to && traversable_[v]) reachBehind(v, through);
-      }
-    }
-  }
-  return shortest;
+  return frontiers.Run(
+      [&](int u, double a) {
+        for (int e = nbrBegin_[u]; e < nbrBegin_[u + 1]; ++e) {
+          const int v = nbr_[e];
+          if (v != from && v != to && traversable_[v]) frontiers.ReachAhead(v, a + base_[v]);
+        }
+      },
+      [&](int u, double b) {
+        const double through = base_[u] + b;
+        for (int p = predBegin_[u]; p < predBegin_[u + 1]; ++p) {
+          const int v = pred_[p];
+          if (v != from && v != to && traversable_[v]) frontiers.ReachBehind(v, through);
+        }
+      });
 }
 
 // Chains and hubs for the distance computation. Needs links between
@@ -496,47 +526,10 @@ void RouteFinder::BuildChains() {
 // end's neighbour inside a chain starts its search at both of the chain's
 // hubs. Elements inside chains get their bounds from their hubs (Bounds).
 double RouteFinder::ComputeHubDistances(int from, int to) {
-  if (++stamp_ == 0) {
-    for (NodeState& state : state_) state = NodeState{};
-    stamp_ = 1;
-  }
-  const uint32_t st = stamp_;
-  const auto later = [](const HeapItem& a, const HeapItem& b) { return a.key > b.key; };
-  aheadHeap_.clear();
-  behindHeap_.clear();
+  Frontiers frontiers(*this);
+  double& shortest = frontiers.shortest;
   aheadSeeds_.clear();
   behindSeeds_.clear();
-  double shortest = kInfinity;
-  NodeState* const state = state_.data();
-
-  auto reachAhead = [&](int v, double key) {
-    NodeState& s = state[v];
-    if (s.aheadDone == st) return;
-    if (s.aheadSeen == st && !(key < s.ahead)) return;
-    s.aheadSeen = st;
-    s.ahead = key;
-    aheadHeap_.push_back(HeapItem{key, v});
-    std::push_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-    if (s.behindSeen == st) shortest = std::min(shortest, key + s.behind);
-  };
-  auto reachBehind = [&](int v, double key) {
-    NodeState& s = state[v];
-    if (s.behindDone == st) return;
-    if (s.behindSeen == st && !(key < s.behind)) return;
-    s.behindSeen = st;
-    s.behind = key;
-    behindHeap_.push_back(HeapItem{key, v});
-    std::push_heap(behindHeap_.begin(), behindHeap_.end(), later);
-    if (s.aheadSeen == st) shortest = std::min(shortest, s.ahead + key);
-  };
-  auto top = [&](std::vector<HeapItem>& heap, uint32_t NodeState::*done) {
-    while (!heap.empty() && state[heap.front().node].*done == st) {
-      std::pop_heap(heap.begin(), heap.end(), later);
-      heap.pop_back();
-    }
-    return heap.empty() ? kInfinity : heap.front().key;
-  };
-
   for (int e = nbrBegin_[from]; e < nbrBegin_[from + 1]; ++e) {
     const int k = nbr_[e];
     if (k == to) {
@@ -547,15 +540,15 @@ double RouteFinder::ComputeHubDistances(int from, int to) {
     const double key = FirstLength(from, k) + base_[k];
     const int c = chainOf_[k];
     if (c < 0) {
-      reachAhead(k, key);
+      frontiers.ReachAhead(k, key);
       continue;
     }
     const Chain& chain = chains_[c];
     const double* prefix = &chainPrefix_[chain.prefix];
     const int j = chainPos_[k];
     aheadSeeds_.push_back(Seed{c, j, key});
-    reachAhead(chain.endB, key + (prefix[chain.count] - prefix[j + 1]) + base_[chain.endB]);
-    reachAhead(chain.endA, key + prefix[j] + base_[chain.endA]);
+    frontiers.ReachAhead(chain.endB, key + (prefix[chain.count] - prefix[j + 1]) + base_[chain.endB]);
+    frontiers.ReachAhead(chain.endA, key + prefix[j] + base_[chain.endA]);
   }
   for (int p = predBegin_[to]; p < predBegin_[to + 1]; ++p) {
     const int u = pred_[p];
@@ -563,15 +556,15 @@ double RouteFinder::ComputeHubDistances(int from, int to) {
     const double key = LastShare(to, u);
     const int c = chainOf_[u];
     if (c < 0) {
-      reachBehind(u, key);
+      frontiers.ReachBehind(u, key);
       continue;
     }
     const Chain& chain = chains_[c];
     const double* prefix = &chainPrefix_[chain.prefix];
     const int l = chainPos_[u];
     behindSeeds_.push_back(Seed{c, l, key});
-    reachBehind(chain.endA, prefix[l + 1] + key);
-    reachBehind(chain.endB, (prefix[chain.count] - prefix[l]) + key);
+    frontiers.ReachBehind(chain.endA, prefix[l + 1] + key);
+    frontiers.ReachBehind(chain.endB, (prefix[chain.count] - prefix[l]) + key);
   }
   // Routes that stay inside one chain meet no hub.
   for (const Seed& a : aheadSeeds_)
@@ -584,36 +577,20 @@ double RouteFinder::ComputeHubDistances(int from, int to) {
       shortest = std::min(shortest, a.key + between + b.key);
     }
 
-  for (;;) {
-    const double a = top(aheadHeap_, &NodeState::aheadDone);
-    const double b = top(behindHeap_, &NodeState::behindDone);
-    if (!(a + b < shortest)) {
-      aheadRadius_ = a;
-      behindRadius_ = b;
-      break;
-    }
-    if (aheadHeap_.size() <= behindHeap_.size()) {
-      const int u = aheadHeap_.front().node;
-      std::pop_heap(aheadHeap_.begin(), aheadHeap_.end(), later);
-      aheadHeap_.pop_back();
-      state[u].aheadDone = st;
-      for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
-        const HubLink& link = hubLinks_[e];
-        reachAhead(link.hub, a + link.interior + base_[link.hub]);
-      }
-    } else {
-      const int u = behindHeap_.front().node;
-      std::pop_heap(behindHeap_.begin(), behindHeap_.end(), later);
-      behindHeap_.pop_back();
-      state[u].behindDone = st;
-      const double through = base_[u] + b;
-      for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
-        const HubLink& link = hubLinks_[e];
-        reachBehind(link.hub, link.interior + through);
-      }
-    }
-  }
-  return shortest;
+  return frontiers.Run(
+      [&](int u, double a) {
+        for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
+          const HubLink& link = hubLinks_[e];
+          frontiers.ReachAhead(link.hub, a + link.interior + base_[link.hub]);
+        }
+      },
+      [&](int u, double b) {
+        const double through = base_[u] + b;
+        for (int e = hubBegin_[u]; e < hubBegin_[u + 1]; ++e) {
+          const HubLink& link = hubLinks_[e];
+          frontiers.ReachBehind(link.hub, link.interior + through);
+        }
+      });
 }
 
 void RouteFinder::Bounds(int n, double& behind, double& ahead) const {

@@ -100,6 +100,7 @@ class RouteFinder {
     int node;
   };
   std::vector<NodeState> state_;
+  class Frontiers;  // the two searches of ComputeDistances and ComputeHubDistances
 
   // Runs of elements with exactly two root-kind-3 neighbours ("chains")
   // between junctions ("hubs": every other root-kind-3 element, and one
