@@ -9,8 +9,10 @@
 #include "drawing/tagged_entities.h"
 #include "plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/editor/document.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "platform/qzcomn/drawing/qzcomn_entity.h"
 
 using wb::W;
 using wb::db::Tag;
@@ -196,4 +198,19 @@ TEST(DrawingLibrary, LoadStringFillsTheCallersBufferAndNoMore) {
   EXPECT_EQ(CString(buffer), W("ケーブル"));
   EXPECT_EQ(QzComn_LoadString(&instance, 3, buffer, 260), 0);
   EXPECT_EQ(CString(buffer), u"");
+}
+
+TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
+  auto database = wb::db::Database::CreateEmpty();
+  wb::db::Database* db = database.get();
+  wb::editor::SetActiveDatabase(std::move(database));
+  AcDbObjectId id;
+  db->SetHeaderValue("$TEXTSTYLE", 7, "JP");
+  ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M1", AcDbObjectId{}, 2.5, 0), &id), 0);
+  EXPECT_EQ(db->Group(id, 7), "JP");
+  // The default style is the one a text without the group has.
+  db->SetHeaderValue("$TEXTSTYLE", 7, "Standard");
+  ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M2", AcDbObjectId{}, 2.5, 0), &id), 0);
+  EXPECT_FALSE(db->Group(id, 7).has_value());
+  wb::editor::SetActiveDatabase(nullptr);
 }

@@ -41,7 +41,13 @@ int QzComn_addEntity(const AcDbText& text, AcDbObjectId* id) {
   tags.push_back({1, wb::Utf16ToUtf8(text.textString())});
   if (text.rotation() != 0) tags.push_back({50, Number(text.rotation() * 180.0 / M_PI)});
   if (text.widthFactor() != 1.0) tags.push_back({41, Number(text.widthFactor())});
-  if (!text.textStyle().isNull()) {
+  // A text made without a style takes the drawing's current one, as a new
+  // entity does in the host.
+  if (text.textStyle().isNull()) {
+    const auto current = database->HeaderValue("$TEXTSTYLE");
+    if (current && !current->empty() && !wb::EqualsNoCase(wb::Utf8ToUtf16(*current), u"Standard"))
+      tags.push_back({7, *current});
+  } else {
     if (auto name = database->Group(text.textStyle(), 2)) tags.push_back({7, *name});
   }
   if (text.horizontalMode() != kTextLeft) tags.push_back({72, std::to_string(text.horizontalMode())});
