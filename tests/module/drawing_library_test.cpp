@@ -10,6 +10,7 @@
 #include "plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
+#include "platform/editor/selection.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 #include "platform/qzcomn/drawing/qzcomn_entity.h"
@@ -212,5 +213,43 @@ TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
   db->SetHeaderValue("$TEXTSTYLE", 7, "Standard");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M2", AcDbObjectId{}, 2.5, 0), &id), 0);
   EXPECT_FALSE(db->Group(id, 7).has_value());
+  wb::editor::SetActiveDatabase(nullptr);
+}
+
+TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
+  auto database = wb::db::Database::CreateEmpty();
+  wb::db::Database* db = database.get();
+  wb::editor::SetActiveDatabase(std::move(database));
+  db->CreateLayer("FROZEN", 1);
+  db->CreateLayer("OFF", 1);
+  db->SetGroup(db->LayerId("FROZEN"), 70, "1");
+  db->SetGroup(db->LayerId("OFF"), 62, "-1");
+  std::vector<AcDbObjectId> lines;
+  for (const char* layer : {"0", "FROZEN", "OFF"}) {
+    lines.push_back(db->AddEntity("", "LINE", layer,
+                                  {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {30, "0"},
+                                   {11, "1"}, {21, "1"}, {31, "0"}}));
+    db->SetXData(lines.back(), "QZ_ATTR", {{1000, "CB03|x|1|1|99|1|"}});
+  }
+  const FilterList filter{{-3, u""}, {1001, u"QZ_ATTR"}};
+  auto selected = [&](const char16_t* mode) {
+    ads_name set;
+    std::vector<AcDbObjectId> ids;
+    if (acedSSGet(mode, nullptr, nullptr, &filter, set) != RTNORM) return ids;
+    long count = 0;
+    spedSSLength(set, count);
+    for (long i = 0; i < count; ++i) {
+      ads_name name;
+      AcDbObjectId id;
+      acedSSName(set, i, name);
+      acdbGetObjectId(id, name);
+      ids.push_back(id);
+    }
+    acedSSFree(set);
+    return ids;
+  };
+  // Off layers are still selected by "all"; frozen ones are not.
+  EXPECT_EQ(selected(u"A"), (std::vector<AcDbObjectId>{lines[0], lines[2]}));
+  EXPECT_EQ(selected(u"X"), lines);
   wb::editor::SetActiveDatabase(nullptr);
 }

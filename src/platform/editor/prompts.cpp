@@ -5,6 +5,7 @@
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/entity.h"
+#include "platform/editor/layer_state.h"
 
 namespace wb::editor {
 namespace {
@@ -35,9 +36,7 @@ bool Unseen(const db::Database& database, AcDbObjectId id, bool member) {
   if (Int(database.Group(id, 60), 0) != 0) return true;
   const std::string layer = database.Layer(id);
   if (member && layer == "0") return false;
-  const AcDbObjectId record = database.LayerId(layer);
-  if (record.isNull()) return false;
-  return Int(database.Group(record, 62), 7) < 0 || (Int(database.Group(record, 70), 0) & 1) != 0;
+  return LayerOff(database, layer) || LayerFrozen(database, layer);
 }
 
 }  // namespace

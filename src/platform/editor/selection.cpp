@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/editor/document.h"
+#include "platform/editor/layer_state.h"
 #include "platform/editor/prompts.h"
 
 namespace {
@@ -63,8 +64,13 @@ int acedSSGet(const char16_t* mode, const void*, const void*, const FilterList* 
         [&](AcDbObjectId id) { return PassesFilter(*database, id, apps); }, picked);
     if (result != RTNORM) return result;
   } else {
-    for (AcDbObjectId id : database->ModelSpaceEntities())
-      if (PassesFilter(*database, id, apps)) picked.push_back(id);
+    // "A" is everything on thawed layers; "X" the whole drawing.
+    const bool thawedOnly = std::u16string_view(mode) == u"A" || std::u16string_view(mode) == u"_A";
+    for (AcDbObjectId id : database->ModelSpaceEntities()) {
+      if (!PassesFilter(*database, id, apps)) continue;
+      if (thawedOnly && wb::editor::LayerFrozen(*database, database->Layer(id))) continue;
+      picked.push_back(id);
+    }
   }
   if (picked.empty()) return RTERROR;
   selection = wb::editor::MakeSelection(std::move(picked));
