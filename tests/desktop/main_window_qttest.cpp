@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "screenshots.h"
 #include "hosts/desktop/main_window.h"
 #include "platform/editor/document.h"
 
@@ -24,15 +25,6 @@ namespace {
 
 const QString kPlant = QStringLiteral(WB_SOURCE_DIR "/examples/plant.dxf");
 
-QString ScreenshotDir() {
-  static const QString dir = [] {
-    QString d = QStringLiteral(WB_BINARY_DIR "/screenshots");
-    QDir().mkpath(d);
-    std::cout << "screenshots: " << d.toStdString() << std::endl;
-    return d;
-  }();
-  return dir;
-}
 
 void Send(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons,
           Qt::KeyboardModifiers modifiers = {}) {
@@ -82,11 +74,7 @@ class DesktopHost : public testing::Test {
     window.reset();
     editor::SetActiveDatabase(nullptr);
   }
-  void Shot(const QString& name) {
-    QApplication::processEvents();
-    const QString path = ScreenshotDir() + QLatin1Char('/') + name;
-    ASSERT_TRUE(window->grab().save(path)) << path.toStdString();
-  }
+  void Shot(const QString& name) { wbtest::SaveScreenshot(window.get(), name); }
 
   std::unique_ptr<MainWindow> window;
   DrawingView* view = nullptr;

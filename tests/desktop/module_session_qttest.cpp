@@ -26,6 +26,7 @@
 #include <iostream>
 
 #include "hosts/desktop/color_index_dialog.h"
+#include "screenshots.h"
 #include "marks/draw_mark_dlg.h"
 #include "hosts/desktop/dialog_window.h"
 #include "hosts/desktop/drag_backend.h"
@@ -50,21 +51,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Shots() {
-  static const QString dir = [] {
-    QString d = QStringLiteral(WB_BINARY_DIR "/screenshots");
-    QDir().mkpath(d);
-    std::cout << "screenshots: " << d.toStdString() << std::endl;
-    return d;
-  }();
-  return dir;
-}
-
-void Shot(QWidget* w, const QString& name) {
-  QApplication::processEvents();
-  const QString path = Shots() + QLatin1Char('/') + name;
-  EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
-}
+void Shot(QWidget* w, const QString& name) { wbtest::SaveScreenshot(w, name); }
 
 bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
   QElapsedTimer clock;
