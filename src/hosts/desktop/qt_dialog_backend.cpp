@@ -64,6 +64,16 @@ DialogWindow* QtDialogBackend::WindowOf(int templateId) const {
   return found;
 }
 
+void QtDialogBackend::WaitForDialog(QDialog& dialog) {
+  bool done = false;
+  QEventLoop loop;
+  QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
+    done = true;
+    loop.quit();
+  });
+  Wait(&dialog, loop, [&] { return done; }, [&] { dialog.reject(); });
+}
+
 void QtDialogBackend::Wait(QWidget* window, QEventLoop& loop, const std::function<bool()>& finished,
                            const std::function<void()>& onTimeout) {
   window->setWindowModality(Qt::ApplicationModal);
@@ -207,26 +217,14 @@ std::optional<WString> QtDialogBackend::FileOpen(const ui::FileDialogRequest& re
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   if (!select.isEmpty()) dialog.selectFile(select);
-  bool done = false;
-  QEventLoop loop;
-  QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
-    done = true;
-    loop.quit();
-  });
-  Wait(&dialog, loop, [&] { return done; }, [&] { dialog.reject(); });
+  WaitForDialog(dialog);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdU16String();
 }
 
 std::optional<int> QtDialogBackend::ColorDialog(const ui::ColorDialogRequest& request) {
   ColorIndexDialog dialog(request, ModalParent());
-  bool done = false;
-  QEventLoop loop;
-  QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
-    done = true;
-    loop.quit();
-  });
-  Wait(&dialog, loop, [&] { return done; }, [&] { dialog.reject(); });
+  WaitForDialog(dialog);
   if (dialog.result() != QDialog::Accepted) return std::nullopt;
   return dialog.chosen();
 }

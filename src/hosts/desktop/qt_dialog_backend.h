@@ -13,6 +13,8 @@
 class QWidget;
 class QEventLoop;
 
+class QDialog;
+
 namespace wb::desktop {
 
 class DialogWindow;
@@ -57,6 +59,8 @@ class QtDialogBackend : public ui::DialogBackend {
   // (checked whenever `loop` is woken) or the time runs out (`onTimeout`).
   void Wait(QWidget* window, QEventLoop& loop, const std::function<bool()>& finished,
             const std::function<void()>& onTimeout);
+  // Wait for a QDialog until it finishes; the time running out rejects it.
+  void WaitForDialog(QDialog& dialog);
   QWidget* ModalParent() const;
 
   QWidget* owner_;
