@@ -6,18 +6,16 @@
 
 #include <unistd.h>
 
-#include "annotation/draw_note.h"
 #include "app/command_table.h"
-#include "marks/draw_mark_dlg.h"
 #include "platform/db/database.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
 #include "platform/fs/file_system.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
-#include "settings/cable_setting.h"
+#include "resources/dialog_templates.h"
 #include "resources/string_table.h"
-#include "ui/main_dlg.h"
+#include "settings/cable_setting.h"
 
 namespace wb::cli {
 namespace {
@@ -43,15 +41,6 @@ bool ParseInt(const std::string& text, int& value) {
   if (text.empty() || *end) return false;
   value = static_cast<int>(v);
   return true;
-}
-
-// The module's modeless windows, by template.
-ui::Dialog* ModelessDialog(int templateId) {
-  if (g_pMainDlg && g_pMainDlg->templateId() == templateId && g_pMainDlg->hasWindow())
-    return g_pMainDlg;
-  if (g_pDrawMarkDlg && g_pDrawMarkDlg->templateId() == templateId && g_pDrawMarkDlg->hasWindow())
-    return g_pDrawMarkDlg;
-  return nullptr;
 }
 
 }  // namespace
@@ -233,7 +222,7 @@ bool Session::Meanwhile(const ScriptStep& step) {
     if (!ParseInt(args[1], id)) return Fail(step, "\"" + args[1] + "\" is not a dialog ID");
     ScriptStep action{step.line, args[2], {args.begin() + 3, args.end()}, {}};
     prompts_.Do([this, id, action] {
-      ui::Dialog* dialog = ModelessDialog(id);
+      ui::Dialog* dialog = backend_.FindModeless(id);
       std::string problem = "dialog " + std::to_string(id) + " is not open";
       if (!dialog || !DialogAction(*dialog, action, problem)) {
         if (error_.message.empty()) error_ = {file_, action.line, problem};
@@ -337,7 +326,7 @@ bool Session::Step(const ScriptStep& step) {
   if (verb == "in") {
     int id = 0;
     if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
-    ui::Dialog* dialog = ModelessDialog(id);
+    ui::Dialog* dialog = backend_.FindModeless(id);
     if (!dialog) return Fail(step, "dialog " + args[0] + " is not open");
     ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
     std::string problem;
@@ -389,7 +378,7 @@ bool Session::Step(const ScriptStep& step) {
   if (verb == "show") {
     // What the user sees in a list of an open dialog, in header order.
     int id = 0;
-    ui::Dialog* dialog = g_pMainDlg && g_pMainDlg->hasWindow() ? g_pMainDlg : nullptr;
+    ui::Dialog* dialog = backend_.FindModeless(IDD_MAIN);
     if (!ParseInt(args[0], id) || !dialog || !dialog->HasItem(id) ||
         dialog->Item(id).kind() != ui::ControlKind::kListView)
       return Fail(step, "show takes the ID of a list of the main dialog");
