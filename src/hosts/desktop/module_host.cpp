@@ -107,14 +107,13 @@ void ModuleHost::RunPending() {
       typed_.pop_front();
     } else if (stack.HasQueued()) {
       line = stack.TakeQueued();
-      while (!line.empty() && (line.back() == u' ' || line.back() == u'\n')) line.pop_back();
       window_.commandLine()->Print(QStringLiteral("コマンド: %1\n").arg(QString::fromStdU16String(line)));
     } else {
       break;
     }
     UpdateViewRect();
     if (!stack.Run(line))
-      window_.commandLine()->Print(QStringLiteral("Unknown command \"%1\".\n").arg(QString::fromStdU16String(line)));
+      window_.commandLine()->Print(QStringLiteral("コマンド \"%1\" はありません。\n").arg(QString::fromStdU16String(line)));
     ++completed_;
     Refresh();
   }

@@ -40,6 +40,8 @@ void CommandStack::Queue(const WString& commandLine) { queue_.push_back(commandL
 WString CommandStack::TakeQueued() {
   WString front = queue_.front();
   queue_.pop_front();
+  // A queued line may carry trailing blanks or a line end, as typed.
+  while (!front.empty() && (front.back() == u' ' || front.back() == u'\n')) front.pop_back();
   return front;
 }
 
@@ -54,10 +56,7 @@ bool CommandStack::Run(const WString& name) {
 int CommandStack::RunQueued(int limit) {
   int ran = 0;
   while (HasQueued() && ran < limit) {
-    WString line = TakeQueued();
-    // A queued line may carry trailing blanks or a line end, as typed.
-    while (!line.empty() && (line.back() == u' ' || line.back() == u'\n')) line.pop_back();
-    if (Run(line)) ++ran;
+    if (Run(TakeQueued())) ++ran;
   }
   return ran;
 }

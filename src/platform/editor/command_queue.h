@@ -31,7 +31,7 @@ class CommandStack {
   // Queues a command line; Run drains the queue (commands may queue more).
   void Queue(const WString& commandLine);
   bool HasQueued() const { return !queue_.empty(); }
-  WString TakeQueued();
+  WString TakeQueued();  // without trailing blanks and line end
   void ClearQueue() { queue_.clear(); }
   // Runs one command by name now; false when it is not registered.
   bool Run(const WString& name);
