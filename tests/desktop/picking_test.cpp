@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop/desktop_test_drawing.h"
-#include "hosts/desktop/view_transform.h"
+#include "render/test_drawing.h"
+#include "render/view_transform.h"
 
 namespace wb::desktop {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <clocale>
 
-#include "hosts/desktop/fonts.h"
+#include "render/fonts.h"
 
 namespace wb::desktop {
 

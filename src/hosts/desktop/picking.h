@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 namespace wb::desktop {
 

@@ -1,10 +1,10 @@
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "desktop/desktop_test_drawing.h"
+#include "render/test_drawing.h"
 
 namespace wb::desktop {
 namespace {

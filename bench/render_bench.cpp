@@ -1,4 +1,4 @@
-// bench-links: wb_desktop
+// bench-links: wb_render
 // Redrawing a 20,000-element plant drawing into an offscreen image, as the
 // drawing view does after every zoom and pan; and rebuilding the display
 // list, as it does after every drawing change.
@@ -9,8 +9,8 @@
 #include <QPainter>
 #include <string>
 
-#include "hosts/desktop/fonts.h"
-#include "hosts/desktop/renderer.h"
+#include "render/fonts.h"
+#include "render/renderer.h"
 
 namespace {
 

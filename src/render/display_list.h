@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "hosts/desktop/geometry.h"
+#include "render/geometry.h"
 #include "platform/db/database.h"
 
 namespace wb::desktop {

@@ -1,4 +1,4 @@
-#include "hosts/desktop/renderer.h"
+#include "render/renderer.h"
 
 #include <QFontMetricsF>
 #include <QLineF>

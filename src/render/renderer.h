@@ -6,8 +6,8 @@
 #include <QFont>
 #include <vector>
 
-#include "hosts/desktop/display_list.h"
-#include "hosts/desktop/view_transform.h"
+#include "render/display_list.h"
+#include "render/view_transform.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "hosts/desktop/fonts.h"
+#include "render/fonts.h"
 
 #include <QFont>
 #include <QFontInfo>

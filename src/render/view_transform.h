@@ -2,7 +2,7 @@
 // drawing unit) about a world centre, Y up in the world and down on screen.
 #pragma once
 
-#include "hosts/desktop/geometry.h"
+#include "render/geometry.h"
 
 namespace wb::desktop {
 

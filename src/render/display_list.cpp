@@ -1,4 +1,4 @@
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 #include <charconv>
 #include <cmath>
