@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace wb::desktop {
+namespace wb::render {
 namespace {
 
 using db::ObjectId;
@@ -692,4 +692,4 @@ bool SegmentIntersectsBox(Vec2 a, Vec2 b, const Box& box) {
   return true;
 }
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -11,7 +11,7 @@
 #include <map>
 #include <numbers>
 
-namespace wb::desktop {
+namespace wb::render {
 namespace {
 
 constexpr int kReferencePixels = 100;
@@ -183,4 +183,4 @@ void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransfo
   painter.restore();
 }
 
-}  // namespace wb::desktop
+}  // namespace wb::render

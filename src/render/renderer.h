@@ -11,7 +11,7 @@
 
 class QPainter;
 
-namespace wb::desktop {
+namespace wb::render {
 
 struct RenderOptions {
   bool lineWeights = false;  // draw lineweights in screen millimetres
@@ -36,4 +36,4 @@ class QtTextMeasurer : public TextMeasurer {
 void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransform& view,
                    const RenderOptions& options);
 
-}  // namespace wb::desktop
+}  // namespace wb::render

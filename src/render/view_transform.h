@@ -4,7 +4,7 @@
 
 #include "render/geometry.h"
 
-namespace wb::desktop {
+namespace wb::render {
 
 class ViewTransform {
  public:
@@ -55,4 +55,4 @@ class ViewTransform {
   int width_ = 1, height_ = 1;
 };
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -8,8 +8,8 @@
 namespace wb::desktop {
 namespace {
 
-using desktoptest::Insert;
-using desktoptest::Line;
+using rendertest::Insert;
+using rendertest::Line;
 
 struct Scene {
   std::unique_ptr<db::Database> d = db::Database::CreateEmpty();

@@ -11,7 +11,7 @@ namespace wb::desktop {
 
 void SetUpApplication() {
   std::setlocale(LC_NUMERIC, "C");
-  InstallFontSubstitutions();
+  render::InstallFontSubstitutions();
   QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
 }
 

@@ -13,6 +13,9 @@
 
 namespace wb::desktop {
 
+// The view is built on the drawing as the renderer flattens it.
+using namespace render;
+
 struct PickHit {
   db::ObjectId entity;                   // the model-space entity
   std::vector<db::ObjectId> containers;  // block references, innermost first
