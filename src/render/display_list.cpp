@@ -644,6 +644,17 @@ void DisplayList::Query(const Box& box, std::vector<uint32_t>* out) const {
     for (uint32_t p = 0; p < primitives_.size(); ++p) (*out)[p] = p;
     return;
   }
+  int i0 = std::clamp(static_cast<int>((box.minX - extents_.minX) / cellW_), 0, cellsX_ - 1);
+  int i1 = std::clamp(static_cast<int>((box.maxX - extents_.minX) / cellW_), 0, cellsX_ - 1);
+  int j0 = std::clamp(static_cast<int>((box.minY - extents_.minY) / cellH_), 0, cellsY_ - 1);
+  int j1 = std::clamp(static_cast<int>((box.maxY - extents_.minY) / cellH_), 0, cellsY_ - 1);
+  // A box over much of the drawing: one pass in drawing order costs less
+  // than collecting from the cells and sorting.
+  if (static_cast<size_t>(i1 - i0 + 1) * (j1 - j0 + 1) * 4 >= static_cast<size_t>(cellsX_) * cellsY_) {
+    for (uint32_t p = 0; p < primitives_.size(); ++p)
+      if (primitives_[p].box.Intersects(box)) out->push_back(p);
+    return;
+  }
   if (++stampValue_ == 0) {
     std::fill(stamp_.begin(), stamp_.end(), 0);
     stampValue_ = 1;
@@ -653,10 +664,6 @@ void DisplayList::Query(const Box& box, std::vector<uint32_t>* out) const {
     stamp_[p] = stampValue_;
     if (primitives_[p].box.Intersects(box)) out->push_back(p);
   };
-  int i0 = std::clamp(static_cast<int>((box.minX - extents_.minX) / cellW_), 0, cellsX_ - 1);
-  int i1 = std::clamp(static_cast<int>((box.maxX - extents_.minX) / cellW_), 0, cellsX_ - 1);
-  int j0 = std::clamp(static_cast<int>((box.minY - extents_.minY) / cellH_), 0, cellsY_ - 1);
-  int j1 = std::clamp(static_cast<int>((box.maxY - extents_.minY) / cellH_), 0, cellsY_ - 1);
   for (int j = j0; j <= j1; ++j)
     for (int i = i0; i <= i1; ++i) {
       size_t k = static_cast<size_t>(j) * cellsX_ + i;
