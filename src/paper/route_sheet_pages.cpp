@@ -241,12 +241,13 @@ class SheetPrinter {
     Label(view, frame, row.to, QStringLiteral("To  %1").arg(Q(row.cable.toMark)));
   }
 
-  // A boxed label above the equipment, kept inside the frame.
+  // A boxed label under the equipment (its mark text is usually above it),
+  // kept inside the frame.
   void Label(const render::ViewTransform& view, const QRectF& frame, AcDbObjectId id, const QString& text) {
     const int index = list_.EntityIndex(id);
     if (index < 0) return;
     const render::Box& box = list_.entities()[index].box;
-    const render::Vec2 corner = view.ToScreen({box.minX, box.maxY});
+    const render::Vec2 corner = view.ToScreen({box.minX, box.minY});
     const double em = 3;
     QFont font = render::DrawingFont();
     font.setStyleStrategy(QFont::PreferNoShaping);
@@ -255,7 +256,7 @@ class SheetPrinter {
                                page_.PixelsPerMm() + 2;
     const double heightMm = em * 1.6;
     double x = frame.x() + corner.x / page_.PixelsPerMm();
-    double y = frame.y() + corner.y / page_.PixelsPerMm() - heightMm - 1;
+    double y = frame.y() + corner.y / page_.PixelsPerMm() + 1;
     x = std::clamp(x, frame.left() + 1, std::max(frame.left() + 1, frame.right() - widthMm - 1));
     y = std::clamp(y, frame.top() + 1, std::max(frame.top() + 1, frame.bottom() - heightMm - 1));
     const QRectF label(x, y, widthMm, heightMm);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "paper/plot.h"
 #include "platform/editor/document.h"
 #include "platform/editor/entity.h"
 
@@ -43,6 +45,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                    : QFileDialog::getOpenFileName(this, QStringLiteral("図面を開く"), QString(), filter);
   };
   showError = [this](const QString& text) { QMessageBox::warning(this, tr("WireBinder"), text); };
+  askPaper = [this](PaperDialog::Mode mode, const QString& suggested) -> std::optional<PaperChoice> {
+    PaperDialog dialog(mode, suggested, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().path.isEmpty()) return std::nullopt;
+    return dialog.choice();
+  };
 
   BuildMenus();
   resize(1280, 860);
@@ -69,6 +76,9 @@ void MainWindow::BuildMenus() {
     if (!path.isEmpty()) SaveAs(path);
   });
   saveAs->setShortcut(QKeySequence::SaveAs);
+  file->addSeparator();
+  QAction* print = file->addAction(QStringLiteral("印刷(&P)..."), this, &MainWindow::Print);
+  print->setShortcut(QKeySequence::Print);
   file->addSeparator();
   QAction* quit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);
@@ -169,6 +179,32 @@ void MainWindow::SetUserLineWeights(bool on) {
   userLineWeights_ = on;
   if (lineWeightsAction_ && lineWeightsAction_->isChecked() != on) lineWeightsAction_->setChecked(on);
   view_->SetLineWeightDisplay(userLineWeights_ || editor::LineWeightDisplay());
+}
+
+QString MainWindow::PaperPath(const QString& suffix) const {
+  const db::Database* database = editor::ActiveDatabase();
+  const QFileInfo drawing(QString::fromStdString(database ? database->FileName() : std::string()));
+  if (drawing.fileName().isEmpty()) return QStringLiteral("図面") + suffix;
+  return drawing.absoluteDir().filePath(drawing.completeBaseName() + suffix);
+}
+
+void MainWindow::Print() {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return;
+  const auto choice = askPaper(PaperDialog::Mode::kPlot, PaperPath(QStringLiteral(".pdf")));
+  if (!choice) return;
+  paper::PlotRequest request;
+  request.output = choice->path.toStdString();
+  request.setup = choice->setup;
+  if (!choice->extents) request.window = view_->transform().VisibleBox();
+  std::string error;
+  if (!paper::PlotDrawing(*database, request, error)) {
+    const QString text = QStringLiteral("印刷できませんでした。\n%1").arg(QString::fromStdString(error));
+    commandLine_->Print(text + QLatin1Char('\n'));
+    showError(text);
+    return;
+  }
+  commandLine_->Print(QStringLiteral("%1 に印刷しました。\n").arg(choice->path));
 }
 
 void MainWindow::RunCommand(const QString& text) {
