@@ -18,6 +18,7 @@ render::RenderOptions PaperOptions(const PageWriter& page, const PageSetup& setu
   options.detail = page.Px(0.05);
   options.textPixels = page.Px(0.5);
   options.snap = true;
+  options.joinRuns = true;
   options.unshapedText = true;
   return options;
 }

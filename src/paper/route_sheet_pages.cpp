@@ -52,20 +52,25 @@ double PageHeightMm(const PageSetup& setup) {
 // rather than cutting it, so every number stays whole.
 class Writer {
  public:
-  explicit Writer(PageWriter& page) : page_(page), font_(render::DrawingFont()) {
+  explicit Writer(PageWriter& page) : page_(page), font_(render::DrawingFont()), mono_(font_) {
     font_.setStyleStrategy(QFont::PreferNoShaping);  // see RenderOptions::unshapedText
+    mono_.setFamily(QStringLiteral("MS Gothic"));     // fixed pitch, through the substitution
+    mono_.setStyleHint(QFont::Monospace);
+    mono_.setStyleStrategy(QFont::PreferNoShaping);
   }
+  void SetMono(bool on) { useMono_ = on; }
 
   void Text(const QRectF& box, const QString& text, double em, int align = Qt::AlignLeft,
             const QColor& color = Qt::black, bool bold = false) {
     if (text.isEmpty()) return;
     QPainter& p = page_.painter();
-    font_.setPixelSize(std::max(1, static_cast<int>(std::lround(page_.Px(em)))));
-    font_.setBold(bold);
-    p.setFont(font_);
+    QFont& font = useMono_ ? mono_ : font_;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(page_.Px(em)))));
+    font.setBold(bold);
+    p.setFont(font);
     p.setPen(color);
     const QRectF px = Px(box.adjusted(0.6, 0, -0.6, 0));
-    const double width = QFontMetricsF(font_, p.device()).horizontalAdvance(text);
+    const double width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
     if (width <= px.width()) {
       p.drawText(px, align | Qt::AlignVCenter, text);
       return;
@@ -100,7 +105,8 @@ class Writer {
 
  private:
   PageWriter& page_;
-  QFont font_;
+  QFont font_, mono_;
+  bool useMono_ = false;
 };
 
 class SheetPrinter {
@@ -310,46 +316,38 @@ class SheetPrinter {
     Elements(row, elements);
   }
 
-  // The route's elements in order, in as many columns as fit; a long route
-  // gets smaller type rather than losing elements.
+  // The route's elements in order, one line each as the route log has them
+  // (in a fixed-pitch font, so the numbers line up), in as many columns as
+  // fit; a long route gets smaller type rather than losing elements.
   void Elements(const SheetRow& row, const QRectF& area) {
     const size_t n = row.elements.size();
-    double line = 3.6, columnWidth = 44;
+    const int digits = n > 100 ? static_cast<int>(std::to_string(n - 1).size()) : 2;
+    const int kChars = digits + 27;  // "00 WIRE    1500     1500" and a gap
+    double line = 3.6;
     int perColumn = 1, columns = 1;
     for (int i = 0; i < 60; ++i) {
-      columns = std::max(1, static_cast<int>(area.width() / columnWidth));
+      columns = std::max(1, static_cast<int>(area.width() / (kChars * line * 0.34)));
       perColumn = std::max(1, static_cast<int>(area.height() / line) - 1);
       if (static_cast<size_t>(columns) * perColumn >= n) break;
       line *= 0.9;
-      columnWidth *= 0.9;
     }
-    const double em = line * 0.68;
-    const double widths[] = {0.16, 0.24, 0.28, 0.32};
-    const QString heads[] = {QStringLiteral("No."), QStringLiteral("要素"), QStringLiteral("長さ(mm)"),
-                             QStringLiteral("累計(mm)")};
+    const double em = line * 0.68, columnWidth = kChars * em * 0.5;
+    text_.SetMono(true);
     for (int col = 0; col < columns && static_cast<size_t>(col) * perColumn < n; ++col) {
       const double left = area.left() + col * columnWidth;
-      auto cells = [&](double y, const QString* texts, bool heading) {
-        double x = left;
-        for (int k = 0; k < 4; ++k) {
-          const double w = (columnWidth - 2) * widths[k];
-          text_.Text(QRectF(x, y, w, line), texts[k], em, k >= 2 ? Qt::AlignRight : Qt::AlignLeft,
-                     heading ? kRule : QColor(Qt::black));
-          x += w;
-        }
-      };
-      cells(area.top(), heads, true);
-      text_.Rule({left, area.top() + line}, {left + columnWidth - 2, area.top() + line}, 0.15);
+      const QString heading = QStringLiteral("No").leftJustified(digits) + QStringLiteral(" 要素   長さmm   累計mm");
+      text_.Text(QRectF(left, area.top(), columnWidth, line), heading, em, Qt::AlignLeft, kRule);
+      text_.Rule({left, area.top() + line}, {left + columnWidth - em, area.top() + line}, 0.15);
       for (int r = 0; r < perColumn; ++r) {
         const size_t i = static_cast<size_t>(col) * perColumn + r;
         if (i >= n) break;
         const SheetElement& e = row.elements[i];
-        const QString texts[] = {QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')),
-                                 Q(e.label).trimmed(), QString::number(e.length, 'f', 0),
-                                 QString::number(e.sum, 'f', 0)};
-        cells(area.top() + (r + 1) * line, texts, false);
+        const QString text = QString::asprintf("%0*d %-5s %7.0f %8.0f", digits, static_cast<int>(i),
+                                               Q(e.label).trimmed().toUtf8().constData(), e.length, e.sum);
+        text_.Text(QRectF(left, area.top() + (r + 1) * line, columnWidth, line), text, em);
       }
     }
+    text_.SetMono(false);
   }
 
   PageWriter& page_;

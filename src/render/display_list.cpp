@@ -670,6 +670,14 @@ void DisplayList::Query(const Box& box, std::vector<uint32_t>* out) const {
       for (uint32_t s = cellStart_[k]; s < cellStart_[k + 1]; ++s) consider(cellItems_[s]);
     }
   for (uint32_t p : large_) consider(p);
+  // Many hits: reading them off in order beats sorting them.
+  if (out->size() * 8 > primitives_.size()) {
+    const size_t hits = out->size();
+    out->clear();
+    for (uint32_t p = 0; p < primitives_.size() && out->size() < hits; ++p)
+      if (stamp_[p] == stampValue_ && primitives_[p].box.Intersects(box)) out->push_back(p);
+    return;
+  }
   std::sort(out->begin(), out->end());
 }
 

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -24,6 +25,38 @@ struct PenKey {
 
 uint32_t Pack(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
 QColor Unpack(uint32_t v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
+
+// Horizontal and vertical segments of one pen lying on one line and
+// overlapping or apart by at most `gap` become one; the rest stay as they are.
+void JoinRuns(std::vector<QLineF>& segments, double gap) {
+  struct Run {
+    double across, from, to;
+    bool operator<(const Run& o) const { return across != o.across ? across < o.across : from < o.from; }
+  };
+  std::vector<Run> rows, columns;
+  std::vector<QLineF> kept;
+  for (const QLineF& s : segments) {
+    if (s.y1() == s.y2() && s.x1() != s.x2())
+      rows.push_back({s.y1(), std::min(s.x1(), s.x2()), std::max(s.x1(), s.x2())});
+    else if (s.x1() == s.x2() && s.y1() != s.y2())
+      columns.push_back({s.x1(), std::min(s.y1(), s.y2()), std::max(s.y1(), s.y2())});
+    else
+      kept.push_back(s);
+  }
+  auto join = [&](std::vector<Run>& runs, bool horizontal) {
+    std::sort(runs.begin(), runs.end());
+    for (size_t i = 0; i < runs.size();) {
+      Run run = runs[i];
+      for (++i; i < runs.size() && runs[i].across == run.across && runs[i].from <= run.to + gap; ++i)
+        run.to = std::max(run.to, runs[i].to);
+      kept.push_back(horizontal ? QLineF(run.from, run.across, run.to, run.across)
+                                : QLineF(run.across, run.from, run.across, run.to));
+    }
+  };
+  join(rows, true);
+  join(columns, false);
+  segments.swap(kept);
+}
 
 }  // namespace
 
@@ -146,6 +179,7 @@ void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransfo
   }
 
   for (auto& [key, segments] : lines) {
+    if (options.joinRuns) JoinRuns(segments, detail);
     QPen pen(Unpack(key.rgb));
     pen.setWidth(key.width);
     pen.setCapStyle(Qt::RoundCap);

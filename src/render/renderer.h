@@ -40,6 +40,9 @@ struct RenderOptions {
   // Vertices on whole device pixels: at printer resolution nobody sees it,
   // and a PDF writes them in half the bytes.
   bool snap = false;
+  // Horizontal and vertical lines of one pen on one line joined across gaps
+  // under the detail (a tray run broken at every junction is one line).
+  bool joinRuns = false;
   // Glyphs set one by one, without substitutions: a PDF names every glyph
   // by one character, and a substituted glyph has none.
   bool unshapedText = false;
