@@ -84,7 +84,17 @@ void FixToken(QByteArray& pdf, qsizetype at) {
   for (int i = 0; i < 4; ++i) pdf[at + 1 + i] = text[i];
 }
 
+QPageLayout Layout(const PageSetup& setup) {
+  const QPageSize size(setup.paper == PaperSize::kA3 ? QPageSize::A3 : QPageSize::A4);
+  return QPageLayout(size, setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
 }  // namespace
+
+QSizeF PageSizeMm(const PageSetup& setup) { return Layout(setup).fullRect(QPageLayout::Millimeter).size(); }
+
+bool IsPdf(const std::string& path) { return EndsWith(path, ".pdf"); }
 
 std::optional<PaperSize> ParsePaper(std::string_view text) {
   if (text == "A4" || text == "a4") return PaperSize::kA4;
@@ -106,7 +116,7 @@ void EnsureGuiApplication() {
 
 std::unique_ptr<PageWriter> PageWriter::Open(const std::string& path, const PageSetup& setup,
                                              std::string& error) {
-  const bool pdf = EndsWith(path, ".pdf");
+  const bool pdf = IsPdf(path);
   if (!pdf && !EndsWith(path, ".png")) {
     error = path + ": the output is a .pdf or a .png file";
     return nullptr;
@@ -114,9 +124,7 @@ std::unique_ptr<PageWriter> PageWriter::Open(const std::string& path, const Page
   std::unique_ptr<PageWriter> writer(new PageWriter);
   writer->path_ = path;
   writer->dpi_ = setup.dpi > 0 ? setup.dpi : pdf ? 600 : 200;
-  const QPageSize size(setup.paper == PaperSize::kA3 ? QPageSize::A3 : QPageSize::A4);
-  const QPageLayout layout(size, setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                           QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  const QPageLayout layout = Layout(setup);
   const QRectF mm = layout.fullRect(QPageLayout::Millimeter);
   writer->widthMm_ = mm.width();
   writer->heightMm_ = mm.height();

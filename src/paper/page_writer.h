@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSizeF>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ struct PageSetup {
 
 // "A4" or "A3", in any case.
 std::optional<PaperSize> ParsePaper(std::string_view text);
+// The sheet in millimetres, as it lies.
+QSizeF PageSizeMm(const PageSetup& setup);
+// A name ending in ".pdf", in any case.
+bool IsPdf(const std::string& path);
 
 // A headless program (the command line) gets a Qt application on the
 // offscreen platform, with the drawing fonts substituted; a running one is
@@ -40,7 +45,6 @@ class PageWriter {
   ~PageWriter();
 
   QPainter& painter() { return painter_; }
-  bool pdf() const { return pdf_ != nullptr; }
   double PixelsPerMm() const { return dpi_ / 25.4; }
   double Px(double mm) const { return mm * PixelsPerMm(); }
   double widthMm() const { return widthMm_; }

@@ -36,16 +36,9 @@ constexpr Column kColumns[] = {
     {u"To副番", 12},   {u"長さ(m)", 16},     {u"要素数", 13},   {u"備考", 0},
 };
 
-int RowsPerSummaryPage(const PageSetup& setup, double pageHeight) {
-  (void)setup;
+int RowsPerSummaryPage(double pageHeight) {
   const double table = pageHeight - 2 * kMargin - kHeader - kFooter;
   return std::max(1, static_cast<int>(table / kTableRow) - 1);  // less the heading row
-}
-
-double PageHeightMm(const PageSetup& setup) {
-  const double shortSide = setup.paper == PaperSize::kA3 ? 297 : 210;
-  const double longSide = setup.paper == PaperSize::kA3 ? 420 : 297;
-  return setup.landscape ? shortSide : longSide;
 }
 
 // Text on the page in millimetres: fitted into its box by narrowing it
@@ -134,7 +127,7 @@ class SheetPrinter {
   void Summary(int index) {
     Heading(QStringLiteral("ケーブル経路一覧"),
             QStringLiteral("経路あり %1 / %2 本").arg(routed_).arg(rows_.size()));
-    const int perPage = RowsPerSummaryPage(request_.setup, height_);
+    const int perPage = RowsPerSummaryPage(height_);
     const double tableWidth = width_ - 2 * kMargin;
     double fixed = 0;
     for (const Column& c : kColumns) fixed += c.width;
@@ -365,19 +358,19 @@ class SheetPrinter {
 }  // namespace
 
 int SummaryPageCount(size_t rows, const PageSetup& setup) {
-  const size_t perPage = RowsPerSummaryPage(setup, PageHeightMm(setup));
+  const size_t perPage = RowsPerSummaryPage(PageSizeMm(setup).height());
   return std::max<int>(1, static_cast<int>((rows + perPage - 1) / perPage));
 }
 
 bool WriteRouteSheets(const db::Database& database, const SheetProject& project,
                       const std::vector<SheetRow>& rows, const SheetRequest& request,
                       std::string& error, void (*pump)()) {
-  auto page = PageWriter::Open(request.output, request.setup, error);
-  if (!page) return false;
-  if (!page->pdf()) {
+  if (!IsPdf(request.output)) {
     error = request.output + ": route sheets are written as a .pdf file";
     return false;
   }
+  auto page = PageWriter::Open(request.output, request.setup, error);
+  if (!page) return false;
   SheetPrinter printer(*page, database, project, rows, request);
   acedSetStatusBarProgressMeter(u"経路図出力中・・・", 0, printer.pages());
   int done = 0;
