@@ -24,7 +24,7 @@ const QColor kRule(90, 90, 90);
 QString Q(const CString& text) { return QString::fromStdU16String(text); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// Column titles and widths (mm on A4 landscape; other paper scales them,
+// Column titles and widths (mm on A4 landscape; narrower paper scales them,
 // the remarks column takes what is left).
 struct Column {
   const char16_t* title;
