@@ -3,6 +3,7 @@
 // <build>/screenshots/.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QDockWidget>
@@ -88,8 +89,11 @@ class DesktopHost : public testing::Test {
   QMessageBox::StandardButton answer = QMessageBox::Cancel;
 };
 
-TEST_F(DesktopHost, JapaneseDialogFontIsSubstituted) {
+TEST_F(DesktopHost, JapaneseDialogFontAndQtTexts) {
   EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
+  // The unsaved-changes question's buttons come from Qt's own texts.
+  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
+  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
 }
 
 TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
