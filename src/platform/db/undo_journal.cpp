@@ -23,8 +23,7 @@ void UndoJournal::Begin(std::string_view name) {
 void UndoJournal::End() {
   if (depth_ == 0 || --depth_ > 0) return;
   if (open_.images.empty()) return;
-  for (const Step& step : redo_) bytes_ -= step.bytes;
-  redo_.clear();
+  ClearRedo();
   bytes_ += open_.bytes;
   undo_.push_back(std::move(open_));
   open_ = {};
@@ -34,11 +33,15 @@ void UndoJournal::End() {
   }
 }
 
+void UndoJournal::ClearRedo() {
+  for (const Step& step : redo_) bytes_ -= step.bytes;
+  redo_.clear();
+}
+
 bool UndoJournal::Keep(uint32_t record) {
   if (depth_ == 0) {
     // A change outside any step: redoing would overwrite it.
-    for (const Step& step : redo_) bytes_ -= step.bytes;
-    redo_.clear();
+    ClearRedo();
     return false;
   }
   if (stamp_.size() <= record) stamp_.resize(doc_.records.size() + 1024, 0);
@@ -75,23 +78,14 @@ void UndoJournal::Swap(Step& step) {
   }
 }
 
-bool UndoJournal::Undo(std::string* name) {
-  if (depth_ > 0 || undo_.empty()) return false;
-  Step step = std::move(undo_.back());
-  undo_.pop_back();
+// Undo and redo are the same swap, between the two stacks.
+bool UndoJournal::Move(std::deque<Step>& from, std::deque<Step>& to, std::string* name) {
+  if (depth_ > 0 || from.empty()) return false;
+  Step step = std::move(from.back());
+  from.pop_back();
   Swap(step);
   if (name) *name = step.name;
-  redo_.push_back(std::move(step));
-  return true;
-}
-
-bool UndoJournal::Redo(std::string* name) {
-  if (depth_ > 0 || redo_.empty()) return false;
-  Step step = std::move(redo_.back());
-  redo_.pop_back();
-  Swap(step);
-  if (name) *name = step.name;
-  undo_.push_back(std::move(step));
+  to.push_back(std::move(step));
   return true;
 }
 

@@ -26,8 +26,8 @@ class UndoJournal : public dxf::RecordWatcher {
   bool open() const { return depth_ > 0; }
 
   // False when there is nothing to undo (or redo), or while a step is open.
-  bool Undo(std::string* name);
-  bool Redo(std::string* name);
+  bool Undo(std::string* name) { return Move(undo_, redo_, name); }
+  bool Redo(std::string* name) { return Move(redo_, undo_, name); }
   size_t undoSteps() const { return undo_.size(); }
   size_t redoSteps() const { return redo_.size(); }
 
@@ -48,7 +48,9 @@ class UndoJournal : public dxf::RecordWatcher {
   };
   // True when the record's image is to be kept now (first change in the step).
   bool Keep(uint32_t record);
+  void ClearRedo();
   void Swap(Step& step);
+  bool Move(std::deque<Step>& from, std::deque<Step>& to, std::string* name);
 
   // Deep enough for a working day; the oldest steps go first, also when the
   // images pass the memory budget (a repeated assignment of a large plant
