@@ -86,7 +86,10 @@ int CableList::Import(CString* problem) {
 
   rows.clear();
   std::vector<CStringArray> lines;
-  QzComn_ReadConfigFile(sourcePath, lines, startRow - 1, nullptr, u",", 0);
+  std::string unread;
+  if (QzComn_ReadConfigFile(sourcePath, lines, startRow - 1, nullptr, u",", 0, &unread) < 0 &&
+      problem)
+    *problem = wb::Utf8ToUtf16(unread);  // names the file: a FIFO, a folder, ...
   // Bytes of another encoding can swallow a separator and shift every
   // column after it; such a list is refused rather than half understood.
   for (const auto& fields : lines) {

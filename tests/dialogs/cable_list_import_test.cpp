@@ -1,5 +1,7 @@
 #include "project/cable_list.h"
 
+#include <sys/stat.h>
+
 #include "dialog_test_util.h"
 
 namespace wbtest {
@@ -92,6 +94,11 @@ TEST_F(ImportTest, RequiredColumnsAndMissingFiles) {
   EXPECT_TRUE(list.rows.empty());
   list.sourcePath = U(dir / "missing.csv");
   EXPECT_EQ(list.Import(), -3);
+  // A FIFO is refused at once, by name, instead of waiting for a writer.
+  ASSERT_EQ(mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
+  list.sourcePath = U(dir / "fifo.csv");
+  EXPECT_EQ(list.Import(&problem), -3);
+  EXPECT_EQ(problem, U(dir / "fifo.csv") + u": not a regular file");
 }
 
 TEST_F(ImportTest, DittoMarksTakeTheNearestRealValueAbove) {

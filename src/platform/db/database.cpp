@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/db/file_io.h"
 #include "platform/dxf/codec.h"
 #include "platform/dxf/document.h"
+#include "platform/fs/file_system.h"
 #include "platform/text/codepage.h"
 
 namespace wb::db {
@@ -26,6 +26,12 @@ constexpr size_t kNpos = static_cast<size_t>(-1);
 // Ids of objects that have no handle in a file that otherwise has handles
 // (damaged files): far above any handle, never written.
 constexpr uint64_t kSessionIdBase = uint64_t{1} << 60;
+
+// The file layer names the path first; an Error keeps it apart.
+std::string Reason(const std::string& message, const std::string& path) {
+  return message.compare(0, path.size() + 2, path + ": ") == 0 ? message.substr(path.size() + 2)
+                                                               : message;
+}
 
 std::string Upper(std::string_view text) {
   std::string out(text);
@@ -160,8 +166,8 @@ class DxfDatabase final : public Database {
 
   bool Save(const std::string& path, Error* error) const override {
     std::string message;
-    if (WriteFileAtomically(path, SaveToString(), &message)) return true;
-    if (error) *error = {path, 0, message};
+    if (fs::WriteFileAtomically(path, SaveToString(), &message)) return true;
+    if (error) *error = {path, 0, Reason(message, path)};
     return false;
   }
   std::string SaveToString() const override { return doc_.Serialise(); }
@@ -1148,12 +1154,13 @@ std::string Error::ToString() const {
 }
 
 std::unique_ptr<Database> Database::Open(const std::string& path, Error* error) {
-  std::string contents, message;
-  if (!ReadWholeFile(path, &contents, &message)) {
-    if (error) *error = {path, 0, message};
+  std::string message;
+  auto contents = fs::ReadFile(path, &message);
+  if (!contents) {
+    if (error) *error = {path, 0, Reason(message, path)};
     return nullptr;
   }
-  return OpenFromMemory(std::move(contents), path, error);
+  return OpenFromMemory(std::move(*contents), path, error);
 }
 
 std::unique_ptr<Database> Database::OpenFromMemory(std::string contents, const std::string& name,
