@@ -15,7 +15,7 @@ const CString kDitto = u"\u3003";
 
 // Column of a single-column key, 0-based; negative when not configured.
 int Column(const CString& path, const char16_t* key) {
-  return _wtoi(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
+  return ColumnNumber(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
 }
 
 // 1-based number of the first line at or after `firstLine` that holds a
@@ -73,7 +73,7 @@ int CableList::Import(CString* problem) {
   CStringArray sizeParts;
   QzComn_GetSplitString(QzComn_GetEnv(path, u"WireBinder", u"SIZE"), sizeParts, nullptr, u",");
   std::vector<int> sizeCols;
-  for (const auto& part : sizeParts) sizeCols.push_back(_wtoi(part) - 1);
+  for (const auto& part : sizeParts) sizeCols.push_back(ColumnNumber(part) - 1);
   // An empty SIZE value is no size column at all; a bad entry in a list is
   // a broken definition file.
   if (sizeCols.size() == 1 && sizeParts[0].empty()) sizeCols.clear();

@@ -72,7 +72,7 @@ TEST_F(ImportTest, BadSizeEntriesAreAnInvalidDefinition) {
   ASSERT_EQ(Import({"A,P,M"}), 0);
   EXPECT_EQ(list.rows[0].size, u"");
   const auto kept = list.rows.size();
-  for (const char* size : {"0", "2,,3", "abc", "2,-1", ","}) {
+  for (const char* size : {"0", "2,,3", "abc", "2,-1", ",", "-2147483648", "2,-99999999999"}) {
     Define(root, {{"SIZE", size}});
     EXPECT_EQ(Import({"A,P,M,X"}), -2) << size;
     EXPECT_EQ(list.rows.size(), kept) << size;
@@ -84,10 +84,12 @@ TEST_F(ImportTest, RequiredColumnsAndMissingFiles) {
   DefineSimple(root);
   ASSERT_EQ(Import({"A,B,C,D"}), 0);
   for (const char* key : {"NO", "FROM_MARK", "TO_MARK"}) {
-    DefineSimple(root);
-    Define(root, {{key, "0"}});
-    EXPECT_EQ(Import({"X,B,C,D", "Y,B,C,D"}), -2) << key;
-    EXPECT_EQ(Numbers(), std::vector<std::string>{"A"}) << key;
+    for (const char* value : {"0", "-2147483648", "-99999999999"}) {
+      DefineSimple(root);
+      Define(root, {{key, value}});
+      EXPECT_EQ(Import({"X,B,C,D", "Y,B,C,D"}), -2) << key << "=" << value;
+      EXPECT_EQ(Numbers(), std::vector<std::string>{"A"}) << key;
+    }
   }
   DefineSimple(root);
   EXPECT_EQ(Import({"A,B,C,D", "E,F,G,H"}, 3), -3);
