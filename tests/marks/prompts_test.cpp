@@ -2,6 +2,7 @@
 
 #include "platform/host/host_types.h"
 #include "module/plant_fixture.h"
+#include "platform/db/block_walk.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/entity.h"
 #include "platform/editor/prompts.h"
@@ -83,6 +84,39 @@ TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
   ASSERT_TRUE(wb::editor::Entity::Open(circle, wb::editor::Entity::kForRead)->getGeomExtents(extents));
   EXPECT_NEAR(extents.min.x, 40, 1e-9);
   EXPECT_NEAR(extents.max.y, 60, 1e-9);
+}
+
+TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
+  auto line = [&](const std::string& owner) {
+    plant.db->AddEntity(owner, "LINE", "0",
+                        {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}});
+  };
+  auto insert = [&](const std::string& owner, const std::string& block, int x) {
+    return plant.db->AddEntity(owner, "INSERT", "0",
+                               {{100, "AcDbBlockReference"}, {2, block}, {10, std::to_string(x)}});
+  };
+  auto segments = [](AcDbObjectId id) {
+    size_t n = 0;
+    for (const auto& p : wb::editor::EntityPrimitives(id)) n += p.kind == wb::editor::PickPrimitive::kSegment;
+    return n;
+  };
+  // A block that inserts itself (by another spelling of its name) is drawn
+  // once: the inner reference is not entered.
+  plant.Block("LOOP", {});
+  line("LOOP");
+  insert("LOOP", "loop", 5);
+  EXPECT_EQ(segments(insert("", "LOOP", 0)), 1u);
+  // Eight references to the next of seven blocks would be 8^6 lines.
+  for (int level = 0; level < 7; ++level) plant.Block("FAN" + std::to_string(level), {});
+  line("FAN6");
+  for (int level = 0; level < 6; ++level)
+    for (int k = 0; k < 8; ++k) insert("FAN" + std::to_string(level), "FAN" + std::to_string(level + 1), k);
+  const AcDbObjectId fan = insert("", "FAN0", 100);
+  const size_t drawn = segments(fan);
+  EXPECT_GT(drawn, 1000u);
+  EXPECT_LE(drawn, wb::db::BlockWalk::kBudget);
+  prompts.Point({100.5, 0, 0});
+  EXPECT_EQ(Picked(RTNORM), fan);
 }
 
 TEST_F(Prompts, PointsSelectionsAndAQueuedCommand) {
