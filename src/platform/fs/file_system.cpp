@@ -62,6 +62,27 @@ std::vector<WString> SubFolders(const WString& folder) {
   return names;
 }
 
+namespace {
+
+// The real path, without a trailing separator; empty when it cannot be told.
+std::string RealPath(const WString& path) {
+  std::string native = ToNative(path);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  if (native.empty()) native = ".";
+  std::error_code ec;
+  const stdfs::path real = stdfs::weakly_canonical(stdfs::absolute(native, ec), ec);
+  return ec ? std::string() : real.lexically_normal().string();
+}
+
+}  // namespace
+
+bool LiesWithin(const WString& path, const WString& root) {
+  std::string inner = RealPath(path), outer = RealPath(root);
+  if (inner.empty() || outer.empty()) return false;
+  if (outer.back() != '/') outer += '/';
+  return (inner + '/').compare(0, outer.size(), outer) == 0;
+}
+
 bool CreateFolder(const WString& path) {
   std::error_code ec;
   return !path.empty() && stdfs::create_directory(ToNative(path), ec) && !ec;

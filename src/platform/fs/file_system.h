@@ -17,6 +17,9 @@ bool FileExists(const WString& path);       // a regular file at exactly this pa
 bool DirectoryExists(const WString& path);  // PathIsDirectory
 // Names of the sub-folders of `folder` ("." and ".." never), sorted.
 std::vector<WString> SubFolders(const WString& folder);
+// Whether `path`, which need not exist yet, lies in `root` (or is it) once
+// every symbolic link on the way is followed.
+bool LiesWithin(const WString& path, const WString& root);
 bool CreateFolder(const WString& path);  // false when it exists or cannot be made
 bool DeleteTree(const WString& path);
 
