@@ -23,7 +23,7 @@ int Column(const CString& path, const char16_t* key) {
 int FirstUndecodableLine(const CString& path, int firstLine) {
   const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path));
   if (!bytes) return 0;
-  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
+  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true, true});
   CString line;
   for (int number = 1; reader.ReadLine(line); ++number)
     if (number >= firstLine && line.find(u'\uFFFD') != CString::npos) return number;

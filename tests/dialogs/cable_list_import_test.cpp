@@ -166,6 +166,11 @@ TEST_F(ImportTest, AFileInAnotherEncodingIsRefusedWithItsLine) {
   EXPECT_EQ(list.Import(&problem), -3);
   EXPECT_TRUE(list.rows.empty());
   EXPECT_EQ(problem, list.sourcePath + u":3: not text in code page 932");
+  // A lead byte cut off by the end of the file (found by the fuzzer).
+  WriteBytes(dir / "list.csv", "W-1,IV,P1,M2\r\nW-2,IV,P1,M2\x81");
+  list.startRow = 1;
+  EXPECT_EQ(list.Import(&problem), -3);
+  EXPECT_EQ(problem, list.sourcePath + u":2: not text in code page 932");
   // Japanese in the code page itself reads as it is.
   EXPECT_EQ(Import({"W-1,IV,設備,M2"}), 0);
   EXPECT_EQ(list.rows[0].fromMark, u"設備");
