@@ -172,8 +172,12 @@ class SaveSignals {
     cleanup.sa_handler = RemoveTempAndResignal;
     ::sigemptyset(&cleanup.sa_mask);
     for (int s : kCleanupSignals) ::sigaddset(&cleanup.sa_mask, s);
-    for (size_t i = 0; i < std::size(kCleanupSignals); ++i)
-      ::sigaction(kCleanupSignals[i], &cleanup, &g_previous[i]);
+    // A signal the process ignores (as under nohup) stays ignored: the
+    // save goes on and must keep its file.
+    for (size_t i = 0; i < std::size(kCleanupSignals); ++i) {
+      ::sigaction(kCleanupSignals[i], nullptr, &g_previous[i]);
+      if (g_previous[i].sa_handler != SIG_IGN) ::sigaction(kCleanupSignals[i], &cleanup, nullptr);
+    }
   }
   ~SaveSignals() {
     g_tempLive = 0;
