@@ -1,10 +1,8 @@
-// A cable list and its definition file, both any bytes: the import answers
-// one of its results, the export one of its messages, and a list it wrote
-// imports again into as many rows.
-#include <cstddef>
+// A definition file and a cable list, any bytes: the import answers one of
+// its results, the export writes the list, which imports again into as many
+// rows. Input: start row, the definition file's length (two bytes), the
+// definition file, the list.
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "module_fuzz_setup.h"
 #include "project/cable_list.h"
@@ -24,30 +22,19 @@ int Import(CableList& list, const std::string& path, int startRow) {
 
 }  // namespace
 
-// Input: start row, length of the definition file (two bytes), the
-// definition file, the cable list.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   const int startRow = 1 + data[0] % 4;
   const size_t iniSize = std::min<size_t>(size - 3, data[1] | (data[2] << 8));
-  const std::string ini(reinterpret_cast<const char*>(data + 3), iniSize);
-  const std::string csv(reinterpret_cast<const char*>(data + 3 + iniSize), size - 3 - iniSize);
-  wbfuzz::Define(ini);
-  const std::string source = wbfuzz::Root() + "/list.csv";
-  if (!wb::fs::WriteFileAtomically(source, csv)) std::abort();
-
-  CableList list;
-  if (Import(list, source, startRow) != 0) return 0;
-  for (size_t i = 0; i < list.rows.size(); i += 2) {
-    list.rows[i].hasLength = true;
-    list.rows[i].length = 12.25 * static_cast<double>(i);
-  }
-  const int shown = ExportCableList(g_cableSetting, u"P", u"F", list, nullptr);
-  if (shown != 141) std::abort();
-  // The export pairs rows with lines as the import counts them.
-  CableList again;
-  if (Import(again, wbfuzz::Root() + "/P/F/Cablelist.csv", startRow) != 0 ||
-      again.rows.size() != list.rows.size())
+  const char* text = reinterpret_cast<const char*>(data) + 3;
+  const std::string root = wbfuzz::Define(std::string(text, iniSize));
+  if (!wb::fs::WriteFileAtomically(root + "/list.csv", std::string(text + iniSize, size - 3 - iniSize)))
+    std::abort();
+  CableList list, again;
+  if (Import(list, root + "/list.csv", startRow) != 0) return 0;
+  for (size_t i = 0; i < list.rows.size(); i += 2) list.rows[i] = {.hasLength = true, .length = 12.25 * i};
+  if (ExportCableList(g_cableSetting, u"P", u"F", list, nullptr) != 141 ||
+      Import(again, root + "/P/F/Cablelist.csv", startRow) != 0 || again.rows.size() != list.rows.size())
     std::abort();
   return 0;
 }

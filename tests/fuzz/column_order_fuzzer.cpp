@@ -1,10 +1,6 @@
-// Any definition file: the main dialog's list always shows each of its seven
-// columns once, and an order saved with "列の順番を保存" comes back as it was.
-#include <cstddef>
+// Any definition file: the main dialog's list shows each of its seven
+// columns once, and the order saved with "列の順番を保存" comes back.
 #include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "module_fuzz_setup.h"
 #include "platform/dialogs/scripted_backend.h"
@@ -13,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   wbfuzz::Define(std::string(reinterpret_cast<const char*>(data), size));
-  wb::ui::ScriptedBackend user;  // takes the message boxes
+  wb::ui::ScriptedBackend user;  // takes the message box
   wb::ui::DialogBackend* previous = wb::ui::SetBackend(&user);
   MainDlg dialog;
   dialog.m_cableList.plant = u"P";
@@ -22,9 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dialog.SetupList();  // deletes the columns under the order just set
   const std::vector<int> order = dialog.m_list.GetColumnOrderArray();
   std::vector<bool> seen(7);
-  if (order.size() != 7) std::abort();
   for (int column : order) {
-    if (column < 0 || column >= 7 || seen[column]) std::abort();
+    if (order.size() != 7 || column < 0 || column >= 7 || seen[column]) std::abort();
     seen[column] = true;
   }
   dialog.Click(IDC_SAVEORDER);
