@@ -177,7 +177,7 @@ bool PageWriter::Finish(std::string& error) {
       return false;
     }
   }
-  return fs::WriteFileAtomically(path_, bytes.toStdString(), &error);
+  return fs::WriteFileAtomically(path_, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &error);
 }
 
 void FixPdfToUnicode(QByteArray& pdf) {

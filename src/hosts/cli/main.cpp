@@ -4,14 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "hosts/cli/batch.h"
 #include "hosts/cli/session.h"
 #include "hosts/cli/terminal_output.h"
 #include "platform/dialogs/message_box.h"
+#include "platform/fs/file_system.h"
 #ifdef WB_WITH_PAPER
 #include "paper/plot.h"
 #include "paper/route_sheet_pages.h"
@@ -134,15 +133,6 @@ int Sheets(const PaperArgs& args, const std::string& rowsText, bool quiet) {
   return 0;
 }
 #endif
-
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
 
 // The options that name a drawing and the project to load with it.
 void AddProjectOptions(CLI::App* command, wb::cli::ProjectLoad& project, int& startRow) {
@@ -319,10 +309,13 @@ int main(int argc, char** argv) {
 #endif
   } else if (*scriptCmd) {
     name = scriptPath;
-    if (!ReadText(scriptPath, text)) {
-      std::fprintf(stderr, "wirebinder: cannot read %s\n", scriptPath.c_str());
+    std::string why;
+    auto bytes = wb::fs::ReadFile(scriptPath, &why);  // a FIFO or a device is refused
+    if (!bytes) {
+      std::fprintf(stderr, "wirebinder: cannot read %s\n", why.c_str());
       return 2;
     }
+    text = std::move(*bytes);
   }
   if (printScript) {
     std::fputs(text.c_str(), stdout);
