@@ -17,14 +17,9 @@
 
 using wb::W;
 using wb::db::Tag;
+using wbtest::ExpectPoint;
 
 namespace {
-
-void ExpectPoint(const AcGePoint3d& p, double x, double y, double z) {
-  EXPECT_NEAR(p.x, x, 1e-9);
-  EXPECT_NEAR(p.y, y, 1e-9);
-  EXPECT_NEAR(p.z, z, 1e-9);
-}
 
 // Every 1000 value as the file stores it.
 std::vector<std::string> StringGroupsInFile(const wb::db::Database& database) {
@@ -202,9 +197,8 @@ TEST(DrawingLibrary, LoadStringFillsTheCallersBufferAndNoMore) {
 }
 
 TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
-  auto database = wb::db::Database::CreateEmpty();
-  wb::db::Database* db = database.get();
-  wb::editor::SetActiveDatabase(std::move(database));
+  wbtest::PlantFixture plant;
+  wb::db::Database* db = plant.db;
   AcDbObjectId id;
   db->SetHeaderValue("$TEXTSTYLE", 7, "JP");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M1", AcDbObjectId{}, 2.5, 0), &id), 0);
@@ -213,13 +207,11 @@ TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
   db->SetHeaderValue("$TEXTSTYLE", 7, "Standard");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M2", AcDbObjectId{}, 2.5, 0), &id), 0);
   EXPECT_FALSE(db->Group(id, 7).has_value());
-  wb::editor::SetActiveDatabase(nullptr);
 }
 
 TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
-  auto database = wb::db::Database::CreateEmpty();
-  wb::db::Database* db = database.get();
-  wb::editor::SetActiveDatabase(std::move(database));
+  wbtest::PlantFixture plant;
+  wb::db::Database* db = plant.db;
   db->CreateLayer("FROZEN", 1);
   db->CreateLayer("OFF", 1);
   db->SetGroup(db->LayerId("FROZEN"), 70, "1");
@@ -251,5 +243,4 @@ TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
   // Off layers are still selected by "all"; frozen ones are not.
   EXPECT_EQ(selected(u"A"), (std::vector<AcDbObjectId>{lines[0], lines[2]}));
   EXPECT_EQ(selected(u"X"), lines);
-  wb::editor::SetActiveDatabase(nullptr);
 }
