@@ -248,27 +248,4 @@ TEST(DxfEdit, CodePageTextIsWrittenInTheFilesEncoding) {
   EXPECT_NE(utf8->SaveToString().find(value), std::string::npos);
 }
 
-TEST(DxfEdit, EmptyDrawingTakesEntitiesAndIsReadByEzdxf) {
-  WB_REQUIRE_EZDXF();
-  auto database = Database::CreateEmpty();
-  ASSERT_NE(database, nullptr);
-  EXPECT_EQ(database->Version(), "AC1032");
-  EXPECT_TRUE(database->ModelSpaceEntities().empty());
-  EXPECT_TRUE(database->CreateBlock("KK-A", {0, 0, 0}));
-  database->AddEntity("KK-A", "POINT", "QZ_CONNECT", {{100, "AcDbPoint"}, {10, "1.0"}, {20, "0.0"}, {30, "0.0"}});
-  ObjectId ref = database->AddEntity(
-      "", "INSERT", "0", {{100, "AcDbBlockReference"}, {2, "KK-A"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}});
-  database->SetXData(ref, "QZ_LINK", {{1070, "0"}});
-  const std::string out = FixtureDir() + "/empty.dxf";
-  wb::db::Error error;
-  ASSERT_TRUE(database->Save(out, &error)) << error.ToString();
-  auto facts = EzdxfFacts(out);
-  EXPECT_TRUE(facts.count("XDATA " + Database::HandleText(ref) + " QZ_LINK 1070:0")) << Dump(facts);
-  EXPECT_TRUE(facts.count("APPID QZ_LINK"));
-  auto again = MustOpen(out);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->ModelSpaceEntities(), (std::vector<ObjectId>{ref}));
-  EXPECT_EQ(again->BlockEntities("KK-A").size(), 1u);
-}
-
 }  // namespace
