@@ -82,22 +82,6 @@ TEST(DrawingLibrary, ConnectionPointsOnAnyCaseOfTheLayerAndUnderAnyExtrusion) {
   ExpectPoint(points[1], 3, 2, 1);
 }
 
-TEST(DrawingLibrary, RootKindNeedsANumber) {
-  wbtest::PlantFixture plant;
-  plant.Block("KK-1", {});
-  AcDbObjectId id = plant.Insert("KK-1", {0, 0, 0});
-  plant.db->SetXData(id, "QZ_LINK", {{1000, "x"}, {1070, " 3"}, {1070, "0"}});
-  int kind = -1;
-  EXPECT_EQ(RootComn_GetBlockRootKind(id, kind), 0);
-  EXPECT_EQ(kind, ROOTKIND_PART);  // the first 1070 counts
-
-  // A damaged group is no kind at all, not equipment.
-  plant.db->SetXData(id, "QZ_LINK", {{1070, "abc"}});
-  kind = -1;
-  EXPECT_NE(RootComn_GetBlockRootKind(id, kind), 0);
-  EXPECT_EQ(kind, -1);
-}
-
 TEST(DrawingLibrary, AttributeWritesKeepWhatOtherToolsStoredBesideTheEntries) {
   wbtest::PlantFixture plant;
   plant.Block("RT-1", {});

@@ -171,4 +171,12 @@ TEST(TaggedEntities, ConnectionPointsFollowTheBlockReference) {
   int kind = 42;
   EXPECT_NE(RootComn_GetBlockRootKind(bare, kind), 0);
   EXPECT_EQ(kind, 42);  // preset kept on failure
+  // The first 1070 counts; a damaged one is no kind at all, not equipment.
+  plant.db->SetXData(bare, "QZ_LINK", {{1000, "x"}, {1070, " 3"}, {1070, "0"}});
+  EXPECT_EQ(RootComn_GetBlockRootKind(bare, kind), 0);
+  EXPECT_EQ(kind, ROOTKIND_PART);
+  plant.db->SetXData(bare, "QZ_LINK", {{1070, "abc"}});
+  kind = 42;
+  EXPECT_NE(RootComn_GetBlockRootKind(bare, kind), 0);
+  EXPECT_EQ(kind, 42);
 }
