@@ -127,7 +127,8 @@ TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB00"), u"7");
 
-  // A configured colour that is no colour index leaves the text by layer.
+  // Marked again: one text, a fresh link, the entries replaced. A
+  // configured colour that is no colour index leaves the text by layer.
   g_cableSetting.markColor = 300;
   ASSERT_TRUE(dialog.SelectListItem(IDC_FROMLIST, 0));
   ASSERT_TRUE(dialog.Click(IDOK));
@@ -137,6 +138,9 @@ TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(plant.db->Group(texts[0], 1), "P1");
   EXPECT_FALSE(plant.db->Group(texts[0], 62));
+  EXPECT_EQ(Entries(block, u"QZ_CABLEINFO"),
+            (CStringArray{GetHandleText(texts[0]), GetHandleText(block)}));
+  EXPECT_EQ(Entries(block).size(), 5u);
 }
 
 // Mirrored copies keep their points relative to a downward extrusion: an
@@ -204,24 +208,6 @@ TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {
   EXPECT_EQ(Messages(),
             std::vector<wb::WString>{W("既に図面内に選択した記号・副番・名称の機器が存在しています。")});
   EXPECT_EQ(dialogs.messages()[0].type, MB_OK);
-}
-
-TEST_F(DrawMark, MarkingTwiceLeavesOneTextAndAFreshLink) {
-  AcDbObjectId block = BareEquipment({0, 0, 0});
-  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
-  DrawMarkDlg& dialog = OpenMarkDialog();
-  for (int item : {0, 1}) {
-    dialog.SelectListItem(IDC_FROMLIST, item);
-    dialog.Click(IDOK);
-    prompts.Entity(block);
-    RunQueued();
-  }
-  auto texts = OfType("TEXT");
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(plant.db->Group(texts[0], 1), "M1-1");
-  EXPECT_EQ(Entries(block, u"QZ_CABLEINFO"), (CStringArray{GetHandleText(texts[0]), GetHandleText(block)}));
-  EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"M1");
-  EXPECT_EQ(Entries(block).size(), 5u);  // replaced, not added again
 }
 
 TEST_F(DrawMark, NonEquipmentMissesAndCancelsChangeNothing) {
