@@ -121,7 +121,8 @@ TEST(DxfEdit, EditsAreReadBackByEzdxf) {
     EXPECT_THAT(fact("ENTITY " + h(line) + " LINE"), HasSubstr("color=5"));
     EXPECT_THAT(fact("ENTITY " + h(text) + " TEXT"), HasSubstr("color=4"));
     EXPECT_NE(fact("ENTITY " + h(wire) + " INSERT layer=NEWLAYER"), "");
-    EXPECT_THAT(fact("ENTITY " + h(added) + " LINE layer=QZ_TABLE color=256"), HasSubstr("start=1,2,0"));
+    EXPECT_THAT(fact("ENTITY " + h(added) + " LINE layer=QZ_TABLE color=256"),
+                HasSubstr("start=1,2,0"));
     EXPECT_THAT(fact("ENTITY " + h(ref) + " INSERT"), HasSubstr("block=RT-NEW"));
     EXPECT_EQ(fact("ENTITY " + h(tagged) + " "), "");
     EXPECT_NE(fact("BLOCKENTITY RT-0001 POINT " + h(point) + " layer=QZ_CONNECT"), "");

@@ -56,15 +56,17 @@ TEST(TaggedEntities, BlockIdClassesAndLabels) {
     return ClassifyBlockID(plant.Insert(block, {0, 0, 0}));
   };
   for (auto [block, id] : {std::pair{"KK-MCC1", BLOCKID_EQUIPMENT}, {"RT-0001", BLOCKID_WIRE},
-                           {"RBS-01", BLOCKID_RISER}, {"RBT-01", BLOCKID_TEE}, {"RB", BLOCKID_RB_OTHER},
-                           {"RBX", BLOCKID_RB_OTHER}, {"rt-0001", BLOCKID_NONE}, {"K", BLOCKID_NONE}})
+                           {"RBS-01", BLOCKID_RISER}, {"RBT-01", BLOCKID_TEE},
+                           {"RB", BLOCKID_RB_OTHER}, {"RBX", BLOCKID_RB_OTHER},
+                           {"rt-0001", BLOCKID_NONE}, {"K", BLOCKID_NONE}})
     EXPECT_EQ(classOf(block), id) << block;
   AcDbObjectId line = plant.db->AddEntity("", "LINE", "0", {{100, "AcDbLine"}});
   EXPECT_EQ(ClassifyBlockID(line), BLOCKID_NONE);
 
-  for (auto [id, kind, label] : {std::tuple{BLOCKID_WIRE, 0, u"WIRE "}, {BLOCKID_RISER, 3, u"TATE "},
-                                 {BLOCKID_TEE, 3, u"TEE  "}, {BLOCKID_EQUIPMENT, 0, u"KIKI "},
-                                 {BLOCKID_RB_OTHER, 3, u"BUHIN"}, {BLOCKID_NONE, -1, u"ETC  "}})
+  for (auto [id, kind, label] :
+       {std::tuple{BLOCKID_WIRE, 0, u"WIRE "}, {BLOCKID_RISER, 3, u"TATE "},
+        {BLOCKID_TEE, 3, u"TEE  "}, {BLOCKID_EQUIPMENT, 0, u"KIKI "},
+        {BLOCKID_RB_OTHER, 3, u"BUHIN"}, {BLOCKID_NONE, -1, u"ETC  "}})
     EXPECT_EQ(ElementLabel(id, kind), label) << id;
 }
 
