@@ -61,8 +61,10 @@ TEST_F(ExportTest, TheLengthGoesIntoItsColumnOrAtTheEnd) {
              "nocomma\r\n"            // no comma: unchanged
              "a,b,\r\n"               // ends with a comma: an empty field kept
              "a,b,12.50\r\n"          // two decimals is no length
+             "W,a\\U+002Cb,P,M,x\r\n" // an escaped comma splits as the import splits
+             "a\\u+002c12.5\r\n"      // and may end the field before a length
              "a,b,c\r\n");            // after the last row: unchanged
-  Rows({12.5, 0, 130, 3.14159, 1, 2, 99.95});
+  Rows({12.5, 0, 130, 3.14159, 1, 2, 99.95, 7, 8});
   ASSERT_EQ(Export(), 141);
   EXPECT_EQ(Output(),
             "a,b,c,d,12.5,f,g\r\n"
@@ -72,6 +74,8 @@ TEST_F(ExportTest, TheLengthGoesIntoItsColumnOrAtTheEnd) {
             "nocomma\r\n"
             "a,b,,2.0\r\n"
             "a,b,12.50,100.0\r\n"
+            "W,a\\U+002Cb,P,7.0,x\r\n"
+            "a,8.0\r\n"
             "a,b,c\r\n");
 
   // Without DIST the length always goes at the end, and a second export
