@@ -25,7 +25,7 @@ const std::map<std::string, VerbShape>& Verbs() {
       {"cancel", {0, 0, false, true}},   {"drag", {1, 2, false, true}},
       {"meanwhile", {1, 6, false, true}}, {"objects", {1, 1, false, true}},
       {"unanswered", {1, 1, false, true}}, {"color", {1, 1, false, true}},
-      {"show", {1, 1, false, true}},
+      {"show", {1, 1, false, true}},     {"on-failure", {1, 1, false, true}},
       {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
       {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
       {"row", {2, 2, true, false}},      {"item", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
@@ -34,7 +34,9 @@ const std::map<std::string, VerbShape>& Verbs() {
   return verbs;
 }
 
-bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem) {
+// `continues` is set when a quoted argument goes on past the end of `line`.
+bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem,
+           bool& continues) {
   size_t i = 0;
   while (i < line.size()) {
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
@@ -44,7 +46,8 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
       ++i;
       bool closed = false;
       while (i < line.size()) {
-        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+        if (line[i] == '\\' && i + 1 < line.size() &&
+            (line[i + 1] == '"' || line[i + 1] == '\\' || line[i + 1] == '\n')) {
           word += line[i + 1];
           i += 2;
         } else if (line[i] == '"') {
@@ -52,6 +55,7 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
           ++i;
           break;
         } else {
+          continues = line[i] == '\\' && i + 1 == line.size();
           word += line[i++];
         }
       }
@@ -70,6 +74,7 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
 }  // namespace
 
 std::string ScriptError::ToString() const {
+  if (!failing.empty()) return failing + ": " + message;
   std::ostringstream out;
   out << file << ':' << line << ": " << message;
   return out.str();
@@ -80,21 +85,32 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
   Script script{file, {}};
   ScriptStep* block = nullptr;
   auto fail = [&](int line, const std::string& message) -> std::optional<Script> {
-    if (error) *error = {file, line, message};
+    if (error) *error = {file, line, message, {}};
     return std::nullopt;
   };
   std::istringstream in(text);
   std::string raw;
   int lineNo = 0;
-  while (std::getline(in, raw)) {
+  auto next = [&](std::string& line) {
+    if (!std::getline(in, line)) return false;
     ++lineNo;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  };
+  while (next(raw)) {
+    const int first = lineNo;
     if (lineNo == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
     std::vector<std::string> words;
-    std::string problem;
-    if (!Split(raw, words, problem)) return fail(lineNo, problem);
+    std::string problem, more;
+    bool continues = false;
+    while (!Split(raw, words, problem, continues)) {
+      if (!continues || !next(more)) return fail(first, problem);
+      raw += "\n" + more;
+      words.clear();
+      continues = false;
+    }
     if (words.empty() || words[0][0] == '#') continue;
-    ScriptStep step{lineNo, words[0], {words.begin() + 1, words.end()}, {}};
+    ScriptStep step{first, words[0], {words.begin() + 1, words.end()}, {}};
     if (step.verb == "end") {
       if (!block) return fail(lineNo, "\"end\" without a \"dialog\" block");
       if (!step.args.empty()) return fail(lineNo, "\"end\" takes no arguments");
@@ -122,10 +138,12 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
 }
 
 std::string QuoteArg(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"\\#") == std::string::npos) return arg;
+  if (!arg.empty() && arg.find_first_of(" \t\"\\#\r\n") == std::string::npos) return arg;
   std::string out = "\"";
   for (char c : arg) {
-    if (c == '"' || c == '\\') out += '\\';
+    // A line break would end the step: the parser joins a line ending in a
+    // backslash with the next.
+    if (c == '"' || c == '\\' || c == '\n') out += '\\';
     out += c;
   }
   return out + "\"";

@@ -25,11 +25,15 @@ struct ScriptError {
   std::string file;
   int line = 0;
   std::string message;
+  // What failed in the user's terms, as the script named it ("on-failure"):
+  // reported instead of the script's file and line.
+  std::string failing;
   std::string ToString() const;
 };
 
 // Blank lines and lines starting with '#' are skipped. Arguments are split at
-// blanks; "double quotes" keep blanks, with \" and \\ inside.
+// blanks; "double quotes" keep blanks, with \" and \\ inside, and a
+// backslash that ends a line inside quotes stands for a line break.
 std::optional<Script> ParseScript(const std::string& text, const std::string& file,
                                   ScriptError* error);
 

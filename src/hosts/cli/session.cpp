@@ -87,8 +87,17 @@ bool Session::Run(const Script& script) {
   return true;
 }
 
+std::string MessageText(const ui::ScriptedBackend::ShownMessage& message) {
+  const std::string text = Utf16ToUtf8(message.text);
+  return message.caption.empty() ? text : Utf16ToUtf8(message.caption) + ": " + text;
+}
+
 bool Session::Fail(const ScriptStep& step, const std::string& message) {
-  error_ = {file_, step.line, message};
+  return Report(step.line, message, failing_);
+}
+
+bool Session::Report(int line, const std::string& message, const std::string& failing) {
+  if (error_.message.empty()) error_ = {file_, line, message, failing};
   return false;
 }
 
@@ -231,9 +240,7 @@ bool Session::Meanwhile(const ScriptStep& step) {
     prompts_.Do([this, id, action] {
       ui::Dialog* dialog = backend_.FindModeless(id);
       std::string problem = "dialog " + std::to_string(id) + " is not open";
-      if (!dialog || !DialogAction(*dialog, action, problem)) {
-        if (error_.message.empty()) error_ = {file_, action.line, problem};
-      }
+      if (!dialog || !DialogAction(*dialog, action, problem)) Report(action.line, problem, failing_);
     });
     return true;
   }
@@ -243,8 +250,8 @@ bool Session::Meanwhile(const ScriptStep& step) {
     prompts_.Do([this, path, line] {
       db::Error error;
       db::Database* database = editor::ActiveDatabase();
-      if ((!database || !database->Save(path, &error)) && error_.message.empty())
-        error_ = {file_, line, database ? error.ToString() : "no drawing is open"};
+      if (!database || !database->Save(path, &error))
+        Report(line, database ? error.ToString() : "no drawing is open", failing_);
     });
     return true;
   }
@@ -317,13 +324,13 @@ bool Session::Step(const ScriptStep& step) {
     int id = 0;
     if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
     // The actions run when the module opens the dialog; a failing action
-    // is reported against its own line.
+    // is reported against its own line, under the name the block was given.
     std::vector<ScriptStep> body = step.body;
-    backend_.ExpectModal(id, [this, body](ui::Dialog& dialog) {
+    backend_.ExpectModal(id, [this, body, failing = failing_](ui::Dialog& dialog) {
       for (const auto& action : body) {
         std::string problem;
         if (!DialogAction(dialog, action, problem)) {
-          if (error_.message.empty()) error_ = {file_, action.line, problem};
+          Report(action.line, problem, failing);
           dialog.Close();
           return;
         }
@@ -366,7 +373,12 @@ bool Session::Step(const ScriptStep& step) {
     const auto& shown = backend_.messages();
     const WString wanted = LoadModuleString(id);
     if (shown.empty() || shown.back().text != wanted) {
-      std::string last = shown.empty() ? "no message" : "\"" + Utf16ToUtf8(shown.back().text) + "\"";
+      // Under the user's name of the step, what the module said is the reason.
+      if (!failing_.empty())
+        return Fail(step, shown.empty() ? "no message" : shown.back().caption.empty()
+                                                             ? Utf16ToUtf8(shown.back().text)
+                                                             : Utf16ToUtf8(shown.back().caption));
+      std::string last = shown.empty() ? "no message" : "\"" + MessageText(shown.back()) + "\"";
       return Fail(step, "expected message " + args[0] + " \"" + Utf16ToUtf8(wanted) +
                             "\", but the last one shown was " + last);
     }
@@ -453,6 +465,10 @@ bool Session::Step(const ScriptStep& step) {
     return true;
   }
   if (verb == "meanwhile") return Meanwhile(step);
+  if (verb == "on-failure") {
+    failing_ = args[0];
+    return true;
+  }
   return Fail(step, "\"" + verb + "\" is not available in this build");
 }
 
