@@ -1,7 +1,6 @@
 #include "project/cable_list_export.h"
 
 #include <algorithm>
-#include <string_view>
 #include <vector>
 
 #include "platform/fs/file_system.h"
@@ -12,13 +11,14 @@
 namespace {
 
 // One line of the source: its text as the module reads it (ANSI code page,
-// escapes decoded), its bytes as they stand in the file, line end aside, and
-// where in those bytes each unit of the text begins (one more entry: where
-// the line's end begins).
+// escapes decoded), the bytes of that text as they stand in the file, where
+// in them each unit of the text begins (and one entry more), and the bytes
+// that end the line in the output.
 struct SourceLine {
   CString text;
   std::string raw;
   std::vector<size_t> at;
+  std::string end;
 };
 
 // Splits as a text-mode file in the ANSI code page reads: CR LF is one line
@@ -37,12 +37,13 @@ std::vector<SourceLine> ReadSourceLines(const std::string& bytes) {
       line.text.push_back(c);
       continue;
     }
-    if (!more && line.text.empty()) break;
+    if (!more && reader.position() == start) break;
     const size_t end = reader.position();
-    // Only a plain line end is left out; an escaped LF ends the line too but
-    // keeps its bytes.
-    const std::string_view ending = std::string_view(bytes).substr(at, end - at);
-    line.raw = bytes.substr(start, (ending == "\n" || ending == "\r\n" ? at : end) - start);
+    line.raw = bytes.substr(start, at - start);
+    // A line end becomes CR LF; an escaped LF, which ends a line as well,
+    // stays as it was, and a character cut off by the end of the file too.
+    const std::string ending = bytes.substr(at, end - at);
+    line.end = !more ? ending + "\r\n" : ending == "\n" || ending == "\r\n" ? "\r\n" : ending;
     lines.push_back(std::move(line));
     line = SourceLine();
     start = end;
@@ -114,7 +115,7 @@ int ExportCableList(const CableSetting& setting, const CString& plant, const CSt
     else
       out += lines[i].raw;
     if (cableLine) ++r;
-    out += "\r\n";
+    out += lines[i].end;
   }
   // Nothing reaches the output path unless the whole file was written; a
   // read-only output is refused there, not replaced.

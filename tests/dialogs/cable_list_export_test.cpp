@@ -35,11 +35,11 @@ TEST_F(ExportTest, UnchangedLinesKeepEveryByte) {
   Define(Project("P", "F"), {{"DIST", "5"}});
   const std::string sjis = wb::codepage::FromUtf16(u"W-1,電線,盤Ａ,ﾎﾟﾝﾌﾟ,");
   // Headings, a comment, an empty line, escapes in both cases, an escape of
-  // a character the code page has, a byte the code page lacks, a lone CR
-  // and a last line without its end.
+  // a character the code page has, a byte the code page lacks, a lone CR,
+  // an escaped line end and a last line without its end.
   const std::string source = "heading\\U+00e9,\\x\r\n" + sjis + "\r\n" +
                              "#comment,\\u+3042\r\n" + "\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
-                             "W-3,\x80\xA0,x\rmid\n" + "W-4,IV,P,M,,extra,\r\n" + "W-5,last";
+                             "W-3,\x80\xA0,x\rmid\n" + "W-4,IV,P,M,,extra,\r\n" + "W-5,last\\U+000Aafter";
   WriteBytes(dir / "src.csv", source);
   list.startRow = 2;
   Rows({-1, -1, -1, 7.25, -1});
@@ -47,7 +47,7 @@ TEST_F(ExportTest, UnchangedLinesKeepEveryByte) {
   const std::string expected = "heading\\U+00e9,\\x\r\n" + sjis + "\r\n" +
                                "#comment,\\u+3042\r\n" + "\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
                                "W-3,\x80\xA0,x\rmid\r\n" + "W-4,IV,P,M,7.2,extra,\r\n" +
-                               "W-5,last\r\n";
+                               "W-5,last\\U+000Aafter\r\n";
   EXPECT_EQ(Output(), expected);
 }
 
