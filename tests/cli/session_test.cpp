@@ -22,6 +22,19 @@ class Capture : public wb::editor::HostOutput {
   wb::WString printed;
 };
 
+// Runs a script in a fresh session: empty when every step was done, else
+// the error; `printed` receives the command line.
+std::string RunScript(const std::string& text, std::string* printed = nullptr) {
+  Capture output;
+  Session session(output);
+  ScriptError error;
+  auto script = ParseScript(text, "t", &error);
+  if (!script) return error.ToString();
+  const bool done = session.Run(*script);
+  if (printed) *printed = wb::Utf16ToUtf8(output.printed);
+  return done ? "" : session.error().ToString();
+}
+
 std::string Error(const std::string& text) {
   ScriptError error;
   EXPECT_FALSE(ParseScript(text, "s.txt", &error).has_value()) << text;
@@ -74,59 +87,35 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
   QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
   const std::string out = dir / "out.dxf";
-  {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript("open " + wb::cli::QuoteArg(kPlant) +
-                                  "\nconfig ProjectDir " + wb::cli::QuoteArg(dir.path() + "/") +
-                                  "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
-                                  "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n",
-                              "ok.txt", &error);
-    ASSERT_TRUE(script) << error.ToString();
-    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
-    ASSERT_EQ(session.messages().size(), 1u);
-  }
+  ASSERT_EQ(RunScript("open " + wb::cli::QuoteArg(kPlant) + "\nconfig ProjectDir " +
+                      wb::cli::QuoteArg(dir.path() + "/") +
+                      "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
+                      "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n"),
+            "");
   // Nothing was changed, so the drawing is saved as it was read; the
   // session's settings went to a copy.
   EXPECT_EQ(wbtest::ReadBytes(out), wbtest::ReadBytes(kPlant));
   EXPECT_EQ(wbtest::ReadBytes(dir / "wirebinder.ini"), "[WireBinder]\r\nOutLog=OFF\r\n");
 
-  auto fails = [&](const std::string& text) {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "bad.txt", &error);
-    EXPECT_TRUE(script) << error.ToString();
-    EXPECT_FALSE(session.Run(*script));
-    return session.error().ToString();
-  };
   wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
-  EXPECT_NE(fails("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
+  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
-  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 10),
-            "bad.txt:3:");
-  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 999\n"),
-            "bad.txt:2: dialog 103 has no control 999");
-  EXPECT_EQ(fails("in 103 click 228\n"), "bad.txt:1: dialog 103 is not open");
-  EXPECT_EQ(fails("answer yes\n"),
-            "bad.txt:1: the script prepared dialog actions, answers, picks or files that were never used");
+  EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 4), "t:3:");
+  EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 999\n"),
+            "t:2: dialog 103 has no control 999");
+  EXPECT_EQ(RunScript("in 103 click 228\n"), "t:1: dialog 103 is not open");
+  EXPECT_EQ(RunScript("answer yes\n"),
+            "t:1: the script prepared dialog actions, answers, picks or files that were never used");
   QzComn_SetConfigFile(u"");
 }
 
-TEST(Batch, AssignScriptParsesAndCarriesEveryOption) {
-  wb::cli::AssignRequest r{{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true};
-  ScriptError error;
-  auto script = ParseScript(wb::cli::AssignScript(r), "assign", &error);
-  ASSERT_TRUE(script) << error.ToString();
-  std::string all = wb::cli::AssignScript(r);
-  EXPECT_NE(all.find("config ProjectDir /root/\n"), std::string::npos);
-  EXPECT_NE(all.find("select 237 \"P 1\"\n"), std::string::npos);
-  EXPECT_NE(all.find("type 268 4\n"), std::string::npos);
-  EXPECT_NE(all.find("config OutLog ON\n"), std::string::npos);
-  EXPECT_NE(all.find("click 229\nexpect 141\n"), std::string::npos);
-  EXPECT_EQ(script->steps.back().verb, "save");
-  EXPECT_TRUE(script->steps.back().args.empty());
+TEST(Batch, AssignScriptCarriesEveryOption) {
+  const std::string all =
+      wb::cli::AssignScript({{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true});
+  for (const char* line : {"config ProjectDir /root/\n", "select 237 \"P 1\"\n", "type 268 4\n",
+                           "config OutLog ON\n", "click 229\nexpect 141\n"})
+    EXPECT_NE(all.find(line), std::string::npos) << line;
+  EXPECT_TRUE(all.ends_with("\nsave\n"));  // in place
 }
 
 namespace {
@@ -143,19 +132,11 @@ struct SampleProject {
   ~SampleProject() { QzComn_SetConfigFile(u""); }
   std::string operator/(const std::string& name) const { return dir / name; }
   // The drawing `name` with the sample project PLANT1/第1設備 and its list.
-  wb::cli::ProjectLoad Load(const std::string& name) const {
-    return {dir / name, dir / "projects", "PLANT1", "第1設備", dir / "cables.csv", {}};
+  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
+                            const std::string& list = "cables.csv") const {
+    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
   }
-  std::string Run(const std::string& text) {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "t", &error);
-    if (!script) return error.ToString();
-    const bool done = session.Run(*script);
-    printed = wb::Utf16ToUtf8(output.printed);
-    return done ? "" : session.error().ToString();
-  }
+  std::string Run(const std::string& text) { return RunScript(text, &printed); }
   std::string printed;  // the command line of the last run
   wbtest::TempDir dir;
 };
@@ -222,16 +203,9 @@ TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
   const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
 
   wb::cli::ConfirmRequest confirm{p.Load("assigned.dxf"), 3, p / "shown.dxf"};
-  Capture output;
-  {
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(wb::cli::ConfirmScript(confirm), "confirm", &error);
-    ASSERT_TRUE(script) << error.ToString();
-    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
-  }
+  ASSERT_EQ(p.Run(wb::cli::ConfirmScript(confirm)), "");
   // Row 3 runs from the MCC to the fan; the drawing is left as it was.
-  const std::string printed = wb::Utf16ToUtf8(output.printed);
+  const std::string& printed = p.printed;
   EXPECT_EQ(printed.find("highlighted 39 KK-MCC\n"), 0u) << printed;
   EXPECT_NE(printed.find(" KK-FAN\n"), std::string::npos) << printed;
   EXPECT_EQ(printed.find("KK-PUMP"), std::string::npos) << printed;
@@ -290,24 +264,18 @@ TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
   wbtest::WriteBytes(p / "two\nlines.csv", list);
   list.replace(list.find("C-002"), 5, "C-\x80\x80");
   wbtest::WriteBytes(p / "bad.csv", list);
-  auto load = [&](const std::string& plant, const std::string& list) {
-    wb::cli::ProjectLoad load = p.Load("plant.dxf");
-    load.plant = plant;
-    load.list = p / list;
-    return load;
-  };
   const struct {
     std::string script, error;
   } cases[] = {
-      {wb::cli::AssignScript({load("PLANT1", "two\nlines.csv"), p / "out.dxf"}), ""},
-      {wb::cli::AssignScript({load("PLANT1", "bad.csv"), p / "out.dxf"}),
+      {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "two\nlines.csv"), p / "out.dxf"}), ""},
+      {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "bad.csv"), p / "out.dxf"}),
        "the cable list was refused: " + p / "bad.csv" + ":4: not text in code page 932"},
-      {wb::cli::AssignScript({load("NO\nPE", "cables.csv"), p / "out.dxf"}),
+      {wb::cli::AssignScript({p.Load("plant.dxf", "NO\nPE"), p / "out.dxf"}),
        "the project NO\nPE/第1設備 was not found in " + p / "projects/" +
            ": control 237 has no entry \"NO\nPE\""},
-      {wb::cli::MarkScript({load("PLANT1", "cables.csv"), p / "out.dxf", {{"CP9", "D5"}}}),
+      {wb::cli::MarkScript({p.Load("plant.dxf"), p / "out.dxf", {{"CP9", "D5"}}}),
        "--set CP9=D5 was not done: list 238 has no row \"CP9\""},
-      {wb::cli::AssignScript({load("PLANT1", "cables.csv"), p / "gone/out.dxf"}),
+      {wb::cli::AssignScript({p.Load("plant.dxf"), p / "gone/out.dxf"}),
        "the drawing was not saved: " + p / "gone/out.dxf" + ": cannot create a temporary file in " +
            p / "gone" + ": No such file or directory"},
   };
@@ -321,13 +289,7 @@ TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   auto run = [&](const std::vector<std::pair<std::string, std::string>>& values) {
     std::string problem;
     const std::string text = wb::cli::SettingsScript(values, problem);
-    if (!problem.empty()) return problem;
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "settings", &error);
-    if (!script) return error.ToString();
-    return session.Run(*script) ? std::string() : session.error().ToString();
+    return problem.empty() ? RunScript(text) : problem;
   };
   // The button is there only where the installer switched it on.
   wbtest::WriteBytes(ini, "[WireBinder]\r\n");

@@ -47,20 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Import(again, root + "/P/F/Cablelist.csv", startRow) != 0 || again.rows.size() != list.rows.size())
     std::abort();
   const auto before = Fields(root + "/list.csv"), after = Fields(root + "/P/F/Cablelist.csv");
-  const int d = ReadLengthColumn(list) - 1;
+  const size_t d = std::max(ReadLengthColumn(list), 0) - 1;  // none: the largest size_t
   if (before.size() != after.size()) std::abort();
   for (size_t i = 0; i < before.size(); ++i) {
     auto s = before[i], o = after[i];  // never empty: n commas give n + 1 fields
-    const bool column = d >= 0 && d < static_cast<int>(s.size());
-    if (column && s.size() == o.size()) {
-      s.erase(s.begin() + d);
-      o.erase(o.begin() + d);
-    } else if (!column && o.size() == s.size() + 1) {
-      o.pop_back();
-    } else if (!column && o.size() == s.size()) {
-      s.pop_back();
-      o.pop_back();
-    }
+    const size_t at = d < s.size() ? d : o.size() > s.size() ? s.size() : s.size() - 1;
+    if (at < s.size()) s.erase(s.begin() + at);
+    if (at < o.size()) o.erase(o.begin() + at);
     if (s != o) std::abort();
   }
   return 0;
