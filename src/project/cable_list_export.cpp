@@ -60,13 +60,12 @@ std::string PlaceLength(const SourceLine& line, int distColumn, double length) {
   const CString& text = line.text;
   const size_t n = text.size();
   auto before = [&](size_t unit) { return line.raw.substr(0, line.at[unit]); };
-  auto from = [&](size_t unit) { return line.raw.substr(line.at[unit]); };
   const int d = distColumn - 1;
   const int commas = static_cast<int>(std::count(text.begin(), text.end(), u','));
   if (d >= 0 && commas >= d) {
     size_t first = 0;
     for (int k = 0; k < d; ++k) first = text.find(u',', first) + 1;
-    return before(first) + value + from(std::min(text.find(u',', first), n));
+    return before(first) + value + line.raw.substr(line.at[std::min(text.find(u',', first), n)]);
   }
   if (commas == 0) return line.raw;
   size_t kept = n;
@@ -74,7 +73,7 @@ std::string PlaceLength(const SourceLine& line, int distColumn, double length) {
     const size_t last = text.rfind(u',');
     if (CountDecimals(text.substr(last + 1)) == 1) kept = last;  // an earlier export's length
   }
-  return before(kept) + "," + value + from(n);
+  return before(kept) + "," + value;
 }
 
 }  // namespace
