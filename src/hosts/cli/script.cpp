@@ -1,38 +1,9 @@
 #include "hosts/cli/script.h"
 
-#include <map>
 #include <sstream>
 
 namespace wb::cli {
 namespace {
-
-struct VerbShape {
-  size_t minArgs;
-  size_t maxArgs;
-  bool inDialog;    // allowed inside a dialog block
-  bool atTopLevel;  // allowed outside one
-};
-
-const std::map<std::string, VerbShape>& Verbs() {
-  static const std::map<std::string, VerbShape> verbs{
-      {"open", {1, 1, false, true}},     {"save", {0, 1, false, true}},
-      {"config", {2, 2, false, true}},   {"system-folder", {1, 1, false, true}},
-      {"command", {1, 1, false, true}},
-      {"dialog", {1, 1, false, true}},   {"in", {2, 4, false, true}},
-      {"file", {1, 1, false, true}},     {"answer", {1, 1, false, true}},
-      {"expect", {1, 1, false, true}},   {"pick", {1, 1, false, true}},
-      {"point", {1, 1, false, true}},    {"enter", {0, 0, false, true}},
-      {"cancel", {0, 0, false, true}},   {"drag", {1, 2, false, true}},
-      {"meanwhile", {1, 6, false, true}}, {"objects", {1, 1, false, true}},
-      {"unanswered", {1, 1, false, true}}, {"color", {1, 1, false, true}},
-      {"show", {1, 1, false, true}},     {"on-failure", {1, 1, false, true}},
-      {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
-      {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
-      {"row", {2, 2, true, false}},      {"item", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
-      {"close", {0, 0, true, false}},
-  };
-  return verbs;
-}
 
 // `continues` is set when a quoted argument goes on past the end of `line`.
 bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem,
@@ -117,9 +88,9 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
       block = nullptr;
       continue;
     }
-    const auto verb = Verbs().find(step.verb);
-    if (verb == Verbs().end()) return fail(lineNo, "unknown step \"" + step.verb + "\"");
-    const VerbShape& shape = verb->second;
+    const VerbShape* found = FindVerb(step.verb);
+    if (!found) return fail(lineNo, "unknown step \"" + step.verb + "\"");
+    const VerbShape& shape = *found;
     if (block && !shape.inDialog)
       return fail(lineNo, "\"" + step.verb + "\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
     if (!block && !shape.atTopLevel)

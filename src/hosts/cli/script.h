@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wb::cli {
@@ -20,6 +21,18 @@ struct Script {
   std::string file;  // for messages
   std::vector<ScriptStep> steps;
 };
+
+// How a verb may be used: its number of arguments and where it may stand.
+struct VerbShape {
+  size_t minArgs;
+  size_t maxArgs;
+  bool inDialog;    // allowed inside a dialog block
+  bool atTopLevel;  // allowed outside one
+};
+
+// The shape of a verb, from the session's table of steps (so that a new
+// step is one entry there); null for an unknown verb.
+const VerbShape* FindVerb(std::string_view verb);
 
 struct ScriptError {
   std::string file;

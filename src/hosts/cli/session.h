@@ -42,6 +42,8 @@ class Session {
   }
 
  private:
+  struct Steps;  // the handler of each verb, with the verbs' table
+  friend const VerbShape* FindVerb(std::string_view verb);
   bool Step(const ScriptStep& step);
   bool Fail(const ScriptStep& step, const std::string& message);
   // Keeps the first failure only: later ones follow from it.
