@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "../files/files_test_util.h"
@@ -106,6 +108,32 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   EXPECT_EQ(RunScript("in 103 click 228\n"), "t:1: dialog 103 is not open");
   EXPECT_EQ(RunScript("answer yes\n"),
             "t:1: the script prepared dialog actions, answers, picks or files that were never used");
+
+  // Each step names what it takes when its arguments make no sense.
+  const std::string kMain = "command QZ_WireBinder\nin 103 ";
+  const std::pair<std::string, std::string> refused[] = {
+      {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
+      {"pick nowhere\n", "t:1: pick takes a handle or a point x,y"},
+      {"point 1\n", "t:1: point takes x,y or x,y,z"},
+      {"color 300\n", "t:1: color takes a colour number from 0 to 256 (256: by layer), or cancel"},
+      {"unanswered maybe\n", "t:1: unanswered takes cancel or fail"},
+      {"objects 42,zz\n", "t:1: objects takes handles separated by commas"},
+      {"drag 1\n", "t:1: drag takes x,y (a pick), move x,y, or cancel"},
+      {"meanwhile fly\n", "t:1: meanwhile takes: in DIALOG ACTION..., save FILE, or highlighted"},
+      {"expect x\n", "t:1: expect takes a message number"},
+      {"dialog x\nend\n", "t:1: \"x\" is not a dialog ID"},
+      {"show 5\n", "t:1: show takes the ID of a list of the main dialog"},
+      {"save\n", "t:1: no drawing is open"},
+      {"color cancel\ndrag cancel\ndrag move 1,2\n",
+       "t:3: the script prepared dialog actions, answers, picks or files that were never used"},
+      {kMain + "click x\n", "t:2: \"x\" is not a control ID"},
+      {kMain + "check 228 maybe\n", "t:2: check takes on or off"},
+      {kMain + "row 228 x\n", "t:2: \"x\" is not a row number"},
+      {kMain + "columns 228 a\n", "t:2: columns takes a list like 1,3,2"},
+      {kMain + "select 228 none\n", "t:2: control 228 has no entry \"none\""},
+      {kMain + "item 228 none\n", "t:2: list 228 has no row \"none\""},
+  };
+  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
   QzComn_SetConfigFile(u"");
 }
 
@@ -311,4 +339,50 @@ TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   EXPECT_EQ(run({{"NO_DRAW", "maybe"}}), "NO_DRAW takes ON or OFF");
   EXPECT_EQ(run({{"COLOUR", "1"}}).rfind("unknown setting COLOUR", 0), 0u);
   QzComn_SetConfigFile(u"");
+}
+
+// The program as a user runs it: each command's options reach its script,
+// and what is wrong with them is said before anything runs.
+TEST(CommandLine, EachCommandThroughTheProgram) {
+  SampleProject p;
+  setenv("WIREBINDER_CONFIG", (p / "wirebinder.ini").c_str(), 1);
+  wbtest::WriteBytes(p / "bad.txt", "fly away\n");
+  wbtest::WriteBytes(p / "closed.txt", "in 103 click 1\n");
+  const std::string project = " --project-root projects --plant PLANT1 --facility 第1設備 --list cables.csv";
+  const struct {
+    std::string args, output;
+    int status;
+  } runs[] = {
+      {"mark plant.dxf" + project + " --set CP1", "--set CP1: expected MARK=TARGET", 2},
+      {"mark plant.dxf" + project + " --set CP1=D5 -o marked.dxf", "", 0},
+      {"-q assign marked.dxf" + project + " -o assigned.dxf", "", 0},
+      {"confirm assigned.dxf" + project + " --row 3 --snapshot shown.dxf", "highlighted 39 KK-MCC", 0},
+      {"annotate assigned.dxf --wire 42 --leader 1000,1500 --at 2000,2500 --from-to -o annotated.dxf", "", 0},
+      {"delete-marks marked.dxf --pick D5 -o unmarked.dxf", "", 0},
+      {"delete-attributes assigned.dxf --handles 42 -o bare.dxf", "", 0},
+      {"settings --set KIGO_HEIGHT", "--set KIGO_HEIGHT: expected KEY=VALUE", 2},
+      {"settings --set COLOUR=1", "unknown setting COLOUR", 2},
+      {"--print-script project create --project-root projects --plant NEW --facility F", "# new project", 0},
+      {"project create --project-root projects --plant NEW --facility F", "", 0},
+      {"project delete --project-root projects --plant NEW --facility F", "", 0},
+      {"script bad.txt", "bad.txt:1: unknown step \"fly\"", 2},
+      {"script closed.txt", "closed.txt:1: dialog 103 is not open", 1},
+  };
+  for (const auto& run : runs) {
+    const std::string command = "cd '" + p.dir.path() + "' && " WB_BINARY_DIR "/src/hosts/cli/wirebinder " +
+                                run.args + " 2>&1";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(WEXITSTATUS(status), run.status) << run.args << "\n" << output;
+    EXPECT_NE(output.find(run.output), std::string::npos) << run.args << "\n" << output;
+  }
+  for (const char* made : {"marked.dxf", "shown.dxf", "annotated.dxf", "unmarked.dxf", "bare.dxf"})
+    EXPECT_TRUE(std::filesystem::exists(p / made)) << made;
+  EXPECT_FALSE(std::filesystem::exists(p / "projects/NEW/F"));
+  EXPECT_TRUE(std::filesystem::exists(p / "projects/NEW"));
+  unsetenv("WIREBINDER_CONFIG");
 }
