@@ -192,8 +192,15 @@ class SaveSignals {
       return -1;
     }
     std::memcpy(g_temp, pattern.c_str(), pattern.size() + 1);
+    // A signal between creating the file and marking it would leave it
+    // behind: it waits until the handler knows the file.
+    sigset_t cleanup, previous;
+    ::sigemptyset(&cleanup);
+    for (int signal : kCleanupSignals) ::sigaddset(&cleanup, signal);
+    ::pthread_sigmask(SIG_BLOCK, &cleanup, &previous);
     const int fd = ::mkstemp(g_temp);
     if (fd >= 0) g_tempLive = 1;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return fd;
   }
   std::string Temp() const { return g_temp; }
