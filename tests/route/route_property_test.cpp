@@ -1,9 +1,30 @@
 #include <gtest/gtest.h>
 
+#include "platform/host/worker_threads.h"
 #include "route/route_test_support.h"
 #include "route/synthetic_plant.h"
 
 namespace {
+
+// Every cable searched on worker threads, each with its own workspace, as
+// the assignment searches them.
+std::vector<RouteSearchResult> SearchOnThreads(const RouteFinder& finder, const synth::Plant& plant,
+                                               bool msd, int threads) {
+  std::vector<RouteSearchResult> results(plant.cables.size());
+  std::vector<std::unique_ptr<RouteFinder::Workspace>> spaces;
+  for (int t = 0; t < threads; ++t) spaces.push_back(std::make_unique<RouteFinder::Workspace>(finder));
+  wb::OrderedWork work(results.size(), threads, [&](size_t i, int worker) {
+    results[i] = finder.Find(plant.cables[i].first, plant.cables[i].second, msd, *spaces[worker]);
+  });
+  work.WaitAll();
+  return results;
+}
+
+void ExpectSame(const RouteSearchResult& a, const RouteSearchResult& b, uint32_t seed) {
+  ASSERT_EQ(a.route, b.route) << "seed " << seed;
+  ASSERT_TRUE(routetest::SameBits(a.length, b.length)) << "seed " << seed;
+  ASSERT_EQ(a.calls, b.calls) << "seed " << seed;
+}
 
 // One finder per plant, reused across cable rows as the command does, must
 // give the plain search's route and length for every row.
@@ -18,15 +39,15 @@ void CheckPlant(const synth::PlantOptions& options, Tally* tally, int64_t callLi
   oracle::CallLimit = callLimit;
   const synth::Plant plant = synth::MakePlant(options);
   RouteFinder finder(plant.source, plant.tagged);
-  RouteFinder elementwise(plant.source, plant.tagged);
-  elementwise.SetChainContraction(false);
   for (bool msd : {true, false}) {
-    for (const auto& [from, to] : plant.cables) {
+    // Threads first, so that they also prepare the finder's bounds.
+    const std::vector<RouteSearchResult> threaded = SearchOnThreads(finder, plant, msd, 3);
+    for (size_t k = 0; k < plant.cables.size(); ++k) {
+      const auto [from, to] = plant.cables[k];
       const oracle::Result expected = oracle::FindRoute(plant.source, plant.tagged, from, to, msd);
       const RouteSearchResult got = finder.Find(from, to, msd);
-      const RouteSearchResult other = elementwise.Find(from, to, msd);
-      ASSERT_EQ(other.route, got.route) << "seed " << options.seed << " msd " << msd;
-      ASSERT_TRUE(routetest::SameBits(other.length, got.length));
+      ExpectSame(threaded[k], got, options.seed);
+      if (::testing::Test::HasFatalFailure()) return;
       ++tally->searches;
       if (expected.gaveUp) {
         ++tally->gaveUp;
@@ -122,9 +143,9 @@ TEST(RouteProperty, FinderMatchesPlainSearchWithNegativeLengths) {
   EXPECT_LT(tally.gaveUp * 20, tally.searches);
 }
 
-// Plants too large for the plain search: bounds taken over junctions and
-// bounds taken element by element must not change a single route.
-TEST(RouteProperty, ChainBoundsMatchElementBoundsOnLargePlants) {
+// Plants too large for the plain search: many rows through one workspace
+// per thread, in both modes, must give what one thread gives.
+TEST(RouteProperty, ThreadsGiveTheSameRoutesOnLargePlants) {
   int routed = 0;
   for (uint32_t seed : {901u, 902u, 903u}) {
     synth::PlantOptions o;
@@ -134,18 +155,19 @@ TEST(RouteProperty, ChainBoundsMatchElementBoundsOnLargePlants) {
     o.treeLike = seed == 902;
     o.equalLengths = seed == 903;
     const synth::Plant plant = synth::MakePlant(o);
-    RouteFinder chains(plant.source, plant.tagged);
-    RouteFinder elements(plant.source, plant.tagged);
-    elements.SetChainContraction(false);
-    for (const auto& [from, to] : plant.cables) {
-      const RouteSearchResult a = chains.Find(from, to, true);
-      const RouteSearchResult b = elements.Find(from, to, true);
-      ASSERT_EQ(a.route, b.route) << "seed " << seed << " from " << from.handle;
-      ASSERT_TRUE(routetest::SameBits(a.length, b.length));
-      routed += a.found();
+    RouteFinder finder(plant.source, plant.tagged);
+    for (bool msd : {true, false}) {
+      const std::vector<RouteSearchResult> threaded = SearchOnThreads(finder, plant, msd, 4);
+      for (size_t k = 0; k < plant.cables.size(); ++k) {
+        const RouteSearchResult one = finder.Find(plant.cables[k].first, plant.cables[k].second, msd);
+        ExpectSame(threaded[k], one, seed);
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(routetest::SameBits(one.length, finder.GetRouteLength(one.route)));
+        routed += one.found();
+      }
     }
   }
-  EXPECT_GT(routed, 200);
+  EXPECT_GT(routed, 400);
 }
 
 }  // namespace
