@@ -94,3 +94,7 @@ void AcCStdioFile::WriteString(const char16_t* text) {
   if (!open_ || !writing_ || !text) return;
   wb::fs::EncodeText(text, Options(), data_);
 }
+
+void AcCStdioFile::Write(std::string_view bytes) {
+  if (open_ && writing_) data_.append(bytes);
+}

@@ -160,7 +160,8 @@ class DxfDatabase final : public Database {
 
   bool Save(const std::string& path, Error* error) const override {
     std::string message;
-    if (WriteFileAtomically(path, SaveToString(), &message)) return true;
+    auto produce = [&](const ContentWriter& write) { return doc_.Serialise(write); };
+    if (WriteFileAtomically(path, produce, &message)) return true;
     if (error) *error = {path, 0, message};
     return false;
   }

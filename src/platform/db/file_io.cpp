@@ -64,6 +64,11 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view contents, std::string* error) {
+  return WriteFileAtomically(path, [&](const ContentWriter& write) { return write(contents); }, error);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const ContentWriter&)>& produce,
+                         std::string* error) {
   // Save beside the real file when the target is a symbolic link, so the
   // link keeps pointing at the drawing.
   std::string target = path;
@@ -102,7 +107,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     mode = 0666 & ~mask;
   }
   if (::fchmod(fd, mode) != 0) return fail("cannot set the mode of " + temp);
-  if (!WriteAll(fd, contents)) return fail("cannot write " + temp);
+  if (!produce([&](std::string_view piece) { return WriteAll(fd, piece); }))
+    return fail("cannot write " + temp);
   if (::fsync(fd) != 0) return fail("cannot flush " + temp);
   int closed = ::close(fd);
   fd = -1;

@@ -9,6 +9,7 @@
 
 #include "module/plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/host/worker_threads.h"
 #include "project/text_file.h"
 #include "resources/string_table.h"
 #include "route/assign/plain_assignment.h"
@@ -42,11 +43,26 @@ void WithActive(std::unique_ptr<wb::db::Database>& database, Work work) {
   database = wb::editor::ReleaseActiveDatabase();
 }
 
+// What the route log says about routes: its lines without the header and
+// cable lines, which carry times and call counts.
+std::vector<std::string> RouteLines(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("*****", 0) != 0 && line.rfind("From", 0) != 0) lines.push_back(line);
+  return lines;
+}
+
 TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
   SettingGuard guard;
   oracle::CallLimit = 200000;
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_assign_logs_" + std::to_string(::getpid()));
   int compared = 0, routed = 0;
   for (uint32_t seed = 1; seed <= 16; ++seed) {
+    // One thread and several, the route log on now and then.
+    wb::SetWorkerThreads(seed % 2 ? 1 : 3);
+    g_cableSetting.outLog = seed % 4 == 0;
     synth::PlantOptions o;
     o.seed = seed;
     o.elements = 60 + static_cast<int>(seed % 4) * 30;
@@ -59,15 +75,21 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
       g_cableSetting.mostShortDist = msd;
       synth::PlantDrawing mine = synth::MakePlantDrawing(plant, seed);
       synth::PlantDrawing theirs = synth::MakePlantDrawing(plant, seed);
+      std::filesystem::remove_all(dir);
+      for (const char* side : {"mine", "theirs"}) std::filesystem::create_directories(dir / side);
       bool complete = true;
+      g_cableSetting.projectRoot = wb::Utf8ToUtf16((dir / "theirs").string()) + kPathSeparator;
       WithActive(theirs.database,
                  [&] { complete = plain::Assign(theirs.list, theirs.facility, msd); });
       if (!complete) continue;  // the plain search would run for hours
+      g_cableSetting.projectRoot = wb::Utf8ToUtf16((dir / "mine").string()) + kPathSeparator;
       WithActive(mine.database, [&] {
         const AssignmentSummary s = AssignCables(mine.list, mine.facility);
         routed += s.rowsRouted;
       });
       ++compared;
+      ASSERT_EQ(RouteLines(dir / "mine" / "log.csv"), RouteLines(dir / "theirs" / "log.csv"))
+          << "seed " << seed << " msd " << msd;
       ASSERT_TRUE(SameRows(mine.list, theirs.list)) << "seed " << seed << " msd " << msd;
       const std::string once = mine.database->SaveToString();
       ASSERT_EQ(once, theirs.database->SaveToString()) << "seed " << seed << " msd " << msd;
@@ -80,6 +102,8 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
           << "seed " << seed << " msd " << msd << " (second run)";
     }
   }
+  wb::SetWorkerThreads(0);
+  std::filesystem::remove_all(dir);
   EXPECT_GE(compared, 24);
   EXPECT_GT(routed, 200);
 }
@@ -335,6 +359,46 @@ TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
   EXPECT_NE(lines[2].find("\x81\x79" "00\x81\x7A("), std::string::npos) << lines[2];
   EXPECT_EQ(lines[5], "");
   EXPECT_EQ(bytes.substr(bytes.size() - older.size()), older);
+  std::filesystem::remove_all(dir);
+}
+
+// A command's entries written at once leave the file that writing them one
+// by one leaves, also where a round trip through the code page changes the
+// text: escapes that unfold once per rewrite, a NUL that swallows its line
+// end, bytes the code page has no character for, a last line without end.
+TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_route_log_batch_" + std::to_string(::getpid()));
+  using namespace std::string_literals;
+  const std::string olds[] = {
+      "",
+      "\\U+005CU+005CU+0041\r\n\x8C\xC3\x82\xA2 \\u+00e9\r\n\r\nno end"s,
+      "nul\0inside\r\nnext\r\n\x81"s,
+  };
+  const CStringArray entries[] = {
+      {u"***** plain", W("From機器：P1  ☃")},
+      {u"\\U+005CU+0041 reads back as an escape"},
+      {CString(u"a\0b", 3), u"after the NUL", u"\\"},
+      {u"\u00e9 \u00a5 \u301c \uff5e"},
+  };
+  for (size_t o = 0; o <= std::size(olds); ++o) {
+    std::filesystem::remove_all(dir);
+    for (const char* side : {"once", "each"}) {
+      std::filesystem::create_directories(dir / side);
+      if (o < std::size(olds)) std::ofstream(dir / side / "log.csv", std::ios::binary) << olds[o];
+    }
+    const CString once = wb::Utf8ToUtf16((dir / "once" / "log.csv").string());
+    const CString each = wb::Utf8ToUtf16((dir / "each" / "log.csv").string());
+    RouteLog batch(once);
+    for (const auto& entry : entries) batch.Add(entry);
+    ASSERT_TRUE(batch.Write());
+    for (const auto& entry : entries) {
+      RouteLog single(each);
+      single.Add(entry);
+      ASSERT_TRUE(single.Write());
+    }
+    EXPECT_EQ(ReadBytes(dir / "once" / "log.csv"), ReadBytes(dir / "each" / "log.csv")) << "old file " << o;
+  }
   std::filesystem::remove_all(dir);
 }
 
