@@ -58,6 +58,7 @@ class AcCStdioFile {
   void WriteString(const char16_t* text);
   // Bytes already in the file's encoding, as CFile::Write takes them.
   void Write(std::string_view bytes);
+  void Write(std::string&& bytes);  // taken over when nothing was written yet
 
  private:
   wb::fs::TextOptions Options() const;

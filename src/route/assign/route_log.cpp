@@ -1,11 +1,18 @@
 #include "route/assign/route_log.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
 #include <ctime>
 
 #include "drawing/drawing_element_source.h"
 #include "drawing/tagged_entities.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
+#include "platform/fs/file_system.h"
+#include "platform/text/codepage.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 #include "project/text_file.h"
 #include "route/search/route_constants.h"
@@ -15,15 +22,15 @@ namespace {
 
 // The log's file settings: ANSI with escapes, through a text-mode stream.
 constexpr wb::fs::TextOptions kLogText{wb::fs::kAnsi, true, true};
-constexpr unsigned kReadFlags = CFile::typeText | CFile::shareDenyNone | CFile::modeRead;
 constexpr unsigned kWriteFlags =
     CFile::typeText | CFile::modeCreate | CFile::shareDenyNone | CFile::modeWrite;
 
 // One line and its LF as WriteString writes them: up to a NUL, which thus
 // also swallows the LF.
 void EncodeLine(const CString& line, std::string& out) {
-  const CString text = line + u"\n";
-  wb::fs::EncodeText(wb::WStringView(text.c_str()), kLogText, out);
+  const size_t nul = line.find(u'\0');
+  wb::fs::EncodeText(wb::WStringView(line).substr(0, nul), kLogText, out);
+  if (nul == CString::npos) out += "\r\n";
 }
 
 std::string Encode(const CStringArray& lines) {
@@ -40,14 +47,62 @@ CStringArray Decode(const std::string& bytes) {
   return lines;
 }
 
+// "%6.0f": lengths are mostly whole numbers, which need no rounding and
+// no printf.
+void AppendLength(double x, std::string& out) {
+  if (x > -1e15 && x < 1e15 && x == std::trunc(x) && !(x == 0 && std::signbit(x))) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(x)).ptr;
+    const size_t width = static_cast<size_t>(end - digits);
+    if (width < 6) out.append(6 - width, ' ');
+    out.append(digits, width);
+    return;
+  }
+  char text[400];
+  out.append(text, std::snprintf(text, sizeof text, "%6.0f", x));
+}
+
 bool IsHex(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
 }  // namespace
 
-CStringArray RouteLogEntry(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
-                           uint32_t searchMs, uint32_t cumulativeMs) {
+const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int index) {
+  const AcDbObjectId id = route[index];
+  auto [it, added] = elements_.try_emplace(id.handle);
+  Element& e = it->second;
+  if (added) {
+    int rootKind = -1;
+    RootComn_GetBlockRootKind(id, rootKind);
+    e.label = ElementLabel(ClassifyBlockID(id), rootKind);
+    AcGePoint3dArray points;
+    QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr);
+    for (size_t j = 0; j < points.size() && j < 3; ++j) {
+      // "【%02d】(%5.0lf, %5.0lf) "
+      char xy[800];
+      const int n = std::snprintf(xy, sizeof xy, "%5.0f, %5.0f", points[j].x, points[j].y);
+      e.points += u"【0";
+      e.points += static_cast<char16_t>(u'0' + j);
+      e.points += u"】(";
+      e.points.append(xy, xy + n);
+      e.points += u") ";
+    }
+    // Only equipment adds the level step to its neighbour on the route.
+    e.fixedLength = rootKind != ROOTKIND_EQUIPMENT;
+    if (e.fixedLength) e.length = GetElementLength(route, id, index);
+    // No backslash at all, so that none can begin an escape with the text
+    // around it.
+    e.stable = Stable(e.label) && Stable(e.points) && e.label.find(u'\\') == CString::npos &&
+               e.points.find(u'\\') == CString::npos;
+    wb::fs::EncodeText(e.label, kLogText, e.labelBytes);
+    wb::fs::EncodeText(e.points, kLogText, e.pointsBytes);
+  }
+  return e;
+}
+
+void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
+                   uint32_t searchMs, uint32_t cumulativeMs) {
   CString stamp;
   {
     char buffer[64];
@@ -64,22 +119,45 @@ CStringArray RouteLogEntry(AcDbObjectId from, AcDbObjectId to, const AcDbObjectI
                   wb::Format(u"%5.1f分  %8.1f秒", searchMs / 60000.0, searchMs / 1000.0) + u"  " +
                   wb::Format(u"累積:%5.1f分", cumulativeMs / 60000.0) + u"  " +
                   wb::Format(u"関数呼び出し回数：%d回", RouteSearchCallCount));
-  double sum = 0;
+  bool stable = Stable(lines[0]) && Stable(lines[1]);
+  std::vector<const Element*> elements(route.size());
+  std::vector<double> lengths(route.size());
   for (size_t i = 0; i < route.size(); ++i) {
-    int rootKind = -1;
-    RootComn_GetBlockRootKind(route[i], rootKind);
-    const double length = GetElementLength(route, route[i], static_cast<int>(i));
-    sum += length;
-    CString text = wb::Format(u"No.%02d ", static_cast<int>(i)) +
-                   ElementLabel(ClassifyBlockID(route[i]), rootKind) +
-                   wb::Format(u"%6.0lf / %6.0lf ", length, sum);
-    AcGePoint3dArray points;
-    QzComn_GetConnectPoint(route[i], points, QZCONECT_LAYER, nullptr);
-    for (size_t j = 0; j < points.size() && j < 3; ++j)
-      text += wb::Format(u"【%02d】(%5.0lf, %5.0lf) ", static_cast<int>(j), points[j].x, points[j].y);
-    lines.push_back(std::move(text));
+    const Element& e = *(elements[i] = &ElementOf(route, static_cast<int>(i)));
+    lengths[i] = e.fixedLength ? e.length : GetElementLength(route, route[i], static_cast<int>(i));
+    stable = stable && e.stable;
   }
-  return lines;
+  // The element lines are plain ASCII around the element's own texts: put
+  // together in bytes at once, unless some text could change on the way.
+  double sum = 0;
+  if (stable) {
+    std::string bytes;
+    bytes.reserve(128 + route.size() * 96);
+    EncodeLine(lines[0], bytes);
+    EncodeLine(lines[1], bytes);
+    for (size_t i = 0; i < route.size(); ++i) {
+      sum += lengths[i];
+      bytes += i < 10 ? "No.0" : "No.";
+      bytes += std::to_string(i);
+      bytes += ' ';
+      bytes += elements[i]->labelBytes;
+      AppendLength(lengths[i], bytes);
+      bytes += " / ";
+      AppendLength(sum, bytes);
+      bytes += ' ';
+      bytes += elements[i]->pointsBytes;
+      bytes += "\r\n";
+    }
+    bytes += "\r\n";  // the empty line below every entry
+    entries_.push_back(Entry{std::move(bytes), {}});
+    return;
+  }
+  for (size_t i = 0; i < route.size(); ++i) {
+    sum += lengths[i];
+    lines.push_back(wb::Format(u"No.%02d ", static_cast<int>(i)) + elements[i]->label +
+                    wb::Format(u"%6.0lf / %6.0lf ", lengths[i], sum) + elements[i]->points);
+  }
+  Add(lines);
 }
 
 RouteLog::RouteLog(CString path) : path_(std::move(path)), unitStable_(0x10000, -1) {}
@@ -124,6 +202,48 @@ bool RouteLog::Stable(const CString& line) {
   return true;
 }
 
+// The same for a file as it lies: lines that end in CR LF, no NUL, and
+// only characters that read back and are written again as the same bytes,
+// escapes included. Most logs are, having been written so.
+bool RouteLog::Stable(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0 || c == '\n') return false;  // a lone LF comes back as CR LF
+    if (c == '\r') {
+      i += i + 1 < bytes.size() && bytes[i + 1] == '\n' ? 2 : 1;
+      continue;
+    }
+    if (c == '\\') {
+      // An escape reads back as its character, written as it was only
+      // when the code page lacks it and the digits are upper case.
+      const std::string_view rest = bytes.substr(i);
+      if (rest.size() >= 7 && (rest[1] == 'U' || rest[1] == 'u') && rest[2] == '+' &&
+          std::all_of(rest.begin() + 3, rest.begin() + 7, [](char h) { return IsHex(h); })) {
+        const auto unit = static_cast<char16_t>(std::stoi(std::string(rest.substr(3, 4)), nullptr, 16));
+        std::string back;
+        wb::fs::EncodeText(wb::WStringView(&unit, 1), kLogText, back);
+        if (back != rest.substr(0, 7)) return false;
+        i += 7;
+      } else {
+        ++i;
+      }
+      continue;
+    }
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t length = wb::codepage::IsLeadByte(c) ? 2 : 1;
+    if (i + length > bytes.size()) return false;
+    const auto unit = wb::codepage::DecodeChar(bytes.substr(i, length));
+    if (!unit) return false;
+    const auto back = wb::codepage::EncodeUnit(*unit);
+    if (!back || *back != bytes.substr(i, length)) return false;
+    i += length;
+  }
+  return bytes.empty() || bytes.ends_with("\r\n");
+}
+
 // The bytes that `lines`, as written, stand for after `passes` more round
 // trips. A round trip can merge lines (a NUL swallows the LF), so each pass
 // reads back the whole piece.
@@ -144,17 +264,8 @@ std::string RouteLog::Settle(CStringArray lines, size_t passes) {
 
 bool RouteLog::Write() {
   if (entries_.empty()) return true;
-  CStringArray older;
-  {
-    AcCStdioFile in;
-    in.encoding = 1;
-    in.escapeUnmappable = true;
-    if (in.Open(path_, kReadFlags)) {
-      CString line;
-      while (in.ReadString(line)) older.push_back(line);
-      in.Close();
-    }
-  }
+  // The older lines, read as the text file reads them.
+  const std::optional<std::string> older = wb::fs::ReadFile(wb::fs::ToNative(path_));
   AcCStdioFile out;
   out.encoding = 1;
   out.escapeUnmappable = true;
@@ -162,17 +273,18 @@ bool RouteLog::Write() {
   // Entry k of n was read back and written again by each of the n - 1 - k
   // entries after it; the older lines by all n, the first time as read.
   const size_t n = entries_.size();
+  std::string file;
+  size_t expected = older ? older->size() : 0;
+  for (const Entry& e : entries_) expected += e.bytes.size();
+  file.reserve(expected);
   for (size_t k = n; k-- > 0;) {
     Entry& e = entries_[k];
-    if (e.lines.empty() || k + 1 == n) {
-      out.Write(e.bytes);
-    } else {
-      out.Write(Settle(std::move(e.lines), n - 1 - k));
-    }
+    file += e.lines.empty() || k + 1 == n ? e.bytes : Settle(std::move(e.lines), n - 1 - k);
     e = Entry{};
   }
-  out.Write(Settle(std::move(older), n - 1));
   entries_.clear();
+  if (older) file += Stable(*older) ? *older : Settle(Decode(*older), n - 1);
+  out.Write(std::move(file));
   return out.Close();
 }
 
@@ -180,6 +292,6 @@ void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, 
                    uint32_t cumulativeMs) {
   if (!g_cableSetting.outLog) return;
   RouteLog log(g_cableSetting.projectRoot + u"log.csv");
-  log.Add(RouteLogEntry(from, to, route, searchMs, cumulativeMs));
+  log.Add(from, to, route, searchMs, cumulativeMs);
   log.Write();
 }

@@ -4,13 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/host/host_types.h"
-
-// The lines of one entry: header, cable line, one line per route element.
-CStringArray RouteLogEntry(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
-                           uint32_t searchMs, uint32_t cumulativeMs);
 
 // The entries of one command, kept until its end and then put on top of the
 // file at once. The file then holds what adding them one by one would have
@@ -22,6 +20,10 @@ class RouteLog {
  public:
   explicit RouteLog(CString path);
 
+  // The entry of one search: header, cable line, one line per route element.
+  void Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route, uint32_t searchMs,
+           uint32_t cumulativeMs);
+  // An entry of the given lines.
   void Add(const CStringArray& entry);
   // Writes the entries above the older lines; nothing without entries.
   // False when the file could not be written (the old one stays).
@@ -32,12 +34,25 @@ class RouteLog {
     std::string bytes;   // as first written, entry and empty line
     CStringArray lines;  // kept only when a round trip may change them
   };
+  // What an element's line says whatever the route: its label, its
+  // connection points and, but for equipment, its length; the texts also
+  // in the file's bytes, for lines that no round trip changes.
+  struct Element {
+    CString label, points;
+    std::string labelBytes, pointsBytes;
+    bool stable = false;
+    bool fixedLength = false;
+    double length = 0;
+  };
+  const Element& ElementOf(const AcDbObjectIdArray& route, int index);
   std::string Settle(CStringArray lines, size_t passes);
   bool Stable(const CString& line);
+  static bool Stable(std::string_view bytes);
 
   CString path_;
   std::vector<Entry> entries_;
   std::vector<int8_t> unitStable_;  // per UTF-16 unit: unknown, no, yes
+  std::unordered_map<uint64_t, Element> elements_;
 };
 
 // Adds one entry at the top of the route log when the log is switched on.
