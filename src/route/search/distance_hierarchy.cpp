@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+
+#include "platform/host/worker_threads.h"
 
 
 namespace {
@@ -28,13 +31,21 @@ struct Arc {
   double cost;
 };
 
+// What a witness search needs, one per thread.
+struct Scratch {
+  explicit Scratch(size_t n) : distance(n, kInfinity) {}
+  std::vector<double> distance;
+  std::vector<int> reached;
+  Heap heap;
+  std::vector<std::pair<int, Arc>> shortcuts;
+};
+
 // The graph while it is being contracted: arcs among the elements still in.
 class Contraction {
  public:
   Contraction(const std::vector<int>& begin, const std::vector<int>& next,
               const std::vector<double>& cost, const std::vector<uint8_t>& usable)
-      : out_(usable.size()), in_(usable.size()), distance_(usable.size(), kInfinity),
-        dropped_(usable.size(), 0) {
+      : out_(usable.size()), in_(usable.size()), dropped_(usable.size(), 0), own_(usable.size()) {
     const int n = static_cast<int>(usable.size());
     for (int v = 0; v < n; ++v) {
       if (!usable[v]) continue;
@@ -50,30 +61,32 @@ class Contraction {
 
   // The shortcuts that taking v out needs: a way u -> v -> w with no other
   // way from u to w at most as long.
-  void Shortcuts(int v, std::vector<std::pair<int, Arc>>& shortcuts) {
-    shortcuts.clear();
+  void Shortcuts(int v, Scratch& s) const {
+    s.shortcuts.clear();
     double longest = 0;
     for (const Arc& o : out_[v]) longest = std::max(longest, o.cost);
     for (const Arc& i : in_[v]) {
-      Witness(i.node, v, i.cost + longest);
+      Witness(i.node, v, i.cost + longest, s);
       for (const Arc& o : out_[v]) {
         if (o.node == i.node) continue;
         const double via = i.cost + o.cost;
-        if (!(distance_[o.node] <= via)) shortcuts.push_back({i.node, Arc{o.node, via}});
+        if (!(s.distance[o.node] <= via)) s.shortcuts.push_back({i.node, Arc{o.node, via}});
       }
-      for (int w : reached_) distance_[w] = kInfinity;
-      reached_.clear();
+      for (int w : s.reached) s.distance[w] = kInfinity;
+      s.reached.clear();
     }
   }
 
   // Cost of taking v out now: arcs added less arcs removed, and how many
-  // neighbours went before it (which spreads the removals evenly). Keeps
-  // the shortcuts for Remove.
-  int Priority(int v) {
-    Shortcuts(v, shortcuts_);
+  // neighbours went before it (which spreads the removals evenly). Leaves
+  // the shortcuts in `s`.
+  int Priority(int v, Scratch& s) const {
+    Shortcuts(v, s);
     const int edges = static_cast<int>(in_[v].size() + out_[v].size());
-    return 2 * (static_cast<int>(shortcuts_.size()) - edges) + dropped_[v];
+    return 2 * (static_cast<int>(s.shortcuts.size()) - edges) + dropped_[v];
   }
+  // The same, keeping the shortcuts for Remove.
+  int Priority(int v) { return Priority(v, own_); }
 
   // An element of a run (two neighbours, linked both ways) or at its end:
   // every way through it needs its shortcut, so no witness is searched.
@@ -84,16 +97,16 @@ class Contraction {
     for (const Arc& i : in)
       if (std::none_of(out.begin(), out.end(), [&](const Arc& o) { return o.node == i.node; }))
         return false;
-    shortcuts_.clear();
+    own_.shortcuts.clear();
     for (const Arc& i : in)
       for (const Arc& o : out)
-        if (o.node != i.node) shortcuts_.push_back({i.node, Arc{o.node, i.cost + o.cost}});
+        if (o.node != i.node) own_.shortcuts.push_back({i.node, Arc{o.node, i.cost + o.cost}});
     return true;
   }
 
   // Takes v out with the shortcuts its last Priority or Run found.
   void Remove(int v) {
-    for (const auto& [from, arc] : shortcuts_) Link(from, arc.node, arc.cost);
+    for (const auto& [from, arc] : own_.shortcuts) Link(from, arc.node, arc.cost);
     for (const Arc& i : in_[v]) {
       Erase(out_[i.node], v);
       ++dropped_[i.node];
@@ -130,35 +143,32 @@ class Contraction {
 
   // Distances from `source` among the elements still in, v left out, as
   // far as `limit` or the settle budget reaches.
-  void Witness(int source, int v, double limit) {
-    heap_.clear();
-    distance_[source] = 0;
-    reached_.push_back(source);
-    Push(heap_, 0, source);
+  void Witness(int source, int v, double limit, Scratch& s) const {
+    s.heap.clear();
+    s.distance[source] = 0;
+    s.reached.push_back(source);
+    Push(s.heap, 0, source);
     int settled = 0;
-    while (!heap_.empty() && settled < kWitnessSettles) {
-      const auto [key, u] = Pop(heap_);
-      if (key > distance_[u]) continue;
+    while (!s.heap.empty() && settled < kWitnessSettles) {
+      const auto [key, u] = Pop(s.heap);
+      if (key > s.distance[u]) continue;
       if (key > limit) break;
       ++settled;
       for (const Arc& a : out_[u]) {
         if (a.node == v) continue;
         const double d = key + a.cost;
-        if (d < distance_[a.node]) {
-          if (distance_[a.node] == kInfinity) reached_.push_back(a.node);
-          distance_[a.node] = d;
-          Push(heap_, d, a.node);
+        if (d < s.distance[a.node]) {
+          if (s.distance[a.node] == kInfinity) s.reached.push_back(a.node);
+          s.distance[a.node] = d;
+          Push(s.heap, d, a.node);
         }
       }
     }
   }
 
   std::vector<std::vector<Arc>> out_, in_;
-  std::vector<double> distance_;
-  std::vector<int> reached_;
   std::vector<int> dropped_;
-  Heap heap_;
-  std::vector<std::pair<int, Arc>> shortcuts_;
+  Scratch own_;
 };
 
 }  // namespace
@@ -189,7 +199,20 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
   // up, since removals around an element change it.
   std::vector<std::pair<int, int>> queue;  // priority, element
   for (int v = 0; v < n; ++v)
-    if (usable[v] && !gone[v]) queue.emplace_back(graph.Priority(v), v);
+    if (usable[v] && !gone[v]) queue.emplace_back(0, v);
+  {
+    // The first priorities only read the graph: spread over the threads.
+    constexpr size_t kBlock = 512;
+    const int threads = wb::WorkerThreads();
+    std::vector<std::unique_ptr<Scratch>> scratch(threads);
+    wb::OrderedWork work((queue.size() + kBlock - 1) / kBlock, threads, [&](size_t block, int worker) {
+      if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
+      const size_t end = std::min(queue.size(), (block + 1) * kBlock);
+      for (size_t k = block * kBlock; k < end; ++k)
+        queue[k].first = graph.Priority(queue[k].second, *scratch[worker]);
+    });
+    work.WaitAll();
+  }
   std::make_heap(queue.begin(), queue.end(), std::greater<>());
   while (!queue.empty()) {
     std::pop_heap(queue.begin(), queue.end(), std::greater<>());
