@@ -58,12 +58,16 @@ void OrderedWork::Run(int worker) {
     } catch (...) {
       error = std::current_exception();
     }
+    bool awaited;
     {
       std::lock_guard lock(mutex_);
       done_[index] = 1;
       errors_[index] = error;
+      awaited = index == awaited_;
     }
-    doneChanged_.notify_all();
+    // Only the index the caller waits for wakes it: on a busy machine every
+    // needless wake-up costs it a turn of the scheduler.
+    if (awaited) doneChanged_.notify_one();
   }
 }
 
@@ -74,7 +78,9 @@ void OrderedWork::Wait(size_t index) {
     return;
   }
   std::unique_lock lock(mutex_);
+  awaited_ = index;
   doneChanged_.wait(lock, [&] { return done_[index] != 0; });
+  awaited_ = kNone;
   if (errors_[index]) std::rethrow_exception(errors_[index]);
 }
 

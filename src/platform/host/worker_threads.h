@@ -50,7 +50,9 @@ class OrderedWork {
   std::condition_variable doneChanged_;
   std::vector<char> done_;
   std::vector<std::exception_ptr> errors_;
+  static constexpr size_t kNone = static_cast<size_t>(-1);
   size_t next_ = 0;  // next index to hand out
+  size_t awaited_ = kNone;  // the index Wait sleeps for
   bool stop_ = false;
 };
 

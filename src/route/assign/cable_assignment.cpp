@@ -305,7 +305,7 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     const uint32_t searchMs = s.ms + (summary.rowsSearched == 1 ? buildMs : 0);
     cumulativeMs += searchMs;
     RouteSearchCallCount += s.result.calls;
-    if (g_cableSetting.outLog) log.Add(s.from, s.to, s.result.route, searchMs, cumulativeMs);
+    if (g_cableSetting.outLog) log.Add(s.from, s.to, s.result, *finder, searchMs, cumulativeMs);
     if (s.result.found()) {
       ++summary.rowsRouted;
       const int cable = static_cast<int>(routedValues.size());

@@ -68,16 +68,23 @@ bool IsHex(char16_t c) {
 
 }  // namespace
 
-const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int index) {
+const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int index,
+                                             const RouteFinder* finder, int node) {
   const AcDbObjectId id = route[index];
   auto [it, added] = elements_.try_emplace(id.handle);
   Element& e = it->second;
   if (added) {
     int rootKind = -1;
-    RootComn_GetBlockRootKind(id, rootKind);
-    e.label = ElementLabel(ClassifyBlockID(id), rootKind);
     AcGePoint3dArray points;
-    QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr);
+    if (finder) {
+      rootKind = finder->RootKindAt(node);
+      e.label = ElementLabel(finder->BlockClassAt(node), rootKind);
+      points = finder->ConnectPointsAt(node);
+    } else {
+      RootComn_GetBlockRootKind(id, rootKind);
+      e.label = ElementLabel(ClassifyBlockID(id), rootKind);
+      QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr);
+    }
     for (size_t j = 0; j < points.size() && j < 3; ++j) {
       // "【%02d】(%5.0lf, %5.0lf) "
       char xy[800];
@@ -90,7 +97,8 @@ const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int
     }
     // Only equipment adds the level step to its neighbour on the route.
     e.fixedLength = rootKind != ROOTKIND_EQUIPMENT;
-    if (e.fixedLength) e.length = GetElementLength(route, id, index);
+    if (e.fixedLength)
+      e.length = finder ? finder->GetElementLength(route, id, index) : GetElementLength(route, id, index);
     // No backslash at all, so that none can begin an escape with the text
     // around it.
     e.stable = Stable(e.label) && Stable(e.points) && e.label.find(u'\\') == CString::npos &&
@@ -103,6 +111,17 @@ const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int
 
 void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
                    uint32_t searchMs, uint32_t cumulativeMs) {
+  Add(from, to, route, nullptr, nullptr, searchMs, cumulativeMs);
+}
+
+void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const RouteSearchResult& result,
+                   const RouteFinder& finder, uint32_t searchMs, uint32_t cumulativeMs) {
+  Add(from, to, result.route, &result.nodes, &finder, searchMs, cumulativeMs);
+}
+
+void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
+                   const std::vector<int>* nodes, const RouteFinder* finder, uint32_t searchMs,
+                   uint32_t cumulativeMs) {
   CString stamp;
   {
     char buffer[64];
@@ -123,8 +142,11 @@ void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& 
   std::vector<const Element*> elements(route.size());
   std::vector<double> lengths(route.size());
   for (size_t i = 0; i < route.size(); ++i) {
-    const Element& e = *(elements[i] = &ElementOf(route, static_cast<int>(i)));
-    lengths[i] = e.fixedLength ? e.length : GetElementLength(route, route[i], static_cast<int>(i));
+    const int index = static_cast<int>(i);
+    const Element& e = *(elements[i] = &ElementOf(route, index, finder, nodes ? (*nodes)[i] : -1));
+    lengths[i] = e.fixedLength ? e.length
+                 : finder      ? finder->GetElementLength(route, route[i], index)
+                               : GetElementLength(route, route[i], index);
     stable = stable && e.stable;
   }
   // The element lines are plain ASCII around the element's own texts: put

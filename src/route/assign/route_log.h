@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/host/host_types.h"
+#include "route/search/route_finder.h"
 
 // The entries of one command, kept until its end and then put on top of the
 // file at once. The file then holds what adding them one by one would have
@@ -23,6 +24,10 @@ class RouteLog {
   // The entry of one search: header, cable line, one line per route element.
   void Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route, uint32_t searchMs,
            uint32_t cumulativeMs);
+  // The same, what the elements' lines say taken from the finder that
+  // found the route, which has read it from the drawing already.
+  void Add(AcDbObjectId from, AcDbObjectId to, const RouteSearchResult& result,
+           const RouteFinder& finder, uint32_t searchMs, uint32_t cumulativeMs);
   // An entry of the given lines.
   void Add(const CStringArray& entry);
   // Writes the entries above the older lines; nothing without entries.
@@ -44,7 +49,11 @@ class RouteLog {
     bool fixedLength = false;
     double length = 0;
   };
-  const Element& ElementOf(const AcDbObjectIdArray& route, int index);
+  const Element& ElementOf(const AcDbObjectIdArray& route, int index, const RouteFinder* finder,
+                           int node);
+  void Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
+           const std::vector<int>* nodes, const RouteFinder* finder, uint32_t searchMs,
+           uint32_t cumulativeMs);
   std::string Settle(CStringArray lines, size_t passes);
   bool Stable(const CString& line);
   static bool Stable(std::string_view bytes);

@@ -124,10 +124,10 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
   const size_t n = ids_.size();
   facts_.resize(n);
   boundsValid_ = true;
-  std::vector<AcGePoint3dArray> points(n);
+  points_.resize(n);
   for (size_t i = 0; i < n; ++i) {
     facts_[i] = ReadFacts(ids_[i]);
-    points[i] = source_.ConnectPoints(ids_[i]);
+    points_[i] = source_.ConnectPoints(ids_[i]);
     const Facts& f = facts_[i];
     if (Linkable(f.rootKind)) {
       if (!(f.base >= 0 && f.base <= kLargestBoundedValue) ||
@@ -135,8 +135,7 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
         boundsValid_ = false;
     }
   }
-  BuildNeighbours(points);
-  points = {};
+  BuildNeighbours(points_);
   // A distance sums at most n lengths, each rounded once; comparisons
   // against bounds allow for far more than that.
   margin_ = 4.0 * (static_cast<double>(n) + 2) * std::numeric_limits<double>::epsilon();
@@ -166,9 +165,10 @@ RouteFinder::Facts RouteFinder::ReadFacts(AcDbObjectId id) const {
   // leading integer, S401 as a decimal.
   Facts f;
   f.rootKind = source_.RootKind(id);
+  f.blockClass = source_.BlockClass(id);
   if (f.rootKind == 0) {
     f.base = ApiComn_atof(source_.AttributeValue(id, u"S225")) * 1000;
-  } else if (source_.BlockClass(id) == 1) {
+  } else if (f.blockClass == 1) {
     f.base = _wtoi(source_.AttributeValue(id, u"S304"));
   }
   f.level = ApiComn_atof(source_.AttributeValue(id, u"S401"));
@@ -316,6 +316,7 @@ void RouteFinder::Renumber() {
   permute(ids_);
   permute(facts_);
   permute(component_);
+  permute(points_);
   relink(nbrBegin_, nbr_);
   relink(predBegin_, pred_);
   for (auto& [handle, index] : index_) index = renamed[index];

@@ -63,10 +63,16 @@ class RouteFinder {
   AcDbObjectId IdAt(int index) const { return ids_[index]; }
   // Neighbours of an element in search order (empty for unknown elements).
   AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
+  // What was read about the element behind an index, as the drawing
+  // answered: root kind, block ID class and connection points.
+  int RootKindAt(int index) const { return facts_[index].rootKind; }
+  int BlockClassAt(int index) const { return facts_[index].blockClass; }
+  const AcGePoint3dArray& ConnectPointsAt(int index) const { return points_[index]; }
 
  private:
   struct Facts {
     int rootKind = -1;
+    int blockClass = -1;
     double base = 0;  // S225 x 1000 for equipment, S304 for wires, else 0
     double level = 0;  // S401
   };
@@ -95,6 +101,7 @@ class RouteFinder {
   std::vector<AcDbObjectId> ids_;  // graph order, first occurrence of each id
   std::unordered_map<uint64_t, int> index_;
   std::vector<Facts> facts_;
+  std::vector<AcGePoint3dArray> points_;
   std::vector<int> nbrBegin_, nbr_;    // neighbour lists (CSR)
   std::vector<int> predBegin_, pred_;  // who lists me as neighbour
   std::vector<int> component_;         // over root-kind-3 elements; -1 elsewhere
