@@ -4,6 +4,9 @@
 // algorithm reads, side by side per row.
 #include <benchmark/benchmark.h>
 
+#include <map>
+#include <tuple>
+
 #include "../tests/route/assign/plain_assignment.h"
 #include "../tests/route/plant_drawing.h"
 #include "settings/cable_setting.h"
@@ -15,9 +18,10 @@ struct Fixture {
   synth::PlantDrawing drawing;
 };
 
-Fixture& FixtureOf(int elements, int cables) {
-  static std::map<std::pair<int, int>, std::unique_ptr<Fixture>> fixtures;
-  auto& slot = fixtures[{elements, cables}];
+// `copy` gives a benchmark a drawing of its own that no other one edits.
+Fixture& FixtureOf(int elements, int cables, int copy = 0) {
+  static std::map<std::tuple<int, int, int>, std::unique_ptr<Fixture>> fixtures;
+  auto& slot = fixtures[{elements, cables, copy}];
   if (!slot) {
     slot = std::make_unique<Fixture>();
     synth::PlantOptions o;
@@ -90,8 +94,50 @@ void BM_AssignCommandRows(benchmark::State& state) {
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Undo of the whole plant's assignment as the hosts run it, one undo step
+// around the command: mode 0 times UNDO, 1 REDO, 2 the assignment itself
+// while the step keeps its before-images (compare BM_AssignCommand).
+void BM_UndoAssignment(benchmark::State& state) {
+  Fixture& f = FixtureOf(20000, 2000, 1);
+  g_cableSetting.mostShortDist = true;
+  g_cableSetting.outLog = false;
+  const int mode = static_cast<int>(state.range(0));
+  Active(f, [&] {
+    wb::db::Database& db = *wb::editor::ActiveDatabase();
+    auto assign = [&] {
+      CableList list = f.drawing.list;
+      db.BeginUndoStep("QZ_SETCABLEDIST");
+      AssignCables(list, f.drawing.facility);
+      db.EndUndoStep();
+    };
+    // From the drawing as generated, each run.
+    while (db.Undo()) {
+    }
+    if (mode != 2) assign();
+    for (auto _ : state) {
+      if (mode == 2) {
+        assign();
+        state.PauseTiming();
+        db.Undo();
+        state.ResumeTiming();
+      } else if (mode == 0) {
+        db.Undo();
+        state.PauseTiming();
+        db.Redo();
+        state.ResumeTiming();
+      } else {
+        state.PauseTiming();
+        db.Undo();
+        state.ResumeTiming();
+        db.Redo();
+      }
+    }
+  });
+}
+
 }  // namespace
 
+BENCHMARK(BM_UndoAssignment)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AssignCommand)->Args({20000, 2000, 1})->Args({20000, 2000, 0})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AssignCommandRows)->Args({2000, 200})->Unit(benchmark::kMillisecond);

@@ -7,7 +7,9 @@ Tagging, as the authoring tools leave it:
   * every element is an INSERT in model space; the block name is the part ID
     (KK-xxx equipment, RT-xxxx wires, RBS-xx risers, RBT-xx tees);
   * connection points are POINT entities on layer QZ_CONNECT inside the
-    block definition;
+    block definition; the rest of a block is drawn on layer 0 by block
+    (colour and lineweight), so an element shows the colour and lineweight
+    set on its INSERT, which stands on layer QZ_TRAY or QZ_EQUIP;
   * xdata QZ_LINK holds the root kind as the first 1070 group
     (0 equipment, 3 parts);
   * xdata QZ_ATTR holds one 1000 string per attribute "KEY|VALUE|1|1|99|1|"
@@ -29,6 +31,8 @@ import ezdxf
 CONNECT_LAYER = "QZ_CONNECT"
 SPACING = 3000.0
 ARM = 50.0
+# Colour 0 and lineweight -2: by block.
+BY_BLOCK = {"layer": "0", "color": 0, "lineweight": -2}
 
 
 def attr(key, value):
@@ -55,7 +59,7 @@ class Plant:
         name = "RT-%04d" % int(round(length))
         if name not in self.doc.blocks:
             blk = self.doc.blocks.new(name)
-            blk.add_line((0, 0), (length, 0), dxfattribs={"layer": "QZ_TRAY"})
+            blk.add_line((0, 0), (length, 0), dxfattribs=BY_BLOCK)
             blk.add_point((0, 0), dxfattribs={"layer": CONNECT_LAYER})
             blk.add_point((length, 0), dxfattribs={"layer": CONNECT_LAYER})
         return name
@@ -64,7 +68,7 @@ class Plant:
         name = "RBS-01" if riser else "RBT-01"
         if name not in self.doc.blocks:
             blk = self.doc.blocks.new(name)
-            blk.add_circle((0, 0), ARM, dxfattribs={"layer": "QZ_TRAY"})
+            blk.add_circle((0, 0), ARM, dxfattribs=BY_BLOCK)
             for x, y in ((ARM, 0), (-ARM, 0), (0, ARM), (0, -ARM)):
                 blk.add_point((x, y), dxfattribs={"layer": CONNECT_LAYER})
         return name
@@ -73,14 +77,15 @@ class Plant:
         name = "KK-%03d" % index
         blk = self.doc.blocks.new(name)
         blk.add_lwpolyline([(0, 0), (400, 0), (400, 300), (0, 300)], close=True,
-                           dxfattribs={"layer": "QZ_EQUIP"})
+                           dxfattribs=BY_BLOCK)
         # The terminal is the block's base point.
         blk.add_point((0, 0), dxfattribs={"layer": CONNECT_LAYER})
         return name
 
     # Elements ----------------------------------------------------------------
     def insert(self, block, position, rotation, root_kind, attrs):
-        ref = self.msp.add_blockref(block, position, dxfattribs={"rotation": rotation})
+        layer = "QZ_EQUIP" if root_kind == 0 else "QZ_TRAY"
+        ref = self.msp.add_blockref(block, position, dxfattribs={"rotation": rotation, "layer": layer})
         ref.set_xdata("QZ_LINK", [(1070, root_kind)])
         ref.set_xdata("QZ_ATTR", [attr(k, v) for k, v in attrs])
         self.count += 1

@@ -35,7 +35,10 @@ void DrawMarkDlg::OnInitDialog() {
   Touch(IDC_FROMLIST);
   Touch(IDC_TOLIST);
   if (!one) return;
-  // One list: the From column alone, Cancel moved under it on its own row.
+  // One list: the From column alone, in a window half as wide (and the
+  // frame) at the same place, Cancel moved under it on its own row.
+  const wb::ui::WindowRect window = GetWindowRect();
+  SetWindowSize(window.width / 2 + 10, window.height);
   SetDlgItemText(IDOK, LoadModuleString(157));
   ShowItem(IDC_TOSET, false);
   ShowItem(IDC_TOLIST, false);

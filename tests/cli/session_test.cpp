@@ -29,6 +29,11 @@ std::string Error(const std::string& text) {
 }
 
 const std::string kPlant = std::string(WB_SOURCE_DIR) + "/examples/plant.dxf";
+// The tray right of the sample's MCC, and the listing's row of the last of
+// the four cables routed over it (its To sub-number is empty).
+const std::string kRoutedWire = "42";
+const std::string kRoutedWireCables = "ケーブル (4 本):\n  C-001  CV5.5-3C  From MCC1-1 動力制御盤  To P-101-1";
+const std::string kLastCable = "  C-004  CVV2-4C  From MCC1-1 動力制御盤  To M-301 攪拌機モータ\n";
 
 }  // namespace
 
@@ -146,8 +151,11 @@ struct SampleProject {
     ScriptError error;
     auto script = ParseScript(text, "t", &error);
     if (!script) return error.ToString();
-    return session.Run(*script) ? "" : session.error().ToString();
+    const bool done = session.Run(*script);
+    printed = wb::Utf16ToUtf8(output.printed);
+    return done ? "" : session.error().ToString();
   }
+  std::string printed;  // the command line of the last run
   wbtest::TempDir dir;
 };
 
@@ -184,8 +192,19 @@ TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
       "expect 134\n"
       "in 103 click 229\n"
       "expect 141\n"
-      "save " + d + "/out.dxf\n";
+      "save " + d + "/out.dxf\n"
+      // Undo steps back over the assignment, then the mark; redo returns.
+      "command U\nsave " + d + "/unassigned.dxf\n"
+      "command UNDO\nsave " + d + "/unmarked.dxf\n"
+      "command REDO\ncommand REDO\ncommand REDO\nsave " + d + "/redone.dxf\n"
+      "objects " + kRoutedWire + "\ncommand LIST\n";
   ASSERT_EQ(recorded.Run(session), "");
+  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "unassigned.dxf"), wbtest::ReadBytes(batch.dir / "marked.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "unmarked.dxf"), wbtest::ReadBytes(recorded.dir / "plant.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "redone.dxf"), wbtest::ReadBytes(recorded.dir / "out.dxf"));
+  EXPECT_NE(recorded.printed.find("やり直す操作はありません。"), std::string::npos);
+  EXPECT_NE(recorded.printed.find(kRoutedWireCables), std::string::npos) << recorded.printed;
+  EXPECT_NE(recorded.printed.find(kLastCable), std::string::npos);
 
   const std::string drawing = wbtest::ReadBytes(recorded.dir / "out.dxf");
   EXPECT_EQ(drawing, wbtest::ReadBytes(batch.dir / "out.dxf"));

@@ -3,14 +3,17 @@
 // <build>/screenshots/.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTest>
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +60,10 @@ class DesktopHost : public testing::Test {
  protected:
   void SetUp() override {
     window = std::make_unique<MainWindow>();
+    // The view alone beside the command line: picks here are a few pixels
+    // from their neighbours at the zoom of that width.
+    for (QDockWidget* dock : window->findChildren<QDockWidget*>())
+      if (dock->objectName() != QLatin1String("commandLine")) dock->hide();
     window->resize(1280, 860);
     window->show();
     QApplication::processEvents();
@@ -82,8 +89,11 @@ class DesktopHost : public testing::Test {
   QMessageBox::StandardButton answer = QMessageBox::Cancel;
 };
 
-TEST_F(DesktopHost, JapaneseDialogFontIsSubstituted) {
+TEST_F(DesktopHost, JapaneseDialogFontAndQtTexts) {
   EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
+  // The unsaved-changes question's buttons come from Qt's own texts.
+  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
+  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
 }
 
 TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
@@ -184,6 +194,18 @@ TEST_F(DesktopHost, WheelZoomsAboutTheCursorAndMiddleButtonPans) {
   EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).x, before.x, 1e-6);
   EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).y, before.y, 1e-6);
   EXPECT_TRUE(view->selection().empty());  // the middle button never selects
+
+  // ZOOM W: the window between two clicks fills the view; ZOOM P goes back.
+  const double panned = view->transform().scale();
+  const Vec2 a = view->ToWorld({100, 100}), b = view->ToWorld({300, 200});
+  window->RunCommand(QStringLiteral("ZOOM W"));
+  Click(view, {100, 100});
+  Click(view, {300, 200});
+  EXPECT_TRUE(view->transform().VisibleBox().Contains(Box::Of(a, b)));
+  EXPECT_GT(view->transform().scale(), panned * 2);
+  EXPECT_TRUE(view->selection().empty());  // the clicks belonged to the zoom
+  window->RunCommand(QStringLiteral("ZOOM P"));
+  EXPECT_DOUBLE_EQ(view->transform().scale(), panned);
 }
 
 // What a drag preview uses: cursor positions in world units and an overlay
@@ -279,6 +301,18 @@ TEST_F(DesktopHost, CommandLineAndProgressMeter) {
   EXPECT_EQ(typed, (QStringList{QStringLiteral("QZ_WireBinder"), QStringLiteral("nonsense")}));
   EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド: QZ_WireBinder\n")));
   EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド \"NONSENSE\" はありません。")));
+  // Up brings a line back; Enter on an empty line repeats the last command;
+  // keys typed in the view go to the command line.
+  QLineEdit* input = window->commandLine()->input();
+  QTest::keyClick(input, Qt::Key_Up);
+  QTest::keyClick(input, Qt::Key_Up);
+  EXPECT_EQ(input->text(), QStringLiteral("QZ_WireBinder"));
+  input->clear();
+  window->commandLine()->Submit();
+  QTest::keyClicks(view, QStringLiteral("qz"));
+  EXPECT_EQ(input->text(), QStringLiteral("qz"));
+  EXPECT_EQ(typed.size(), 3);
+  EXPECT_EQ(typed.back(), QStringLiteral("nonsense"));
 
   acutPrintf(u"\n%s: %d\n", u"\u30b1\u30fc\u30d6\u30eb", 12);
   EXPECT_TRUE(window->commandLine()->output().endsWith(QString::fromUtf8("\xE3\x82\xB1\xE3\x83\xBC\xE3\x83\x96\xE3\x83\xAB: 12\n")));

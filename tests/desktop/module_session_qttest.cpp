@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,7 +31,9 @@
 #include "marks/draw_mark_dlg.h"
 #include "hosts/desktop/dialog_window.h"
 #include "hosts/desktop/drag_backend.h"
+#include "hosts/desktop/layer_panel.h"
 #include "hosts/desktop/main_window.h"
+#include "hosts/desktop/properties_panel.h"
 #include "hosts/desktop/module_host.h"
 #include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
@@ -269,6 +272,10 @@ class ModuleSession : public testing::Test {
 TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   auto waiting = [this] { return host->prompts().waiting(); };
   auto idle = [this] { return Idle(); };
+  const std::string kWireLayer = "ケーブルラック";
+  auto lockCell = [&] {
+    return window->layers()->table()->item(window->layers()->RowOf(QString::fromStdString(kWireLayer)), LayerPanel::kLocked);
+  };
 
   // QZ_WireBinder from the command line opens the main dialog.
   Do("type QZ_WireBinder", [this] { RunCommandTyped(QStringLiteral("QZ_WireBinder")); });
@@ -335,7 +342,14 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     if (List()->rowCount() < 7) return Fail("too few rows");
     EXPECT_EQ(List()->item(0, 0)->text(), QStringLiteral("C-001"));
     EXPECT_EQ(List()->item(0, 1)->text(), Q(g_pMainDlg->m_cableList.rows[0].size));
+    const QString fromSubNo = List()->horizontalHeaderItem(3)->text();
+    EXPECT_GE(List()->columnWidth(3), List()->horizontalHeader()->fontMetrics().horizontalAdvance(fromSubNo))
+        << "heading " << fromSubNo.toStdString() << " cut";
     Shot(Main(), QStringLiteral("main_dialog_loaded.png"));
+    // Where the user moved it (the window manager, not the program), the
+    // main dialog is shown again after the mark dialog.
+    Main()->move(420, 160);
+    Main()->setAttribute(Qt::WA_Moved, false);
     // 記号設定: the mark dialog replaces the main dialog (one list of
     // marks by default).
     ClickButton(Main(), IDC_DRAWMARK);
@@ -347,6 +361,14 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     EXPECT_FALSE(Main()->isVisible());
     auto* markList = ControlOf<QTableWidget>(marks, IDC_FROMLIST);
     EXPECT_FALSE(ControlOf<QTableWidget>(marks, IDC_TOLIST)->isVisible());
+    // One list: half the template's outer width and 10 pixels, same height,
+    // and the list and both buttons still inside.
+    const ui::DialogResource& tmpl = DialogTemplate(IDD_DRAWMARK);
+    const QSize frame = marks->FrameMargins();
+    EXPECT_EQ(marks->width() + frame.width(), (marks->units().X(tmpl.width) + frame.width()) / 2 + 10);
+    EXPECT_EQ(marks->height(), marks->units().Y(tmpl.height));
+    for (int id : {static_cast<int>(IDC_FROMLIST), ui::IDOK, ui::IDCANCEL})
+      EXPECT_TRUE(marks->rect().contains(marks->Control(id)->geometry())) << id;
     if (!ClickRow(markList, 0, QStringLiteral("CP1"))) return Fail("no CP1 in the mark list");
     EXPECT_EQ(markList->item(g_pDrawMarkDlg->m_fromList.GetSelectedItem(), 0)->text(), QStringLiteral("CP1"));
     Shot(marks, QStringLiteral("mark_dialog.png"));
@@ -361,12 +383,16 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   });
   Then("mark placed", idle, [&] {
     EXPECT_EQ(CAttributeData::GetValueAttID(panel[0], u"CB01"), u"CP1");
+    EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("記号 CP1 1 を配置しました")));
     Shot(window.get(), QStringLiteral("main_window_marked.png"));
     ClickButton(marks, IDCANCEL);
   });
 
   // 設定: Yes to the question; the lengths come back into the list in red.
-  Then("main dialog again", [this] { return Main()->isVisible(); }, [this] {
+  std::string unassigned, assigned;
+  Then("main dialog again", [this] { return Main()->isVisible(); }, [&] {
+    EXPECT_EQ(Main()->pos(), QPoint(420, 160));
+    unassigned = editor::ActiveDatabase()->SaveToString();
     ExpectMessage(129, "yes", QStringLiteral("message_assign_question.png"));
     ExpectMessage(134, "ok", QStringLiteral("message_assign_done.png"));
     ClickButton(Main(), IDC_SETCABLE);
@@ -380,6 +406,34 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     EXPECT_EQ(List()->item(0, 6)->text(), QString::asprintf("%.1f", g_pMainDlg->m_cableList.rows[0].length));
     EXPECT_EQ(g_pMainDlg->ListTextColor(IDC_CABLELIST, 0, 6), ui::Rgb(255, 0, 0));
     Shot(Main(), QStringLiteral("main_dialog_assigned.png"));
+    // Ctrl+Z with the main dialog focused takes the whole assignment back,
+    // byte for byte; the lengths in the list are the module's and stay.
+    assigned = editor::ActiveDatabase()->SaveToString();
+    QApplication::setActiveWindow(Main());
+    QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier);
+  });
+  Then("undone", idle, [&] {
+    EXPECT_TRUE(editor::ActiveDatabase()->SaveToString() == unassigned);
+    EXPECT_TRUE(g_pMainDlg->m_cableList.rows[0].hasLength);
+    RunCommandTyped(QStringLiteral("REDO"));
+  });
+  Then("redone", idle, [&] {
+    EXPECT_TRUE(editor::ActiveDatabase()->SaveToString() == assigned);
+    // The properties panel of a routed wire: one row per cable on it.
+    ClickAt(view, view->ToScreen({1500, 0}));
+    PropertiesPanel* properties = window->properties();
+    ASSERT_EQ(view->selection().size(), 1u);
+    const db::ObjectId wire = view->selection()[0];
+    const auto numbers = Split(CAttributeData::GetValueAttID(wire, u"CB08"), u",");
+    ASSERT_EQ(properties->cables()->rowCount(), static_cast<int>(numbers.size()));
+    for (int row = 0; row < properties->cables()->rowCount(); ++row)
+      EXPECT_EQ(properties->cables()->item(row, 0)->text(), Q(numbers[static_cast<size_t>(row)]));
+    Shot(properties->parentWidget(), QStringLiteral("properties_panel.png"));
+    RunCommandTyped(QStringLiteral("LIST"));
+  });
+  Then("listed", idle, [&] {
+    EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("ケーブル (%1 本)").arg(window->properties()->cables()->rowCount())));
+    view->ClearSelection();
     before = CountWithColor(g_cableSetting.confirmColor);
     if (!ClickRow(List(), 0, QStringLiteral("C-001"))) return Fail("no C-001 row");
     EXPECT_EQ(g_pMainDlg->m_list.GetSelectedItem(), 0);
@@ -402,14 +456,31 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     EXPECT_EQ(CountWithColor(color), before);
     EXPECT_FALSE(view->lineWeightDisplay());
     EXPECT_TRUE(ControlOf<QPushButton>(Main(), IDC_CONFIRM)->isVisible());
-    // 記入: pick the wire right of the MCC, then two clicks place the
-    // leader end and the frame; Esc ends the repeated command.
+    // The wire's layer locked in the layer panel: 記入 refuses the wire
+    // (message 155) and asks again until the panel unlocks it; then the
+    // wire right of the MCC is picked, two clicks place the leader end and
+    // the frame, and Esc ends the repeated command.
+    lockCell()->setCheckState(Qt::Checked);
+    window->layers()->parentWidget()->raise();
+    Shot(window->layers()->parentWidget(), QStringLiteral("layer_panel.png"));
     ClickButton(Main(), IDC_DRAWINFO);
   });
+  Then("wire prompt on a locked layer", [&] { return waiting() && editor::ActiveDatabase()->IsLayerLocked(kWireLayer); }, [&] {
+    Expect([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->text(), Q(LoadModuleString(155)).replace(QStringLiteral("%s"), QString::fromStdString(kWireLayer)));
+      messages.push_back(155);
+      QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+    });
+    ClickAt(view, view->ToScreen({1500, 0}));
+  });
+  Then("asked again", [&] { return answers.empty() && waiting(); }, [&] { lockCell()->setCheckState(Qt::Unchecked); });
   size_t notesBefore = InsertsOf("MWNT").size();
   const QPointF leaderEnd = view->ToScreen({2500, 2500});
   const QPointF frameSide = view->ToScreen({4000, 2500});
-  Then("wire prompt", waiting, [this] { ClickAt(view, view->ToScreen({1500, 0})); });
+  Then("wire prompt, layer unlocked", [&] { return waiting() && !editor::ActiveDatabase()->IsLayerLocked(kWireLayer); },
+       [this] { ClickAt(view, view->ToScreen({1500, 0})); });
   Then("drag", [this] { return host->drags().active(); }, [&] {
     MoveTo(view, view->ToScreen({2000, 1500}));
     MoveTo(view, leaderEnd);
@@ -425,6 +496,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   });
   Then("next wire prompt", [this] { return !host->drags().active() && host->prompts().waiting(); }, [&] {
     EXPECT_EQ(InsertsOf("MWNT").size(), notesBefore + 1);
+    EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("注記 MWNT")));
     QTest::keyClick(view, Qt::Key_Escape);
   });
 
@@ -460,7 +532,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   });
   Then("settings closed", [this] { return answers.empty(); });
   RunSteps();
-  EXPECT_EQ(messages, (std::vector<int>{111, 129, 134}));
+  EXPECT_EQ(messages, (std::vector<int>{111, 129, 134, 155}));
 }
 
 }  // namespace

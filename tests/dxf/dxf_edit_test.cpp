@@ -37,6 +37,8 @@ TEST(DxfEdit, EditsAreReadBackByEzdxf) {
     const ObjectId mcc = ids[0], wire = ids[1], riser = ids[2], tee = ids[3], line = ids[4],
                    text = ids[5], tagged = ids[6];
     const std::string h = Database::HandleText(mcc);
+    const std::string original = database->SaveToString();
+    database->BeginUndoStep("edits");
 
     // xdata: replace one application, add one, remove one.
     database->SetXData(mcc, "QZ_ATTR",
@@ -73,6 +75,18 @@ TEST(DxfEdit, EditsAreReadBackByEzdxf) {
     EXPECT_EQ(database->ModelSpaceEntities().size(), ids.size() + 1);
     EXPECT_EQ(database->ModelSpaceEntities().back(), ref);
     EXPECT_EQ(database->BlockEntities("RT-0001").back(), point);
+
+    // Undone, every edit is gone byte for byte; redone, every edit is back
+    // (and what follows checks the redone drawing).
+    database->EndUndoStep();
+    const std::string edited = database->SaveToString();
+    ASSERT_TRUE(database->Undo());
+    EXPECT_TRUE(database->SaveToString() == original);
+    EXPECT_FALSE(database->IsAlive(ref) || database->HasBlock("RT-NEW") || database->HasLayer("NEWLAYER"));
+    EXPECT_TRUE(database->IsAlive(tagged));
+    EXPECT_FALSE(database->Undo());
+    ASSERT_TRUE(database->Redo());
+    EXPECT_TRUE(database->SaveToString() == edited);
 
     const std::string out = FixtureDir() + "/edited-" + file;
     wb::db::Error error;

@@ -6,10 +6,14 @@
 
 #include <unistd.h>
 
+#include <optional>
+
 #include "app/command_table.h"
+#include "hosts/common/host_commands.h"
 #include "platform/db/database.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
+#include "platform/editor/undo.h"
 #include "platform/fs/file_system.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
@@ -90,8 +94,11 @@ bool Session::Fail(const ScriptStep& step, const std::string& message) {
 
 bool Session::RunCommandQueue(const ScriptStep& step) {
   auto& stack = editor::CommandStack::Instance();
+  // Commands a dialog queued are one undo step, as one typed command is.
+  std::optional<editor::CommandScope> scope;
   while (stack.HasQueued()) {
     const WString line = stack.TakeQueued();
+    if (!scope) scope.emplace(line);
     if (!stack.Run(line)) return Fail(step, "unknown command " + Utf16ToUtf8(line));
   }
   return Problems(step);
@@ -300,8 +307,10 @@ bool Session::Step(const ScriptStep& step) {
     return true;
   }
   if (verb == "command") {
-    if (!editor::CommandStack::Instance().Run(Utf8ToUtf16(args[0])))
-      return Fail(step, "unknown command " + args[0]);
+    const WString name = Utf8ToUtf16(args[0]);
+    if (hosts::RunHostCommand(name)) return Problems(step);
+    editor::CommandScope scope(name);
+    if (!editor::CommandStack::Instance().Run(name)) return Fail(step, "unknown command " + args[0]);
     return RunCommandQueue(step);
   }
   if (verb == "dialog") {

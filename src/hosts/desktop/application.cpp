@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <clocale>
 
@@ -13,6 +15,11 @@ void SetUpApplication() {
   std::setlocale(LC_NUMERIC, "C");
   InstallFontSubstitutions();
   QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+  // Qt's own dialogs (file dialog, the Save / Discard / Cancel box) speak
+  // Japanese like the rest of the host, whatever the system's language.
+  static QTranslator qtbase;
+  if (qtbase.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtbase);
 }
 
 }  // namespace wb::desktop

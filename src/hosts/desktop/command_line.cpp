@@ -1,7 +1,10 @@
 #include "hosts/desktop/command_line.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,6 +34,34 @@ CommandLine::CommandLine(QWidget* parent) : QWidget(parent) {
   layout->addLayout(row);
   SetPrompt({});
   connect(input_, &QLineEdit::returnPressed, this, &CommandLine::Submit);
+  input_->installEventFilter(this);
+}
+
+namespace {
+constexpr int kHistoryLines = 200;
+}
+
+void CommandLine::SetCommandNames(const QStringList& names) {
+  delete completer_;
+  completer_ = new QCompleter(names, this);
+  completer_->setCaseSensitivity(Qt::CaseInsensitive);
+  completer_->setCompletionMode(QCompleter::PopupCompletion);
+  input_->setCompleter(completer_);
+}
+
+void CommandLine::Type(const QString& text) {
+  input_->setFocus(Qt::OtherFocusReason);
+  input_->insert(text);
+}
+
+bool CommandLine::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != input_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if ((key != Qt::Key_Up && key != Qt::Key_Down) || history_.isEmpty()) return false;
+  if (completer_ && completer_->popup() && completer_->popup()->isVisible()) return false;
+  historyAt_ = std::clamp(historyAt_ + (key == Qt::Key_Up ? -1 : 1), 0, static_cast<int>(history_.size()));
+  input_->setText(historyAt_ < history_.size() ? history_[historyAt_] : QString());
+  return true;
 }
 
 void CommandLine::Print(const QString& text) {
@@ -44,12 +75,20 @@ void CommandLine::Print(const QString& text) {
 QString CommandLine::output() const { return output_->toPlainText(); }
 
 void CommandLine::SetPrompt(const QString& prompt) {
+  inPrompt_ = !prompt.isEmpty();
   prompt_->setText(prompt.isEmpty() ? QStringLiteral("コマンド:") : prompt);
 }
 
 void CommandLine::Submit() {
-  const QString text = input_->text().trimmed();
+  QString text = input_->text().trimmed();
   input_->clear();
+  if (text.isEmpty() && !inPrompt_) text = lastCommand_;
+  if (!text.isEmpty() && (history_.isEmpty() || history_.back() != text)) {
+    history_.push_back(text);
+    if (history_.size() > kHistoryLines) history_.removeFirst();
+  }
+  historyAt_ = static_cast<int>(history_.size());
+  if (!inPrompt_ && !text.isEmpty()) lastCommand_ = text;
   QString echo = prompt_->text() + (text.isEmpty() ? QString() : QStringLiteral(" ") + text);
   if (!output().isEmpty() && !output().endsWith(QLatin1Char('\n'))) echo.prepend(QLatin1Char('\n'));
   Print(echo + QLatin1Char('\n'));

@@ -1,6 +1,9 @@
 // The command line under the drawing: an output area the host prints to and
 // one input line. Typed text goes to the handler; a prompt (point, entity,
-// keyword) can take the input line over with SetPrompt.
+// keyword) can take the input line over with SetPrompt. As in CAD programs:
+// Up and Down walk the lines typed before, Enter on an empty line repeats the
+// last command (not inside a prompt, where it answers "none"), and command
+// names complete as they are typed.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +11,7 @@
 
 #include "platform/editor/document.h"
 
+class QCompleter;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -31,12 +35,29 @@ class CommandLine : public QWidget {
   QLineEdit* input() const { return input_; }
   // What pressing Enter in the input line does.
   void Submit();
+  // Keys typed elsewhere (the drawing view) continue the input line.
+  void Type(const QString& text);
+  // The names completion offers.
+  void SetCommandNames(const QStringList& names);
+  // The last command started from the command line or a menu; Enter on an
+  // empty line runs it again.
+  const QString& lastCommand() const { return lastCommand_; }
+  void SetLastCommand(const QString& command) { lastCommand_ = command; }
+  const QStringList& history() const { return history_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPlainTextEdit* output_;
   QLabel* prompt_;
   QLineEdit* input_;
+  QCompleter* completer_ = nullptr;
   std::function<void(const QString&)> handler_;
+  bool inPrompt_ = false;
+  QString lastCommand_;
+  QStringList history_;
+  int historyAt_ = 0;  // history_.size() while not browsing
 };
 
 // Where the platform's command-line text and progress meter go while the

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -330,17 +331,34 @@ void DialogWindow::SyncWindow() {
   if (dialog_->left() != movedLeft_ || dialog_->top() != movedTop_) {
     movedLeft_ = dialog_->left();
     movedTop_ = dialog_->top();
+    hiddenAt_.reset();
     move(movedLeft_, movedTop_);
+  }
+  const QSize asked(dialog_->width(), dialog_->height());
+  if (!asked.isEmpty() && asked != sized_) {
+    // The dialog gives the outer size; the frame is the window system's.
+    sized_ = asked;
+    setFixedSize(asked - FrameMargins());
   }
   // Modal windows are shown and hidden by their run.
   if (!dialog_->isModal() && dialog_->IsWindowVisible() != isVisible()) {
     if (dialog_->IsWindowVisible()) {
+      // Shown again where the user left it, not centred anew.
+      if (hiddenAt_) move(*hiddenAt_);
       show();
       raise();
     } else {
+      hiddenAt_ = pos();
       hide();
     }
   }
+}
+
+QSize DialogWindow::FrameMargins() const {
+  QSize margins = frameGeometry().size() - size();
+  if (margins == QSize(0, 0) && parentWidget())
+    margins = parentWidget()->window()->frameGeometry().size() - parentWidget()->window()->size();
+  return margins;
 }
 
 void DialogWindow::SyncControl(int id) {
@@ -420,9 +438,14 @@ void DialogWindow::SyncList(int, const ui::Control& c, QWidget* w) {
     // Columns were deleted and inserted again: start from the natural order.
     list->setColumnCount(0);
     list->setColumnCount(count);
+    // The substitute font runs wider than the original: a column is at
+    // least as wide as its heading, so no heading is cut.
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
     for (int i = 0; i < count; ++i) {
-      list->setHorizontalHeaderItem(i, new QTableWidgetItem(Q(columns[static_cast<size_t>(i)].title)));
-      list->setColumnWidth(i, columns[static_cast<size_t>(i)].width);
+      const QString title = Q(columns[static_cast<size_t>(i)].title);
+      list->setHorizontalHeaderItem(i, new QTableWidgetItem(title));
+      list->setColumnWidth(i, std::max(columns[static_cast<size_t>(i)].width,
+                                       header->fontMetrics().horizontalAdvance(title) + margin));
     }
   }
   list->setShowGrid(c.extendedStyle() & kGridLines);

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/dialogs/dialog.h"
 #include "platform/dialogs/painter.h"
@@ -75,6 +76,9 @@ class DialogWindow : public QDialog, public ui::DialogObserver {
 
   // Brings every widget in line with its control.
   void SyncAll();
+  // The window system's frame around the dialog; before the window is first
+  // shown it has none yet, and the main window's frame stands in for it.
+  QSize FrameMargins() const;
 
   // Runs after every user action the dialog took (the dialog may be gone).
   std::function<void()> afterAction;
@@ -103,6 +107,8 @@ class DialogWindow : public QDialog, public ui::DialogObserver {
   std::map<int, QWidget*> widgets_;
   bool syncing_ = false;
   int movedLeft_ = 0, movedTop_ = 0;  // the position the dialog asked for last
+  QSize sized_;                       // the outer size it asked for last
+  std::optional<QPoint> hiddenAt_;    // where the user left it before it was hidden
 };
 
 }  // namespace wb::desktop

@@ -10,6 +10,8 @@
 namespace wb::desktop {
 namespace {
 constexpr double kDragThreshold = 4;  // pixels before a press becomes a drag
+constexpr int kBurstMs = 800;         // wheel steps closer than this are one zoom
+constexpr size_t kPreviousViews = 50;
 }
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
@@ -27,6 +29,7 @@ void DrawingView::SetDatabase(const db::Database* database) {
   highlighted_.clear();
   DrawingChanged();
   ZoomExtents();
+  previous_.clear();
 }
 
 void DrawingView::DrawingChanged() {
@@ -43,7 +46,87 @@ void DrawingView::DrawingChanged() {
   UpdateHighlightFlags();
 }
 
+void DrawingView::Remember(bool burst) {
+  const bool inBurst = burst && lastBurst_.isValid() && lastBurst_.elapsed() < kBurstMs;
+  if (burst) lastBurst_.start();
+  else lastBurst_.invalidate();
+  if (inBurst) return;
+  previous_.push_back({view_.center(), view_.scale()});
+  if (previous_.size() > kPreviousViews) previous_.erase(previous_.begin());
+}
+
+bool DrawingView::ZoomPrevious() {
+  if (previous_.empty()) return false;
+  view_.Set(previous_.back().center, previous_.back().scale);
+  previous_.pop_back();
+  lastBurst_.invalidate();
+  fitOnResize_ = false;
+  Invalidate();
+  emit viewChanged();
+  return true;
+}
+
+void DrawingView::ZoomToBox(const Box& world) {
+  if (world.empty()) return;
+  Remember();
+  view_.ZoomExtents(world, 0.01);
+  fitOnResize_ = false;
+  Invalidate();
+  emit viewChanged();
+}
+
+void DrawingView::BeginGesture(ViewGesture gesture) {
+  gesture_ = gesture;
+  zoomCorner_.reset();
+  panning_ = false;
+  setCursor(gesture == ViewGesture::kPan ? Qt::OpenHandCursor : Qt::CrossCursor);
+  update();
+}
+
+// Mouse input of a view gesture; true when the gesture took it.
+bool DrawingView::GestureMouse(QMouseEvent* event) {
+  if (gesture_ == ViewGesture::kNone) return false;
+  const QPointF at = event->position();
+  const bool press = event->type() == QEvent::MouseButtonPress;
+  const bool release = event->type() == QEvent::MouseButtonRelease;
+  if (press && event->button() == Qt::RightButton) {
+    BeginGesture(ViewGesture::kNone);
+    return true;
+  }
+  if (gesture_ == ViewGesture::kPan) {
+    if (press && event->button() == Qt::LeftButton) {
+      Remember();
+      panning_ = true;
+      panLast_ = at;
+      setCursor(Qt::ClosedHandCursor);
+    } else if (release && event->button() == Qt::LeftButton) {
+      panning_ = false;
+      setCursor(Qt::OpenHandCursor);
+    } else if (panning_) {
+      const QPointF delta = at - panLast_;
+      panLast_ = at;
+      view_.PanPixels(delta.x(), delta.y());
+      fitOnResize_ = false;
+      Invalidate();
+      emit viewChanged();
+    }
+    return true;
+  }
+  // Zoom window: two clicks, or press, drag and release.
+  const bool far = zoomCorner_ && QLineF(*zoomCorner_, at).length() >= kDragThreshold;
+  if (press && event->button() == Qt::LeftButton && !zoomCorner_) {
+    zoomCorner_ = at;
+  } else if ((press && event->button() == Qt::LeftButton) || (release && far)) {
+    const QPointF corner = *zoomCorner_;
+    BeginGesture(ViewGesture::kNone);
+    if (far) ZoomToBox(Box::Of(ToWorld(corner), ToWorld(at)));
+  }
+  update();
+  return true;
+}
+
 void DrawingView::ZoomExtents() {
+  Remember();
   view_.SetViewport(width(), height());
   view_.ZoomExtents(list_.extents());
   fitOnResize_ = true;
@@ -52,6 +135,7 @@ void DrawingView::ZoomExtents() {
 }
 
 void DrawingView::ZoomAbout(QPointF screen, double factor) {
+  Remember(true);
   view_.ZoomAbout({screen.x(), screen.y()}, factor);
   fitOnResize_ = false;
   Invalidate();
@@ -59,6 +143,7 @@ void DrawingView::ZoomAbout(QPointF screen, double factor) {
 }
 
 void DrawingView::Pan(QPointF pixels) {
+  Remember(true);
   view_.PanPixels(pixels.x(), pixels.y());
   fitOnResize_ = false;
   Invalidate();
@@ -186,6 +271,11 @@ void DrawingView::paintEvent(QPaintEvent*) {
   }
   QPainter painter(this);
   painter.drawImage(QPointF(0, 0), cache_);
+  if (zoomCorner_) {
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(*zoomCorner_, cursor_).normalized());
+  }
   if (dragging_) {
     bool window = dragTo_.x() >= dragFrom_.x();
     QRectF band = QRectF(dragFrom_, dragTo_).normalized();
@@ -205,6 +295,7 @@ void DrawingView::paintEvent(QPaintEvent*) {
 
 void DrawingView::mousePressEvent(QMouseEvent* event) {
   cursor_ = event->position();
+  if (event->button() != Qt::MiddleButton && GestureMouse(event)) return;
   if (event->button() == Qt::MiddleButton) {
     panning_ = true;
     panLast_ = event->position();
@@ -212,7 +303,9 @@ void DrawingView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::RightButton) {
-    if (pickMode_ == PickMode::kSelection) {
+    if (pickMode_ == PickMode::kNone) {
+      emit contextMenuAt(event->globalPosition().toPoint());
+    } else if (pickMode_ == PickMode::kSelection) {
       PickResult result;
       result.mode = pickMode_;
       result.selection = pickSet_;
@@ -231,6 +324,10 @@ void DrawingView::mousePressEvent(QMouseEvent* event) {
 void DrawingView::mouseMoveEvent(QMouseEvent* event) {
   cursor_ = event->position();
   emit cursorMoved(QPointF(ToWorld(cursor_).x, ToWorld(cursor_).y));
+  if (gesture_ != ViewGesture::kNone && !(event->buttons() & Qt::MiddleButton)) {
+    GestureMouse(event);
+    return;
+  }
   if (panning_) {
     QPointF delta = event->position() - panLast_;
     panLast_ = event->position();
@@ -247,9 +344,10 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
 void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::MiddleButton && panning_) {
     panning_ = false;
-    setCursor(Qt::CrossCursor);
+    setCursor(gesture_ == ViewGesture::kPan ? Qt::OpenHandCursor : Qt::CrossCursor);
     return;
   }
+  if (GestureMouse(event)) return;
   if (event->button() != Qt::LeftButton || !pressed_) return;
   pressed_ = false;
   const bool toggle = event->modifiers() & Qt::ShiftModifier;
@@ -289,16 +387,31 @@ void DrawingView::wheelEvent(QWheelEvent* event) {
 }
 
 void DrawingView::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (gesture_ != ViewGesture::kNone && (enter || event->key() == Qt::Key_Escape)) {
+    BeginGesture(ViewGesture::kNone);
+    return;
+  }
   if (event->key() == Qt::Key_Escape) {
     if (pickMode_ != PickMode::kNone) CancelPick();
     else ClearSelection();
     return;
   }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && pickMode_ == PickMode::kSelection) {
+  if (enter && pickMode_ == PickMode::kSelection) {
     PickResult result;
     result.mode = pickMode_;
     result.selection = pickSet_;
     Finish(std::move(result));
+    return;
+  }
+  if (enter && pickMode_ == PickMode::kNone) {
+    emit enterPressed();
+    return;
+  }
+  // As in CAD programs, typing with the drawing focused goes to the command line.
+  const QString text = event->text();
+  if (!text.isEmpty() && text.at(0).isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    emit textTyped(text);
     return;
   }
   QWidget::keyPressEvent(event);

@@ -11,8 +11,12 @@
 //    never redraws the drawing;
 //  - route highlighting calls SetHighlighted; after a command changed the
 //    drawing, DrawingChanged rebuilds the display list.
+//
+// View commands (zoom window, pan with the left button) are gestures of the
+// view itself: they run beside a waiting prompt without ending it.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
@@ -33,6 +37,7 @@ class ViewOverlay {
 };
 
 enum class PickMode { kNone, kPoint, kEntity, kNested, kSelection };
+enum class ViewGesture { kNone, kZoomWindow, kPan };
 
 struct PickResult {
   PickMode mode = PickMode::kNone;
@@ -59,6 +64,13 @@ class DrawingView : public QWidget {
   void ZoomExtents();
   void ZoomAbout(QPointF screen, double factor);
   void Pan(QPointF pixels);
+  void ZoomToBox(const Box& world);
+  // Back to the view before the last zoom or pan; false when there is none.
+  bool ZoomPrevious();
+  // Zoom window (two corners, or a drag) or panning with the left button,
+  // until Esc, Enter or the right button.
+  void BeginGesture(ViewGesture gesture);
+  ViewGesture gesture() const { return gesture_; }
 
   void SetLineWeightDisplay(bool on);
   bool lineWeightDisplay() const { return options_.lineWeights; }
@@ -90,6 +102,11 @@ class DrawingView : public QWidget {
   void cursorMoved(QPointF world);
   void selectionChanged();
   void viewChanged();
+  // Keys typed in the view: the command line takes them.
+  void textTyped(const QString& text);
+  // Enter, and the right button, when no prompt and no gesture waits.
+  void enterPressed();
+  void contextMenuAt(QPoint global);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -105,6 +122,10 @@ class DrawingView : public QWidget {
   void Finish(PickResult result);
   void UpdateHighlightFlags();
   void AddToSelection(const std::vector<db::ObjectId>& ids, bool toggle);
+  // Keeps the view for ZoomPrevious; a burst of wheel steps or pan moves
+  // counts as one change.
+  void Remember(bool burst = false);
+  bool GestureMouse(QMouseEvent* event);
 
   const db::Database* database_ = nullptr;
   DisplayList list_;
@@ -130,6 +151,15 @@ class DrawingView : public QWidget {
   QPointF dragFrom_, dragTo_;
   QPointF cursor_;
   ViewOverlay* overlay_ = nullptr;
+
+  struct SavedView {
+    Vec2 center;
+    double scale;
+  };
+  std::vector<SavedView> previous_;
+  QElapsedTimer lastBurst_;
+  ViewGesture gesture_ = ViewGesture::kNone;
+  std::optional<QPointF> zoomCorner_;
 };
 
 }  // namespace wb::desktop

@@ -1,7 +1,8 @@
 // The desktop host's main window: the drawing view, the command line below
-// it, the status bar with the progress meter, and the File menu. The open
-// drawing is the platform's active database, so the module's commands work
-// on what the window shows.
+// it, the properties and layer panels beside it, the status bar with the
+// progress meter, and the File, Edit and View menus. The open drawing is the
+// platform's active database, so the module's commands work on what the
+// window shows.
 #pragma once
 
 #include <QAction>
@@ -13,7 +14,12 @@
 #include "hosts/desktop/command_line.h"
 #include "hosts/desktop/drawing_view.h"
 
+class QDockWidget;
+
 namespace wb::desktop {
+
+class LayerPanel;
+class PropertiesPanel;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -24,6 +30,8 @@ class MainWindow : public QMainWindow {
 
   DrawingView* view() const { return view_; }
   CommandLine* commandLine() const { return commandLine_; }
+  PropertiesPanel* properties() const { return properties_; }
+  LayerPanel* layers() const { return layers_; }
   DesktopOutput* output() const { return output_.get(); }
 
   // Opens a drawing in place of the current one (after asking about unsaved
@@ -42,8 +50,18 @@ class MainWindow : public QMainWindow {
   // Asks about unsaved changes; false when the user cancels.
   bool MaybeKeepChanges();
 
-  // Commands the host does not know itself go here (the module's commands).
+  // Commands of the view itself (ZOOM, PAN, REGEN, LWDISPLAY); they never end
+  // a waiting prompt. False for anything else.
+  bool RunViewCommand(const QString& line);
+  // A typed line as the command line hands it over.
+  void RunCommand(const QString& text);
+  // Taller command line (F2), showing more of what was printed.
+  void SetTallCommandLine(bool tall);
+  // Commands the host does not run itself go here first (the module host
+  // runs the module's commands and, in turn with them, UNDO, REDO, LIST).
   void SetCommandHandler(std::function<bool(const QString&)> handler) { commandHandler_ = std::move(handler); }
+  // Names the command line completes, besides the host's own.
+  void AddCommandNames(const QStringList& names);
 
   // The questions the window asks; tests answer them without a dialog.
   std::function<QMessageBox::StandardButton(const QString& text)> askUnsaved;
@@ -55,8 +73,11 @@ class MainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void BuildPanels();
+  QAction* AddAction(QMenu* menu, const QString& text, const QKeySequence& key, std::function<void()> run);
+  void ShowContextMenu(QPoint global);
+  void StartZoomWindow();
   bool Load(const QString& path);
-  void RunCommand(const QString& text);
   void UpdateTitle();
   uint64_t Fingerprint() const;
 
@@ -67,6 +88,13 @@ class MainWindow : public QMainWindow {
   uint64_t savedFingerprint_ = 0;
   bool userLineWeights_ = false;
   QAction* lineWeightsAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QDockWidget* commandDock_ = nullptr;
+  PropertiesPanel* properties_ = nullptr;
+  LayerPanel* layers_ = nullptr;
+  QStringList commandNames_;
+  bool zoomOption_ = false;  // the next line answers ZOOM's option prompt
 };
 
 }  // namespace wb::desktop

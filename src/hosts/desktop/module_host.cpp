@@ -5,13 +5,17 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <unordered_set>
+
 #include "app/command_table.h"
+#include "hosts/common/host_commands.h"
 #include "hosts/desktop/drag_backend.h"
 #include "hosts/desktop/main_window.h"
 #include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
+#include "platform/editor/undo.h"
 #include "ui/main_dlg.h"
 
 namespace wb::desktop {
@@ -29,6 +33,7 @@ ModuleHost::ModuleHost(MainWindow& window) : window_(window) {
   dialogs_->afterAction = [this] { AfterDialogAction(); };
   prompts_->beforeWait = [this] { Refresh(); };
   prompts_->typedCommand = [this](const QString& line) { return QueueTyped(line); };
+  prompts_->transparentCommand = [this](const QString& line) { return window_.RunViewCommand(line); };
   window.SetCommandHandler([this](const QString& line) { return Execute(line.section(QLatin1Char(' '), 0, 0)); });
 
   acrxEntryPoint(kInitAppMsg, nullptr);
@@ -49,8 +54,10 @@ ModuleHost::~ModuleHost() {
 
 void ModuleHost::BuildMenu() {
   QMenu* menu = window_.menuBar()->addMenu(QStringLiteral("ケーブル情報(&W)"));
+  QStringList names;
   for (const ModuleCommand& command : ModuleCommands()) {
     const QString name = QString::fromStdU16String(command.name);
+    names << name;
     QAction* action = menu->addAction(name, this, [this, name] { Execute(name); });
     if (name.compare(QLatin1String("QZ_WireBinder"), Qt::CaseInsensitive) == 0) {
       action->setText(QStringLiteral("ケーブル情報設定 (%1)").arg(name));
@@ -59,6 +66,7 @@ void ModuleHost::BuildMenu() {
       menu->addSeparator();
     }
   }
+  window_.AddCommandNames(names);
   if (wireBinderAction_) {
     QToolBar* bar = window_.addToolBar(QStringLiteral("WireBinder"));
     bar->setObjectName(QStringLiteral("wireBinderToolBar"));
@@ -72,18 +80,26 @@ void ModuleHost::SetTimeouts(int ms) {
   drags_->set_timeout(ms);
 }
 
+bool ModuleHost::Known(const WString& command) {
+  return !command.empty() && (hosts::IsHostCommand(command) || editor::CommandStack::Instance().Find(command));
+}
+
 bool ModuleHost::Execute(const QString& name) {
   const WString command = name.trimmed().toStdU16String();
-  if (command.empty() || !editor::CommandStack::Instance().Find(command)) return false;
+  if (!Known(command)) return false;
   typed_.push_back(command);
+  // As a command typed meanwhile, it ends a waiting prompt or drag.
+  if (prompts_->waiting()) prompts_->Interrupt();
+  if (drags_->active()) drags_->Interrupt();
   Schedule();
   return true;
 }
 
 bool ModuleHost::QueueTyped(const QString& line) {
   const WString command = line.section(QLatin1Char(' '), 0, 0).toStdU16String();
-  if (command.empty() || !editor::CommandStack::Instance().Find(command)) return false;
-  editor::CommandStack::Instance().Queue(command);
+  if (!Known(command)) return false;
+  typed_.push_back(command);
+  Schedule();
   return true;
 }
 
@@ -96,15 +112,25 @@ void ModuleHost::Schedule() {
   });
 }
 
+// One undo step per command typed or picked from a menu, together with
+// every command it queued (a repeating annotation, a dialog's button);
+// UNDO, REDO and LIST run between steps.
 void ModuleHost::RunPending() {
   if (running_) return;  // the running command's loop drains the queue
   running_ = true;
   auto& stack = editor::CommandStack::Instance();
+  bool inStep = false;
+  auto endStep = [&] {
+    if (inStep) editor::EndCommand();
+    inStep = false;
+  };
   while (true) {
     WString line;
     if (!typed_.empty()) {
       line = typed_.front();
       typed_.pop_front();
+      endStep();
+      window_.commandLine()->SetLastCommand(QString::fromStdU16String(line));
     } else if (stack.HasQueued()) {
       line = stack.TakeQueued();
       window_.commandLine()->Print(QStringLiteral("コマンド: %1\n").arg(QString::fromStdU16String(line)));
@@ -112,12 +138,50 @@ void ModuleHost::RunPending() {
       break;
     }
     UpdateViewRect();
-    if (!stack.Run(line))
-      window_.commandLine()->Print(QStringLiteral("コマンド \"%1\" はありません。\n").arg(QString::fromStdU16String(line)));
+    if (hosts::IsHostCommand(line)) {
+      endStep();
+      hosts::RunHostCommand(line, window_.view()->selection());
+    } else {
+      if (!inStep) editor::BeginCommand(line);
+      inStep = true;
+      const auto before = ModelSpace();
+      if (!stack.Run(line))
+        window_.commandLine()->Print(QStringLiteral("コマンド \"%1\" はありません。\n").arg(QString::fromStdU16String(line)));
+      ReportAdded(before);
+    }
     ++completed_;
     Refresh();
   }
+  endStep();
+  Refresh();
   running_ = false;
+}
+
+std::vector<db::ObjectId> ModuleHost::ModelSpace() const {
+  const db::Database* database = editor::ActiveDatabase();
+  return database ? database->ModelSpaceEntities() : std::vector<db::ObjectId>{};
+}
+
+// What a command left in the drawing, said on the command line: the mark
+// texts placed and the annotations committed (the module itself is silent).
+void ModuleHost::ReportAdded(const std::vector<db::ObjectId>& before) const {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return;
+  const std::unordered_set<uint64_t> old = [&] {
+    std::unordered_set<uint64_t> ids;
+    for (db::ObjectId id : before) ids.insert(id.handle);
+    return ids;
+  }();
+  for (db::ObjectId id : database->ModelSpaceEntities()) {
+    if (old.count(id.handle)) continue;
+    const QString handle = QString::fromStdString(db::Database::HandleText(id));
+    if (database->EntityType(id) == "TEXT")
+      window_.commandLine()->Print(QStringLiteral("記号 %1 を配置しました (ハンドル %2)。\n")
+                                       .arg(QString::fromStdString(database->Group(id, 1).value_or("")), handle));
+    else if (auto insert = database->Insert(id))
+      window_.commandLine()->Print(QStringLiteral("注記 %1 を記入しました (ハンドル %2)。\n")
+                                       .arg(QString::fromStdString(insert->blockName), handle));
+  }
 }
 
 void ModuleHost::Refresh() { window_.DrawingChanged(); }

@@ -8,7 +8,9 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <vector>
 
+#include "platform/db/database.h"
 #include "platform/text/ustring.h"
 
 class QAction;
@@ -42,8 +44,8 @@ class ModuleHost : public QObject {
   QtDragBackend& drags() const { return *drags_; }
   QAction* wireBinderAction() const { return wireBinderAction_; }
 
-  // Runs a module command by name once the current one (if any) is done;
-  // false for a name the module does not know.
+  // Runs a module command (or UNDO, REDO, LIST) by name once the current
+  // one is done, ending a prompt it waits in; false for a name not known.
   bool Execute(const QString& name);
   // True while a command runs (possibly waiting in a prompt or drag).
   bool running() const { return running_; }
@@ -60,6 +62,9 @@ class ModuleHost : public QObject {
   void AfterDialogAction();
   // A command typed while a prompt waits: queued, the prompt ends.
   bool QueueTyped(const QString& line);
+  static bool Known(const WString& command);
+  std::vector<db::ObjectId> ModelSpace() const;
+  void ReportAdded(const std::vector<db::ObjectId>& before) const;
   void BuildMenu();
   void UpdateViewRect();
 

@@ -104,6 +104,7 @@ void QtPromptBackend::OnTyped(const QString& typed) {
       return;
     }
   }
+  if (transparentCommand && transparentCommand(text)) return;
   if (typedCommand && typedCommand(text)) {
     Finish(Outcome::kCancel);
     return;
@@ -112,7 +113,8 @@ void QtPromptBackend::OnTyped(const QString& typed) {
 }
 
 bool QtPromptBackend::eventFilter(QObject* watched, QEvent* event) {
-  if (loop_ && event->type() == QEvent::KeyPress) {
+  // Esc and Enter end a view gesture (zoom window, pan) before the prompt.
+  if (loop_ && event->type() == QEvent::KeyPress && !(watched == view_ && view_->gesture() != ViewGesture::kNone)) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Escape) {
       Finish(Outcome::kCancel);

@@ -42,6 +42,9 @@ class QtPromptBackend : public QObject, public editor::PromptBackend {
   // A line typed while a prompt waits that is not its answer (a command
   // name); returns true when it was taken, which ends the prompt.
   std::function<bool(const QString&)> typedCommand;
+  // A view command typed while a prompt waits (ZOOM, PAN): it runs and the
+  // prompt goes on; returns false for anything else.
+  std::function<bool(const QString&)> transparentCommand;
   // Longest wait of one prompt in milliseconds, 0 for no limit; it then
   // counts as Esc.
   void set_timeout(int ms) { timeout_ = ms; }

@@ -231,4 +231,11 @@ std::optional<int> QtDialogBackend::ColorDialog(const ui::ColorDialogRequest& re
 
 void QtDialogBackend::PumpOneMessage() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
+ui::WindowRect QtDialogBackend::WindowRectOf(const ui::Dialog& dialog) {
+  const DialogWindow* window = WindowOf(&dialog);
+  if (!window) return DialogBackend::WindowRectOf(dialog);
+  const QSize outer = window->size() + window->FrameMargins();
+  return {window->x(), window->y(), outer.width(), outer.height()};
+}
+
 }  // namespace wb::desktop

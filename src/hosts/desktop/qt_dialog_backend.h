@@ -32,6 +32,7 @@ class QtDialogBackend : public ui::DialogBackend {
   std::optional<WString> FileOpen(const ui::FileDialogRequest& request) override;
   std::optional<int> ColorDialog(const ui::ColorDialogRequest& request) override;
   void PumpOneMessage() override;
+  ui::WindowRect WindowRectOf(const ui::Dialog& dialog) override;
 
   // The window of a dialog that has one (modeless, or modal while it runs).
   DialogWindow* WindowOf(const ui::Dialog* dialog) const;

@@ -15,6 +15,9 @@ namespace wb::desktop {
 namespace {
 
 constexpr int kReferencePixels = 100;
+// Points are dots of a fixed size; zoomed out so far that there would be
+// more than one per this many square pixels, they only blot the drawing.
+constexpr double kPixelsPerPoint = 400;
 
 struct PenKey {
   uint32_t rgb;
@@ -118,12 +121,11 @@ void RenderDrawing(QPainter& painter, const DisplayList& list, const ViewTransfo
     painter.setPen(pen);
     painter.drawLines(segments.data(), static_cast<int>(segments.size()));
   }
-  for (auto& [rgb, pts] : points) {
-    QPen pen(Unpack(rgb));
-    pen.setWidth(3);
-    pen.setCapStyle(Qt::SquareCap);
-    painter.setPen(pen);
-    painter.drawPoints(pts.data(), static_cast<int>(pts.size()));
+  size_t pointCount = 0;
+  for (const auto& [rgb, pts] : points) pointCount += pts.size();
+  if (pointCount * kPixelsPerPoint <= double(view.width()) * view.height()) {
+    for (const auto& [rgb, pts] : points)
+      for (const QPointF& p : pts) painter.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 2, 2), Unpack(rgb));
   }
 
   const double emPerCap = EmPerCapHeight();

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "platform/db/file_io.h"
+#include "platform/db/undo_journal.h"
 #include "platform/dxf/codec.h"
 #include "platform/dxf/document.h"
 #include "platform/text/codepage.h"
@@ -152,7 +153,7 @@ struct Block {
 
 class DxfDatabase final : public Database {
  public:
-  explicit DxfDatabase(std::string fileName) : fileName_(std::move(fileName)) {}
+  explicit DxfDatabase(std::string fileName) : fileName_(std::move(fileName)) { doc_.SetWatcher(&journal_); }
 
   bool Load(std::string contents, dxf::ParseError* error) {
     return doc_.Load(std::move(contents), error) && Build(error);
@@ -167,11 +168,12 @@ class DxfDatabase final : public Database {
   }
   std::string SaveToString() const override { return doc_.Serialise(); }
   const std::string& FileName() const override { return fileName_; }
+  void SetFileName(std::string name) override { fileName_ = std::move(name); }
 
   std::string Version() const override { return version_; }
 
   std::optional<std::string> HeaderValue(std::string_view variable) const override {
-    if (header_ == kNone) return std::nullopt;
+    if (!Alive(header_)) return std::nullopt;
     size_t i = FindHeaderVariable(variable);
     if (i == kNpos) return std::nullopt;
     const Record& r = doc_.records[header_];
@@ -182,7 +184,7 @@ class DxfDatabase final : public Database {
 
   void SetHeaderValue(std::string_view variable, int code, std::string value) override {
     if (code <= 0 || code == 9 || code > 1071 || variable.empty()) return;
-    if (header_ == kNone) EnsureSection("HEADER");
+    if (!Alive(header_)) EnsureSection("HEADER");
     size_t i = FindHeaderVariable(variable);
     auto& tags = doc_.Edit(header_);
     std::string raw = codec_.Encode(OneLine(std::move(value)));
@@ -198,7 +200,7 @@ class DxfDatabase final : public Database {
   }
 
   void RemoveHeaderValue(std::string_view variable) override {
-    if (header_ == kNone || FindHeaderVariable(variable) == kNpos) return;
+    if (!Alive(header_) || FindHeaderVariable(variable) == kNpos) return;
     size_t i = FindHeaderVariable(variable);
     auto& tags = doc_.Edit(header_);
     size_t end = i + 1;
@@ -429,7 +431,7 @@ class DxfDatabase final : public Database {
     }
     if (same && end - begin == block.size()) return;
     if (begin == kNpos && block.empty()) return;
-    if (!block.empty() && !appids_.count(Upper(name))) RegisterApp(name);
+    if (!block.empty() && !HasAppId(name)) RegisterApp(name);
     auto& tags = doc_.Edit(index);
     if (begin != kNpos) {
       if (!block.empty()) block[0] = tags[begin];
@@ -472,7 +474,7 @@ class DxfDatabase final : public Database {
     return names;
   }
 
-  bool HasLayer(std::string_view name) const override { return layers_.count(Upper(name)) != 0; }
+  bool HasLayer(std::string_view name) const override { return !LayerId(name).isNull(); }
 
   void CreateLayer(std::string_view layerName, int color) override {
     std::string name = OneLine(std::string(layerName));
@@ -498,7 +500,7 @@ class DxfDatabase final : public Database {
 
   bool IsLayerLocked(std::string_view name) const override {
     auto it = layers_.find(Upper(name));
-    if (it == layers_.end()) return false;
+    if (it == layers_.end() || !Alive(it->second)) return false;
     const Record& r = doc_.records[it->second];
     size_t i = FindOwn(r, 70);
     return i != kNpos && (ToInt(doc_.At(r, i).value, 0) & 4) != 0;
@@ -506,7 +508,7 @@ class DxfDatabase final : public Database {
 
   void SetLayerLocked(std::string_view name, bool locked) override {
     auto it = layers_.find(Upper(name));
-    if (it == layers_.end()) return;
+    if (it == layers_.end() || !Alive(it->second)) return;
     const Record& r = doc_.records[it->second];
     size_t i = FindOwn(r, 70);
     int flags = i == kNpos ? 0 : ToInt(doc_.At(r, i).value, 0);
@@ -549,7 +551,7 @@ class DxfDatabase final : public Database {
       out.push_back({tag.code, codec_.Encode(OneLine(std::move(tag.value)))});
     }
     for (const EditedTag& tag : out)
-      if (tag.code == 1001 && !appids_.count(Upper(codec_.Decode(tag.value))))
+      if (tag.code == 1001 && !HasAppId(codec_.Decode(tag.value)))
         RegisterApp(codec_.Decode(tag.value));
     Section section = container < 0 ? Section::kEntities : Section::kBlocks;
     uint32_t index = AddRecord(std::move(out), anchor, Kind::kEntity, section, id);
@@ -566,21 +568,39 @@ class DxfDatabase final : public Database {
   void Erase(ObjectId id) override {
     uint32_t index = IndexOf(id);
     if (index == kNone || doc_.records[index].kind != Kind::kEntity) return;
-    doc_.records[index].erased = true;
+    doc_.Erase(index);
     // Attributes and vertices go with their INSERT or POLYLINE.
     if (doc_.records[index].first != kNone) {
       for (uint32_t k = index + 1; k < doc_.records.size(); ++k) {
-        Record& child = doc_.records[k];
+        const Record& child = doc_.records[k];
         if (child.first == kNone || child.kind != Kind::kSubEntity) break;
-        child.erased = true;
+        doc_.Erase(k);
         if (doc_.Type(child) == "SEQEND") break;
       }
     }
     modelSpaceValid_ = false;
   }
 
+  void BeginUndoStep(std::string_view name) override { journal_.Begin(name); }
+  void EndUndoStep() override { journal_.End(); }
+  bool Undo(std::string* name) override { return Moved(journal_.Undo(name)); }
+  bool Redo(std::string* name) override { return Moved(journal_.Redo(name)); }
+  size_t UndoSteps() const override { return journal_.undoSteps(); }
+  size_t RedoSteps() const override { return journal_.redoSteps(); }
+
  private:
   bool Build(dxf::ParseError* error);
+  // Undo leaves every index in place: a record a step added is erased
+  // again, so lookups by name check that the record they find is alive.
+  bool Alive(uint32_t index) const { return index != kNone && !doc_.records[index].erased; }
+  bool HasAppId(std::string_view name) const {
+    auto it = appids_.find(Upper(name));
+    return it != appids_.end() && Alive(it->second);
+  }
+  bool Moved(bool done) {
+    if (done) modelSpaceValid_ = false;
+    return done;
+  }
   // `tag` > 0 points at a value that is wrong: the line of that value.
   bool Fail(dxf::ParseError* error, const Record& r, size_t tag, std::string message) {
     error->line = doc_.Line(r, tag) + (tag > 0 ? 1 : 0);
@@ -682,7 +702,7 @@ class DxfDatabase final : public Database {
 
   const Block* FindBlock(std::string_view name) const {
     auto it = blockIndex_.find(Upper(name));
-    return it == blockIndex_.end() ? nullptr : &blocks_[it->second];
+    return it == blockIndex_.end() || !Alive(blocks_[it->second].begin) ? nullptr : &blocks_[it->second];
   }
 
   size_t FindHeaderVariable(std::string_view variable) const {
@@ -767,6 +787,8 @@ class DxfDatabase final : public Database {
   }
 
   SectionInfo EnsureSection(const std::string& name) {
+    // Sections added by a step that was undone are gone.
+    std::erase_if(sections_, [&](const SectionInfo& s) { return !Alive(s.begin); });
     size_t at = sections_.size();
     for (size_t i = 0; i < sections_.size(); ++i) {
       if (sections_[i].name == name) return sections_[i];
@@ -784,7 +806,7 @@ class DxfDatabase final : public Database {
 
   Table& EnsureTable(const std::string& name) {
     auto it = tableIndex_.find(name);
-    if (it != tableIndex_.end()) return tables_[it->second];
+    if (it != tableIndex_.end() && Alive(tables_[it->second].head)) return tables_[it->second];
     SectionInfo section = EnsureSection("TABLES");
     Table table;
     table.name = name;
@@ -810,6 +832,7 @@ class DxfDatabase final : public Database {
 
   std::string fileName_;
   mutable dxf::Document doc_;
+  UndoJournal journal_{doc_};
   dxf::TextCodec codec_;
   std::string version_ = "AC1009";
   bool modern_ = false;   // R13 and later: subclass markers and owners

@@ -66,6 +66,8 @@ class Database {
   virtual bool Save(const std::string& path, Error* error) const = 0;
   virtual std::string SaveToString() const = 0;
   virtual const std::string& FileName() const = 0;
+  // After a save under another name that file is the working drawing.
+  virtual void SetFileName(std::string name) = 0;
 
   // "$ACADVER" value, e.g. "AC1032".
   virtual std::string Version() const = 0;
@@ -134,6 +136,17 @@ class Database {
   virtual ObjectId AddEntity(std::string_view ownerBlock, std::string_view type,
                              std::string_view layer, std::vector<Tag> tags) = 0;
   virtual void Erase(ObjectId id) = 0;
+
+  // Undo. The changes made between BeginUndoStep and EndUndoStep (nested
+  // pairs join the outermost) are one step; Undo and Redo move the drawing
+  // across steps, byte for byte as it was saved before and after. Both
+  // return false, changing nothing, when there is no step or one is open.
+  virtual void BeginUndoStep(std::string_view name) = 0;
+  virtual void EndUndoStep() = 0;
+  virtual bool Undo(std::string* name = nullptr) = 0;
+  virtual bool Redo(std::string* name = nullptr) = 0;
+  virtual size_t UndoSteps() const = 0;
+  virtual size_t RedoSteps() const = 0;
 
   static std::string HandleText(ObjectId id);      // upper-case hex
   static ObjectId FromHandleText(std::string_view text);  // null on bad text

@@ -74,6 +74,22 @@ void Dialog::MoveTo(int x, int y) {
   NotifyDialog();
 }
 
+void Dialog::SetWindowSize(int width, int height) {
+  width_ = width;
+  height_ = height;
+  NotifyDialog();
+}
+
+WindowRect Dialog::GetWindowRect() const { return Backend().WindowRectOf(*this); }
+
+WindowRect DialogBackend::WindowRectOf(const Dialog& dialog) {
+  // No window system: the template in the dialog font's units (6 x 12
+  // pixel characters at 96 dpi) and no frame.
+  const int width = dialog.width() ? dialog.width() : (dialog.resource().width * 6 + 2) / 4;
+  const int height = dialog.height() ? dialog.height() : (dialog.resource().height * 12 + 4) / 8;
+  return {dialog.left(), dialog.top(), width, height};
+}
+
 Control& Dialog::Item(int id) {
   auto it = controls_.find(id);
   assert(it != controls_.end() && "control ID not in the dialog template");

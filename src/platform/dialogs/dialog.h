@@ -21,6 +21,11 @@ constexpr int IDNO = 7;
 
 class Dialog;
 
+// A window's outer rectangle (frame included) in screen pixels.
+struct WindowRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
 // Told about every state change so a front end can follow it.
 class DialogObserver {
  public:
@@ -55,10 +60,17 @@ class Dialog {
   bool IsWindowVisible() const { return visible_; }
   const WString& GetWindowText() const { return caption_; }
   void SetWindowText(const WString& caption);
-  // Top-left corner in screen pixels; the size stays that of the template.
+  // Top-left corner in screen pixels.
   void MoveTo(int x, int y);
   int left() const { return left_; }
   int top() const { return top_; }
+  // The outer size in screen pixels, frame included. Until a dialog sets one
+  // (0 x 0) the window has its template's size.
+  void SetWindowSize(int width, int height);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Where the front end shows the window and how large it is.
+  WindowRect GetWindowRect() const;
 
   // Controls. Asking for an ID the template lacks is a programming error
   // and aborts in debug builds; release builds get a detached dummy.
@@ -129,6 +141,7 @@ class Dialog {
   bool ended_ = false;
   int result_ = IDCANCEL;
   int left_ = 0, top_ = 0;
+  int width_ = 0, height_ = 0;
   int focusItem_ = 0;
   DialogObserver* observer_ = nullptr;
 };

@@ -38,6 +38,8 @@ class DialogBackend {
   }
   // Lets a front end handle one pending user event while a long command runs.
   virtual void PumpOneMessage() {}
+  // The dialog's window as shown (outer rectangle, screen pixels).
+  virtual WindowRect WindowRectOf(const Dialog& dialog);
 };
 
 // The backend in use; a scripted backend with no script until a host sets one.

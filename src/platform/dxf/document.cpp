@@ -43,6 +43,7 @@ bool Document::Load(std::string buffer, ParseError* error) {
 }
 
 std::vector<EditedTag>& Document::Edit(uint32_t index) {
+  if (watcher_) watcher_->Changing(index);
   Record& r = records[index];
   if (r.edit == kNone) {
     std::vector<EditedTag> tags;
@@ -79,6 +80,7 @@ uint32_t Document::Add(std::vector<EditedTag> tags, uint32_t before, Kind kind, 
   records.push_back(r);
   before_[before].push_back(index);
   Reindex(index);
+  if (watcher_) watcher_->Added(index);
   return index;
 }
 

@@ -57,6 +57,15 @@ struct Record {
   bool handleInFile = false;
 };
 
+// Told before a record changes (its tags or its erased flag) and after a
+// record is added, so that undo can keep what the record was.
+class RecordWatcher {
+ public:
+  virtual ~RecordWatcher() = default;
+  virtual void Changing(uint32_t record) = 0;
+  virtual void Added(uint32_t record) = 0;
+};
+
 class Document {
  public:
   // Tokenizes and cuts into records; section/kind are left for the caller.
@@ -95,6 +104,14 @@ class Document {
   }
   // The record's tags, copied out on first use; call Reindex after changes.
   std::vector<EditedTag>& Edit(uint32_t record);
+  // An erased record is not written; its id no longer resolves.
+  void Erase(uint32_t record) {
+    if (watcher_) watcher_->Changing(record);
+    records[record].erased = true;
+  }
+  // The copied tags of an edited record (Record::edit), for undo.
+  std::vector<EditedTag>& EditedTags(uint32_t edit) { return edits_[edit]; }
+  void SetWatcher(RecordWatcher* watcher) { watcher_ = watcher; }
   void Reindex(uint32_t record);
   // A new record, written just before record `before` (after any record
   // added there earlier).
@@ -118,6 +135,7 @@ class Document {
   Style style_;
   std::vector<std::vector<EditedTag>> edits_;
   std::unordered_map<uint32_t, std::vector<uint32_t>> before_;
+  RecordWatcher* watcher_ = nullptr;
 };
 
 }  // namespace wb::dxf

@@ -1,6 +1,7 @@
 #include "platform/editor/layer_state.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,13 @@ int LayerGroup(const db::Database& database, std::string_view layer, int code, i
   return value;
 }
 
+void SetLayerGroup(db::Database& database, std::string_view layer, int code, int value) {
+  const db::ObjectId record = database.LayerId(layer);
+  if (!record.isNull()) database.SetGroup(record, code, std::to_string(value));
+}
+
+constexpr int kFrozen = 1;
+
 }  // namespace
 
 // An off layer carries a negative colour.
@@ -29,7 +37,29 @@ bool LayerOff(const db::Database& database, std::string_view layer) {
 }
 
 bool LayerFrozen(const db::Database& database, std::string_view layer) {
-  return (LayerGroup(database, layer, 70, 0) & 1) != 0;
+  return (LayerGroup(database, layer, 70, 0) & kFrozen) != 0;
+}
+
+int LayerColor(const db::Database& database, std::string_view layer) {
+  return std::abs(LayerGroup(database, layer, 62, 7));
+}
+
+void SetLayerOff(db::Database& database, std::string_view layer, bool off) {
+  const int color = LayerColor(database, layer);
+  SetLayerGroup(database, layer, 62, off ? -color : color);
+}
+
+void SetLayerFrozen(db::Database& database, std::string_view layer, bool frozen) {
+  const int flags = LayerGroup(database, layer, 70, 0);
+  SetLayerGroup(database, layer, 70, frozen ? flags | kFrozen : flags & ~kFrozen);
+}
+
+void SetLayerColor(db::Database& database, std::string_view layer, int color) {
+  SetLayerGroup(database, layer, 62, LayerOff(database, layer) ? -color : color);
+}
+
+void SetCurrentLayer(db::Database& database, std::string_view layer) {
+  if (database.HasLayer(layer)) database.SetHeaderValue("$CLAYER", 8, std::string(layer));
 }
 
 }  // namespace wb::editor
