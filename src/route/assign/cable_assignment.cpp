@@ -282,7 +282,8 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
   const bool mostShortDist = g_cableSetting.mostShortDist;
   const int threads = std::max(1, std::min(wb::WorkerThreads(), static_cast<int>(searches.size())));
   std::vector<std::unique_ptr<RouteFinder::Workspace>> workspaces;
-  for (int t = 0; t < threads && finder; ++t) workspaces.push_back(std::make_unique<RouteFinder::Workspace>(*finder));
+  for (int t = 0; t < threads && finder; ++t)
+    workspaces.push_back(std::make_unique<RouteFinder::Workspace>(*finder));
   // Workers only search the finder, which stays as it is meanwhile; the
   // drawing, the dialogs and the log are left to this thread.
   wb::OrderedWork work(searches.size(), threads, [&](size_t i, int worker) {

@@ -4,16 +4,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <ctime>
+#include <optional>
 
 #include "drawing/drawing_element_source.h"
 #include "drawing/tagged_entities.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
 #include "platform/fs/file_system.h"
-#include "platform/text/codepage.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "platform/text/codepage.h"
 #include "project/text_file.h"
 #include "route/search/route_constants.h"
 #include "settings/cable_setting.h"

@@ -6,7 +6,6 @@
 
 #include "platform/host/worker_threads.h"
 
-
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();

@@ -101,7 +101,8 @@ struct Frame {
 
 // Everything a search changes, so that the finder itself stays read-only.
 struct RouteFinder::Workspace::State {
-  explicit State(size_t elements) : label(elements, ROUTE_NO_BEST), onPath(elements, 0), visited(elements, 0) {}
+  explicit State(size_t elements)
+      : label(elements, ROUTE_NO_BEST), onPath(elements, 0), visited(elements, 0) {}
 
   std::vector<double> label;
   std::vector<int> labelled;
@@ -464,8 +465,9 @@ void RouteFinder::SearchShortest(State& s, int from, int to, bool prune, double 
     }
     if (facts_[n].rootKind == 0 || !(length < bestLength)) continue;
     // Not even the least way on can beat the best (or the shortest): nothing
-    // beyond n could become the result. As the bound is the exact remaining
-    // distance, this also cuts every way to n longer than its shortest.
+    // beyond n could become the result. The bound being the distance to To
+    // itself, only elements on routes as short as the shortest pass, and
+    // only along their shortest ways from From.
     if (prune) {
       const double limit = std::min(bestLength, estimate);
       if (length + Behind(s, n) > limit + Slack(limit)) continue;
