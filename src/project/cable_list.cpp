@@ -15,7 +15,7 @@ const CString kDitto = u"\u3003";
 
 // Column of a single-column key, 0-based; negative when not configured.
 int Column(const CString& path, const char16_t* key) {
-  return _wtoi(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
+  return ColumnNumber(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
 }
 
 // 1-based number of the first line at or after `firstLine` that holds a
@@ -23,7 +23,7 @@ int Column(const CString& path, const char16_t* key) {
 int FirstUndecodableLine(const CString& path, int firstLine) {
   const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path));
   if (!bytes) return 0;
-  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
+  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true, true});
   CString line;
   for (int number = 1; reader.ReadLine(line); ++number)
     if (number >= firstLine && line.find(u'\uFFFD') != CString::npos) return number;
@@ -73,7 +73,7 @@ int CableList::Import(CString* problem) {
   CStringArray sizeParts;
   QzComn_GetSplitString(QzComn_GetEnv(path, u"WireBinder", u"SIZE"), sizeParts, nullptr, u",");
   std::vector<int> sizeCols;
-  for (const auto& part : sizeParts) sizeCols.push_back(_wtoi(part) - 1);
+  for (const auto& part : sizeParts) sizeCols.push_back(ColumnNumber(part) - 1);
   // An empty SIZE value is no size column at all; a bad entry in a list is
   // a broken definition file.
   if (sizeCols.size() == 1 && sizeParts[0].empty()) sizeCols.clear();
@@ -86,7 +86,10 @@ int CableList::Import(CString* problem) {
 
   rows.clear();
   std::vector<CStringArray> lines;
-  QzComn_ReadConfigFile(sourcePath, lines, startRow - 1, nullptr, u",", 0);
+  std::string unread;
+  if (QzComn_ReadConfigFile(sourcePath, lines, startRow - 1, nullptr, u",", 0, &unread) < 0 &&
+      problem)
+    *problem = wb::Utf8ToUtf16(unread);  // names the file: a FIFO, a folder, ...
   // Bytes of another encoding can swallow a separator and shift every
   // column after it; such a list is refused rather than half understood.
   for (const auto& fields : lines) {

@@ -1,8 +1,5 @@
 #include "project/cable_list_export.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "platform/fs/file_system.h"
@@ -59,16 +56,6 @@ std::string PlaceLengthBytes(const std::string& line, int distColumn, double len
   const size_t last = kept.rfind(',');
   if (CountDecimals(Widen(kept.substr(last + 1))) == 1) kept.erase(last);
   return kept + "," + text;
-}
-
-// An existing output that may not be written: marked read-only (which
-// binds even a superuser, as the read-only attribute does) or not writable
-// by this user. The output goes into place by renaming a new file over the
-// old, which would otherwise replace it regardless.
-bool ReadOnlyFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 }  // namespace
@@ -148,9 +135,8 @@ int ExportCableList(const CableSetting& setting, const CString& plant, const CSt
     if (cableLine) ++r;
     out += "\r\n";
   }
-  if (ReadOnlyFile(wb::fs::ToNative(outPath)))
-    return fail(139, wb::fs::ToNative(outPath) + ": read-only");
-  // Nothing reaches the output path unless the whole file was written.
+  // Nothing reaches the output path unless the whole file was written; a
+  // read-only output is refused there, not replaced.
   if (!wb::fs::WriteFileAtomically(wb::fs::ToNative(outPath), out, &error)) return fail(139, error);
   return 141;
 }

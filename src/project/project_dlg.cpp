@@ -28,6 +28,13 @@ bool ProjectDlg::IsFolderName(const CString& name) {
   return true;
 }
 
+bool ProjectDlg::InRoot(const CString& plant, const CString& facility) {
+  if (!IsFolderName(plant) || (!facility.empty() && !IsFolderName(facility))) return false;
+  // A plant or facility folder that is a symbolic link out of the root
+  // would let create, delete and export act outside it.
+  return wb::fs::LiesWithin(Root() + plant + kPathSeparator + facility, Root());
+}
+
 int ProjectDlg::PlantBox() const { return m_mode == kLoad ? IDC_PLANT_LIST : IDC_PLANT_EDIT; }
 int ProjectDlg::FacilityBox() const {
   return m_mode == kLoad ? IDC_FACILITY_LIST : IDC_FACILITY_EDIT;
@@ -57,7 +64,7 @@ void ProjectDlg::OnInitDialog() {
 void ProjectDlg::FillBox(int id, const CString& folder) {
   wb::ui::Control& box = Item(id);
   for (const CString& name : wb::fs::SubFolders(folder))
-    if (IsFolderName(name)) box.AddString(name);
+    if (IsFolderName(name) && wb::fs::LiesWithin(folder + name, Root())) box.AddString(name);
   if (box.GetCount() > 0) box.SetCurSel(0);
   Touch(id);
 }
@@ -99,7 +106,7 @@ void ProjectDlg::Load() {
   const CString facility = CurrentText(FacilityBox());
   // Loading without a complete project would search definition files and
   // export into a folder the user never chose, so the load stops here.
-  if (plant.empty() || facility.empty() || !IsFolderName(plant) || !IsFolderName(facility)) {
+  if (plant.empty() || facility.empty() || !InRoot(plant, facility)) {
     ShowMessage(107);
     return;
   }
@@ -201,7 +208,7 @@ void ProjectDlg::SelectCreated(const CString& plant, const CString& facility) {
 void ProjectDlg::CreateProject() {
   const CString plant = CurrentText(PlantBox());
   const CString facility = CurrentText(FacilityBox());
-  if (plant.empty() || !IsFolderName(plant) || (!facility.empty() && !IsFolderName(facility))) {
+  if (plant.empty() || !InRoot(plant, facility)) {
     ShowMessage(107);
     return;
   }
@@ -220,7 +227,7 @@ void ProjectDlg::CreateProject() {
 void ProjectDlg::DeleteProject() {
   const CString plant = CurrentText(PlantBox());
   const CString facility = CurrentText(FacilityBox());
-  if (plant.empty() || !IsFolderName(plant) || (!facility.empty() && !IsFolderName(facility))) {
+  if (plant.empty() || !InRoot(plant, facility)) {
     ShowMessage(107);
     return;
   }

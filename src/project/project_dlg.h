@@ -23,6 +23,9 @@ class ProjectDlg : public wb::ui::Dialog {
   // True for a name that stays one folder below its parent: not "." or
   // "..", no path separator of either system, no control characters.
   static bool IsFolderName(const CString& name);
+  // Both names are folder names and their folder really lies under the
+  // projects root (an empty facility: the plant folder).
+  static bool InRoot(const CString& plant, const CString& facility);
 
  protected:
   void OnInitDialog() override;

@@ -1,8 +1,5 @@
 #include "project/text_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/fs/file_system.h"
 
 AcCStdioFile::~AcCStdioFile() {
@@ -37,11 +34,8 @@ bool AcCStdioFile::Open(const CString& path, unsigned flags) {
       error_ = path_ + ": is a folder";
       return false;
     }
-    // A file without any write bit is read-only even for a superuser, as
-    // the read-only attribute is; renaming over it on Close would not care.
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0 &&
-        ((st.st_mode & 0222) == 0 || access(path_.c_str(), W_OK) != 0)) {
+    // Refused now rather than on Close, which writes the file.
+    if (wb::fs::ReadOnly(path_)) {
       error_ = path_ + ": not writable";
       return false;
     }

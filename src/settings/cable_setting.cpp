@@ -138,11 +138,17 @@ bool FindDefinitionFile(const CableList& list, CString& path, const CableSetting
   return false;
 }
 
+int ColumnNumber(const CString& text) {
+  // _wtoi saturates, so the callers' "- 1" to a 0-based index cannot
+  // overflow once everything below 1 is 0.
+  const int value = _wtoi(text);
+  return value < 1 ? 0 : value;
+}
+
 int ReadLengthColumn(const CableList& list, const CableSetting& setting) {
   CString path;
   if (!FindDefinitionFile(list, path, setting)) return -1;
-  int column = _wtoi(QzComn_GetEnv(path, u"WireBinder", u"DIST"));
-  return column < 1 ? 0 : column;
+  return ColumnNumber(QzComn_GetEnv(path, u"WireBinder", u"DIST"));
 }
 
 int ReadStartRow(const CableList& list, const CableSetting& setting) {
@@ -165,7 +171,7 @@ void ReadListColumnOrder(const CableList& list, std::array<int, 7>& order,
   if (!FindDefinitionFile(list, path, setting)) return;
   for (int i = 0; i < 7; ++i) {
     const CString value = QzComn_GetEnv(path, u"ListColumnNumber", kColumnKeys[i]);
-    if (!value.empty()) order[i] = _wtoi(value);
+    if (!value.empty()) order[i] = ColumnNumber(value);
   }
 }
 

@@ -55,12 +55,16 @@ void SaveDrawingSettings(const CableSetting& setting);
 // candidate tried.
 bool FindDefinitionFile(const CableList& list, CString& path,
                         const CableSetting& setting = g_cableSetting);
+// A column number of the definition file: its leading integer, 0 when that
+// is below 1 (not configured) or when the text holds no number.
+int ColumnNumber(const CString& text);
 // "DIST": 0 when below 1, -1 without a definition file.
 int ReadLengthColumn(const CableList& list, const CableSetting& setting = g_cableSetting);
 // "RowNumber": 1 when below 1, -1 without a definition file.
 int ReadStartRow(const CableList& list, const CableSetting& setting = g_cableSetting);
 void WriteStartRow(const CableList& list, int row, const CableSetting& setting = g_cableSetting);
-// 1..7, each non-empty key of the file overriding its position.
+// 1..7, each non-empty key of the file overriding its position (0 for a
+// value below 1); the ranks are not checked here.
 void ReadListColumnOrder(const CableList& list, std::array<int, 7>& order,
                          const CableSetting& setting = g_cableSetting);
 void WriteListColumnOrder(const CableList& list, const std::array<int, 7>& order,

@@ -28,6 +28,29 @@ void ShowMessage(int stringId, unsigned type = MB_OK) {
   AfxMessageBox(LoadModuleString(stringId), type);
 }
 
+// The definition file's ranks are taken as written, partial sections and
+// all, but a header can only show each column once: a rank outside 1..7,
+// or one already shown further left, gives its place to the first column
+// not shown yet.
+std::vector<int> HeaderOrder(const std::array<int, 7>& ranks) {
+  std::vector<int> order(ranks.size(), -1);
+  std::array<bool, 7> shown{};
+  for (size_t i = 0; i < ranks.size(); ++i) {
+    const int column = ranks[i] - 1;  // ranks are never below 0
+    if (column < 0 || column >= 7 || shown[column]) continue;
+    order[i] = column;
+    shown[column] = true;
+  }
+  int next = 0;
+  for (int& column : order) {
+    if (column >= 0) continue;
+    while (shown[next]) ++next;
+    column = next;
+    shown[next] = true;
+  }
+  return order;
+}
+
 }  // namespace
 
 MainDlg::MainDlg() : Dialog(DialogTemplate(IDD_MAIN)), m_list(Item(IDC_CABLELIST)) {}
@@ -55,11 +78,9 @@ void MainDlg::SetupList() {
   ShowItem(IDC_DELETEATT, g_cableSetting.showDeleteAttButton);
   ShowItem(IDC_INITLENGTH, g_cableSetting.showInitLengthButton);
 
-  std::array<int, 7> order{1, 2, 3, 4, 5, 6, 7};
-  ReadListColumnOrder(m_cableList, order);
-  std::vector<int> header;
-  for (int position : order) header.push_back(position - 1);
-  m_list.SetColumnOrderArray(header);
+  std::array<int, 7> ranks{1, 2, 3, 4, 5, 6, 7};
+  ReadListColumnOrder(m_cableList, ranks);
+  m_list.SetColumnOrderArray(HeaderOrder(ranks));
   Touch(IDC_CABLELIST);
 }
 

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "desktop/desktop_test_drawing.h"
+#include "platform/db/block_walk.h"
 
 namespace wb::desktop {
 namespace {
@@ -120,13 +121,24 @@ TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
   auto d = db::Database::CreateEmpty();
   ASSERT_TRUE(d->CreateBlock("LOOP", {0, 0, 0}));
   Line(*d, "LOOP", "0", 0, 0, 1, 0);
-  Insert(*d, "LOOP", "0", "LOOP", 5, 0);
+  Insert(*d, "LOOP", "0", "loop", 5, 0);  // block names ignore case
   Insert(*d, "", "0", "LOOP", 0, 0);
   Insert(*d, "", "0", "MISSING", 0, 0);
   DisplayList list;
   list.Build(*d);
   ASSERT_EQ(list.primitives().size(), 1u);  // the line once, the loop cut
   EXPECT_EQ(list.entities().size(), 2u);
+  // Eight references to the next of seven blocks would be 8^6 lines: the
+  // walk of one entity stops at its budget.
+  for (int level = 0; level < 7; ++level) ASSERT_TRUE(d->CreateBlock("FAN" + std::to_string(level), {0, 0, 0}));
+  Line(*d, "FAN6", "0", 0, 0, 1, 0);
+  for (int level = 0; level < 6; ++level)
+    for (int k = 0; k < 8; ++k)
+      Insert(*d, "FAN" + std::to_string(level), "0", "FAN" + std::to_string(level + 1), k, 0);
+  Insert(*d, "", "0", "FAN0", 0, 0);
+  list.Build(*d);
+  EXPECT_GT(list.primitives().size(), 1000u);
+  EXPECT_LE(list.primitives().size(), db::BlockWalk::kBudget);
 
   const std::string r12 =
       "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n8\n0\n66\n1\n70\n1\n10\n0\n20\n0\n30\n0\n"

@@ -1,5 +1,7 @@
 #include "project/cable_list.h"
 
+#include <sys/stat.h>
+
 #include "dialog_test_util.h"
 
 namespace wbtest {
@@ -70,7 +72,7 @@ TEST_F(ImportTest, BadSizeEntriesAreAnInvalidDefinition) {
   ASSERT_EQ(Import({"A,P,M"}), 0);
   EXPECT_EQ(list.rows[0].size, u"");
   const auto kept = list.rows.size();
-  for (const char* size : {"0", "2,,3", "abc", "2,-1", ","}) {
+  for (const char* size : {"0", "2,,3", "abc", "2,-1", ",", "-2147483648", "2,-99999999999"}) {
     Define(root, {{"SIZE", size}});
     EXPECT_EQ(Import({"A,P,M,X"}), -2) << size;
     EXPECT_EQ(list.rows.size(), kept) << size;
@@ -82,16 +84,23 @@ TEST_F(ImportTest, RequiredColumnsAndMissingFiles) {
   DefineSimple(root);
   ASSERT_EQ(Import({"A,B,C,D"}), 0);
   for (const char* key : {"NO", "FROM_MARK", "TO_MARK"}) {
-    DefineSimple(root);
-    Define(root, {{key, "0"}});
-    EXPECT_EQ(Import({"X,B,C,D", "Y,B,C,D"}), -2) << key;
-    EXPECT_EQ(Numbers(), std::vector<std::string>{"A"}) << key;
+    for (const char* value : {"0", "-2147483648", "-99999999999"}) {
+      DefineSimple(root);
+      Define(root, {{key, value}});
+      EXPECT_EQ(Import({"X,B,C,D", "Y,B,C,D"}), -2) << key << "=" << value;
+      EXPECT_EQ(Numbers(), std::vector<std::string>{"A"}) << key;
+    }
   }
   DefineSimple(root);
   EXPECT_EQ(Import({"A,B,C,D", "E,F,G,H"}, 3), -3);
   EXPECT_TRUE(list.rows.empty());
   list.sourcePath = U(dir / "missing.csv");
   EXPECT_EQ(list.Import(), -3);
+  // A FIFO is refused at once, by name, instead of waiting for a writer.
+  ASSERT_EQ(mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
+  list.sourcePath = U(dir / "fifo.csv");
+  EXPECT_EQ(list.Import(&problem), -3);
+  EXPECT_EQ(problem, U(dir / "fifo.csv") + u": not a regular file");
 }
 
 TEST_F(ImportTest, DittoMarksTakeTheNearestRealValueAbove) {
@@ -157,6 +166,11 @@ TEST_F(ImportTest, AFileInAnotherEncodingIsRefusedWithItsLine) {
   EXPECT_EQ(list.Import(&problem), -3);
   EXPECT_TRUE(list.rows.empty());
   EXPECT_EQ(problem, list.sourcePath + u":3: not text in code page 932");
+  // A lead byte cut off by the end of the file (found by the fuzzer).
+  WriteBytes(dir / "list.csv", "W-1,IV,P1,M2\r\nW-2,IV,P1,M2\x81");
+  list.startRow = 1;
+  EXPECT_EQ(list.Import(&problem), -3);
+  EXPECT_EQ(problem, list.sourcePath + u":2: not text in code page 932");
   // Japanese in the code page itself reads as it is.
   EXPECT_EQ(Import({"W-1,IV,設備,M2"}), 0);
   EXPECT_EQ(list.rows[0].fromMark, u"設備");

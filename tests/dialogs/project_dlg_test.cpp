@@ -279,6 +279,7 @@ TEST_F(ProjectDlgTest, AnEmptyRootIsTheWorkingFolder) {
 
 TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
   stdfs::create_directories(dir / "outside/keep");
+  stdfs::create_directory_symlink(dir / "outside", root + "/LINK");  // a plant that leads out
   const auto before = stdfs::directory_entry(dir / "outside").last_write_time();
   struct Case {
     const char16_t* plant;
@@ -286,7 +287,8 @@ TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
   };
   const Case cases[] = {{u"..", u"outside"}, {u".", u"F"}, {u"../outside", u""},
                         {u"P", u".."},       {u"P", u"a/b"}, {u"P", u"..\\x"},
-                        {u"/tmp", u"F"}};
+                        {u"/tmp", u"F"},     {u"LINK", u"keep"}, {u"LINK", u"new"},
+                        {u"LINK", u""}};
   for (int mode : {ProjectDlg::kCreate, ProjectDlg::kDelete}) {
     Run(mode, [&](Dialog& d) {
       for (const auto& c : cases) {
@@ -299,7 +301,11 @@ TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
   EXPECT_EQ(MessageIds(), std::vector<int>(2 * std::size(cases), 107));
   EXPECT_TRUE(stdfs::is_directory(dir / "outside/keep"));
   EXPECT_EQ(stdfs::directory_entry(dir / "outside").last_write_time(), before);
-  EXPECT_TRUE(stdfs::is_empty(root));
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(root), {}), 1);  // the link alone
+  Run(ProjectDlg::kLoad, [&](Dialog& d) {
+    EXPECT_TRUE(Items(d, IDC_PLANT_LIST).empty());
+    d.Click(IDCANCEL);
+  });
 }
 
 TEST_F(ProjectDlgTest, DeleteAsksAndRemovesTheProjectOrThePlant) {

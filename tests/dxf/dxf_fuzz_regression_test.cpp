@@ -68,6 +68,14 @@ TEST(DxfFuzzRegression, EdgeShapesLoadAndSurviveEdits) {
       "0\nSECTION\n2\nENTITIES\n0\nSEQEND\n0\nATTRIB\n0\nPOINT\n0\nENDSEC\n0\nEOF\n",
       // A stray ENDSEC-less header variable without a value.
       "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n9\n$HANDSEED\n5\nZZ\n0\nENDSEC\n0\nEOF\n",
+      // R12 dimension styles: group 5 is the arrow block's name, often empty.
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n"
+      "0\nTABLE\n2\nDIMSTYLE\n70\n2\n0\nDIMSTYLE\n2\nSTANDARD\n70\n0\n3\n\n4\n\n5\n\n6\n\n7\n\n"
+      "0\nDIMSTYLE\n2\nTICKS\n70\n0\n5\n_ARCHTICK\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n2A\n8\n0\n0\nENDSEC\n0\nEOF\n",
+      // Handles of 16 digits; the next one is past 2^60.
+      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\nFFFFFFFFFFFFFFF\n8\n0\n0\nLINE\n5\n0FFFFFFFFFFFFFFE\n"
+      "8\n0\n0\nENDSEC\n0\nEOF\n",
   };
   for (const char* input : cases) {
     SCOPED_TRACE(input);
@@ -94,6 +102,23 @@ TEST(DxfFuzzRegression, OddCasesGiveTheRightAnswers) {
   ObjectId added = database->AddEntity("", "POINT", "0", {});
   EXPECT_EQ(added.handle, 0x12u);  // the missing layer 0 was made first, as 11
   EXPECT_EQ(database->HeaderValue("$HANDSEED"), "13");
+  // The last handle taken: an object without a handle gets an id no handle
+  // uses, and a new object, whose $HANDSEED would not fit, is refused.
+  const std::string full =
+      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\nFFFFFFFFFFFFFFFF\n8\n0\n0\nLINE\n8\n0\n"
+      "0\nPOINT\n5\nFFFFFFFFFFFFFFFD\n8\n0\n0\nENDSEC\n0\nEOF\n";
+  database = Database::OpenFromMemory(full, "full.dxf", &error);
+  ASSERT_NE(database, nullptr) << error.ToString();
+  const auto ids = database->ModelSpaceEntities();
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_NE(ids[1], ids[0]);
+  EXPECT_NE(ids[1], ids[2]);
+  EXPECT_EQ(Database::HandleText(ids[2]), "FFFFFFFFFFFFFFFD");
+  EXPECT_TRUE(database->AddEntity("", "POINT", "0", {}).isNull());
+  database->SetXData(ids[0], "QZ_NEW", {{1000, "x"}});  // would need an APPID record
+  EXPECT_NE(database->TakeRefusal().find("no handle left"), std::string::npos);
+  EXPECT_EQ(database->TakeRefusal(), "");
+  EXPECT_EQ(database->SaveToString(), full);
 }
 
 }  // namespace

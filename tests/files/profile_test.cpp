@@ -160,19 +160,3 @@ TEST(ProfileCache, WritesAndOutsideChangesAreSeen) {
   EXPECT_EQ(GetString(f, u"S", u"k", u"gone"), u"gone");
 }
 
-TEST(ProfileFile, LinksAndPermissionsSurviveAWrite) {
-  wbtest::TempDir dir;
-  WriteBytes(dir / "real.ini", "[S]\nk=1\n");
-  chmod((dir / "real.ini").c_str(), 0640);
-  std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
-  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"2", U(dir / "link.ini")));
-  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
-  EXPECT_EQ(ReadBytes(dir / "real.ini"), "[S]\nk=2\n");
-  struct stat st {};
-  stat((dir / "real.ini").c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  // No temporary file is left behind.
-  int entries = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++entries;
-  EXPECT_EQ(entries, 2);
-}

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/host/host_types.h"
 #include "module/plant_fixture.h"
+#include "platform/db/block_walk.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/entity.h"
 #include "platform/editor/prompts.h"
@@ -83,6 +86,30 @@ TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
   ASSERT_TRUE(wb::editor::Entity::Open(circle, wb::editor::Entity::kForRead)->getGeomExtents(extents));
   EXPECT_NEAR(extents.min.x, 40, 1e-9);
   EXPECT_NEAR(extents.max.y, 60, 1e-9);
+}
+
+TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
+  auto insert = [&](const std::string& owner, const std::string& block, int x) {
+    return plant.db->AddEntity(owner, "INSERT", "0", {{2, block}, {10, std::to_string(x)}});
+  };
+  auto segments = [](AcDbObjectId id) {
+    return std::ranges::count(wb::editor::EntityPrimitives(id), wb::editor::PickPrimitive::kSegment,
+                              &wb::editor::PickPrimitive::kind);
+  };
+  // A block inserting itself (by another spelling) shows once; eight
+  // references to the next of seven blocks would be 8^6 lines.
+  for (const char* name : {"LOOP", "FAN0", "FAN1", "FAN2", "FAN3", "FAN4", "FAN5", "FAN6"})
+    plant.Block(name, {});
+  for (const char* name : {"LOOP", "FAN6"}) plant.db->AddEntity(name, "LINE", "0", {{11, "1"}});
+  insert("LOOP", "loop", 5);
+  EXPECT_EQ(segments(insert("", "LOOP", 0)), 1);
+  for (int level = 0; level < 6; ++level)
+    for (int k = 0; k < 8; ++k) insert("FAN" + std::to_string(level), "FAN" + std::to_string(level + 1), k);
+  const AcDbObjectId fan = insert("", "FAN0", 100);
+  EXPECT_GT(segments(fan), 1000);
+  EXPECT_LE(segments(fan), static_cast<long>(wb::db::BlockWalk::kBudget));
+  prompts.Point({100.5, 0, 0});
+  EXPECT_EQ(Picked(RTNORM), fan);
 }
 
 TEST_F(Prompts, PointsSelectionsAndAQueuedCommand) {

@@ -152,19 +152,30 @@ TEST_F(MainDialogTest, ButtonsRefuseOrQueueTheirCommand) {
   EXPECT_FALSE(dlg().Item(IDC_BACK).visible());
 }
 
-TEST_F(MainDialogTest, ColumnOrderIsSavedAndRestored) {
-  LoadRows();
-  ASSERT_TRUE(dlg().DragColumns(IDC_CABLELIST, {6, 0, 1, 2, 3, 4, 5}));
-  EXPECT_FALSE(dlg().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));  // not a permutation
-  dlg().Click(IDC_SAVEORDER);
-  EXPECT_EQ(LastMessage(), LoadModuleString(164));
-  const std::string ini = wbtest::ReadBytes(dir_ / "projects/CablelistDefine.ini");
-  EXPECT_NE(ini.find("NO=7\r\n"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("DIST=6\r\n"), std::string::npos) << ini;
-  // A fresh set-up reads the saved order back.
-  dlg().DragColumns(IDC_CABLELIST, {0, 1, 2, 3, 4, 5, 6});
-  dlg().SetupList();
-  EXPECT_EQ(dlg().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 1, 2, 3, 4, 5}));
+TEST_F(MainDialogTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
+  // A rank outside 1..7, or one shown further left already, gives its place
+  // to the first column not shown yet.
+  const struct {
+    const char* section;
+    std::vector<int> order;
+  } cases[] = {
+      {"NO=2", {1, 0, 2, 3, 4, 5, 6}},
+      {"DIST=1", {0, 1, 2, 3, 4, 5, 6}},  // the cable number keeps the place further left
+      {"NO=0\r\nSIZE=99", {0, 1, 2, 3, 4, 5, 6}},
+      {"NO=-2147483648\r\nSIZE=-99999999999\r\nFROM_MARK=7", {0, 1, 6, 3, 4, 5, 2}},
+      {"NO=3\r\nSIZE=3\r\nFROM_MARK=3", {2, 0, 1, 3, 4, 5, 6}},
+      {"NO=7\r\nSIZE=6\r\nFROM_MARK=5\r\nFROM_NO=4\r\nTO_MARK=3\r\nTO_NO=2\r\nDIST=1",
+       {6, 5, 4, 3, 2, 1, 0}},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(dir_ / "projects/CablelistDefine.ini",
+               std::string("[ListColumnNumber]\r\n") + c.section + "\r\n");
+    dlg().SetupList();
+    dlg().SetupList();  // the columns are deleted again under that order
+    EXPECT_EQ(dlg().m_list.GetColumnOrderArray(), c.order) << c.section;
+  }
+  // A drag only permutes (saving and loading an order: main_dlg_flow_test).
+  EXPECT_FALSE(dlg().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));
 }
 
 TEST_F(MainDialogTest, AReloadedModuleStartsFromTheDefaults) {

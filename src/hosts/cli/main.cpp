@@ -4,13 +4,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "hosts/cli/batch.h"
 #include "hosts/cli/session.h"
 #include "hosts/cli/terminal_output.h"
 #include "platform/dialogs/message_box.h"
+#include "platform/fs/file_system.h"
 #include "platform/host/worker_threads.h"
 
 namespace {
@@ -44,15 +43,6 @@ int RunScriptText(const std::string& text, const std::string& name, bool quiet) 
     return 1;
   }
   return 0;
-}
-
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
 }
 
 // The options that name a drawing and the project to load with it.
@@ -209,10 +199,13 @@ int main(int argc, char** argv) {
     text = wb::cli::ProjectScript(project);
   } else if (*scriptCmd) {
     name = scriptPath;
-    if (!ReadText(scriptPath, text)) {
-      std::fprintf(stderr, "wirebinder: cannot read %s\n", scriptPath.c_str());
+    std::string why;
+    auto bytes = wb::fs::ReadFile(scriptPath, &why);  // a FIFO or a device is refused
+    if (!bytes) {
+      std::fprintf(stderr, "wirebinder: cannot read %s\n", why.c_str());
       return 2;
     }
+    text = std::move(*bytes);
   }
   if (printScript) {
     std::fputs(text.c_str(), stdout);

@@ -392,14 +392,7 @@ bool Session::Step(const ScriptStep& step) {
         dialog->Item(id).kind() != ui::ControlKind::kListView)
       return Fail(step, "show takes the ID of a list of the main dialog");
     const ui::Control& list = dialog->Item(id);
-    std::vector<int> order = list.GetColumnOrderArray();
-    const int columns = static_cast<int>(list.columns().size());
-    bool valid = static_cast<int>(order.size()) == columns;
-    for (int c : order) valid = valid && c >= 0 && c < columns;
-    if (!valid) {
-      order.clear();
-      for (int c = 0; c < columns; ++c) order.push_back(c);
-    }
+    const std::vector<int> order = list.GetColumnOrderArray();  // always a permutation
     WString text;
     for (int c : order) text += (text.empty() ? u"" : u"\t") + list.columns()[c].title;
     text += u"\n";

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/db/block_walk.h"
+
 namespace wb::desktop {
 namespace {
 
@@ -11,7 +13,6 @@ using db::ObjectId;
 using db::Tag;
 
 constexpr double kPi = std::numbers::pi;
-constexpr int kMaxNesting = 16;
 constexpr int16_t kDefaultLineWeight = 25;
 
 double ToDouble(std::string_view text, double fallback) {
@@ -217,6 +218,7 @@ class DisplayListBuilder {
       entity_ = static_cast<uint32_t>(out_.entities_.size());
       out_.entities_.push_back(entry);
       path_.clear();
+      walk_ = db::BlockWalk();
       Draw(id, top);
       EntityEntry& done = out_.entities_.back();
       done.endPrimitive = static_cast<uint32_t>(out_.primitives_.size());
@@ -299,7 +301,7 @@ class DisplayListBuilder {
   }
 
   void Draw(ObjectId id, const Context& ctx) {
-    if (ctx.depth > kMaxNesting) return;
+    if (!walk_.Spend()) return;
     Groups g(db_.Groups(id));
     if (g.all().empty()) return;
     std::string type = db_.EntityType(id);
@@ -481,21 +483,18 @@ class DisplayListBuilder {
   }
 
   void DrawBlock(const std::string& name, const Affine& xf, const Style& style, const Context& ctx) {
-    if (name.empty()) return;
-    for (const std::string& open : openBlocks_)
-      if (open == name) return;  // a block that contains itself
+    if (name.empty() || !walk_.Enter(name)) return;
     Context inner;
     inner.xf = xf;
     inner.layer = style.layer;
     inner.color = style.color;
     inner.lineWeight = style.lineWeight;
     inner.depth = ctx.depth + 1;
-    openBlocks_.push_back(name);
     for (ObjectId child : db_.BlockEntities(name)) {
       if (db_.EntityType(child) == "ATTDEF") continue;
       Draw(child, inner);
     }
-    openBlocks_.pop_back();
+    walk_.Leave();
   }
 
   Primitive NewPrimitive(PrimitiveKind kind, const Style& style) {
@@ -562,7 +561,7 @@ class DisplayListBuilder {
   DisplayList& out_;
   uint32_t entity_ = 0;
   std::vector<ObjectId> path_;
-  std::vector<std::string> openBlocks_;
+  db::BlockWalk walk_;  // one per model-space entity
   std::vector<Vec2> scratch_;
   std::unordered_map<std::string, LayerInfo> layers_;
 };

@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
-#include "platform/db/file_io.h"
 #include "platform/db/undo_journal.h"
 #include "platform/dxf/codec.h"
 #include "platform/dxf/document.h"
+#include "platform/fs/file_system.h"
 #include "platform/text/codepage.h"
 
 namespace wb::db {
@@ -24,9 +25,13 @@ using dxf::TagView;
 using dxf::Trim;
 
 constexpr size_t kNpos = static_cast<size_t>(-1);
-// Ids of objects that have no handle in a file that otherwise has handles
-// (damaged files): far above any handle, never written.
-constexpr uint64_t kSessionIdBase = uint64_t{1} << 60;
+constexpr uint64_t kLastId = ~uint64_t{0};
+
+// The file layer names the path first; an Error keeps it apart.
+std::string Reason(const std::string& message, const std::string& path) {
+  return message.compare(0, path.size() + 2, path + ": ") == 0 ? message.substr(path.size() + 2)
+                                                               : message;
+}
 
 std::string Upper(std::string_view text) {
   std::string out(text);
@@ -161,9 +166,9 @@ class DxfDatabase final : public Database {
 
   bool Save(const std::string& path, Error* error) const override {
     std::string message;
-    auto produce = [&](const ContentWriter& write) { return doc_.Serialise(write); };
-    if (WriteFileAtomically(path, produce, &message)) return true;
-    if (error) *error = {path, 0, message};
+    auto produce = [&](const fs::ContentWriter& write) { return doc_.Serialise(write); };
+    if (fs::WriteFileAtomically(path, produce, &message)) return true;
+    if (error) *error = {path, 0, Reason(message, path)};
     return false;
   }
   std::string SaveToString() const override { return doc_.Serialise(); }
@@ -245,7 +250,7 @@ class DxfDatabase final : public Database {
 
   bool CreateBlock(std::string_view blockName, Point3 base) override {
     std::string name = OneLine(std::string(blockName));
-    if (name.empty() || FindBlock(name)) return false;
+    if (name.empty() || FindBlock(name) || !Reserve(5)) return false;
     const std::string raw = codec_.Encode(name);
     std::string recordHandle;
     if (modern_) {
@@ -317,7 +322,10 @@ class DxfDatabase final : public Database {
     uint32_t index = IndexOf(id);
     if (index == kNone || !MayEdit(doc_.records[index], code)) return;
     value = OneLine(std::move(value));
-    if (code == 8 && IsEntityKind(doc_.records[index].kind) && !HasLayer(value)) CreateLayer(value, 7);
+    if (code == 8 && IsEntityKind(doc_.records[index].kind) && !HasLayer(value)) {
+      CreateLayer(value, 7);
+      if (!HasLayer(value)) return;  // no handle left for it
+    }
     const Record& r = doc_.records[index];
     size_t i = FindOwn(r, code);
     if (i != kNpos && codec_.Decode(doc_.At(r, i).value) == value) return;
@@ -431,7 +439,10 @@ class DxfDatabase final : public Database {
     }
     if (same && end - begin == block.size()) return;
     if (begin == kNpos && block.empty()) return;
-    if (!block.empty() && !HasAppId(name)) RegisterApp(name);
+    if (!block.empty() && !HasAppId(name)) {
+      if (!Reserve(2)) return;
+      RegisterApp(name);
+    }
     auto& tags = doc_.Edit(index);
     if (begin != kNpos) {
       if (!block.empty()) block[0] = tags[begin];
@@ -478,7 +489,7 @@ class DxfDatabase final : public Database {
 
   void CreateLayer(std::string_view layerName, int color) override {
     std::string name = OneLine(std::string(layerName));
-    if (name.empty() || HasLayer(name)) return;
+    if (name.empty() || HasLayer(name) || !Reserve(2)) return;
     Table& table = EnsureTable("LAYER");
     uint64_t id = NewId();
     std::vector<EditedTag> tags = {{0, "LAYER"}};
@@ -538,6 +549,11 @@ class DxfDatabase final : public Database {
     }
     std::string layer = OneLine(std::string(layerName));
     if (layer.empty()) layer = "0";
+    // The entity, its layer and the application ids of its xdata, each
+    // with a table to hold it.
+    size_t records = 3;
+    for (const Tag& tag : tags) records += tag.code == 1001 ? 2 : 0;
+    if (!Reserve(records)) return {};
     if (!HasLayer(layer)) CreateLayer(layer, 7);
 
     uint64_t id = NewId();
@@ -564,6 +580,8 @@ class DxfDatabase final : public Database {
     }
     return {id};
   }
+
+  std::string TakeRefusal() override { return std::exchange(refusal_, {}); }
 
   void Erase(ObjectId id) override {
     uint32_t index = IndexOf(id);
@@ -745,6 +763,23 @@ class DxfDatabase final : public Database {
     if (modern_ && !owner.empty()) tags.push_back({330, owner});
   }
 
+  // True when `count` new objects can get ids: handles below the last one
+  // (so that $HANDSEED, the next handle, still fits in 64 bits) that are
+  // not the in-memory id of an object without a handle. Otherwise the edit
+  // is refused and the reason kept for the host to tell.
+  bool Reserve(size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      const uint64_t id = nextHandle_ + i;
+      if (id < nextHandle_ || id >= kLastId || byId_.count(id)) {
+        refusal_ = "no handle left for a new object (the drawing's next handle would be past " +
+                   Hex(kLastId) + "); the change was not made";
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Callers Reserve first.
   uint64_t NewId() {
     uint64_t id = nextHandle_++;
     if (handles_) SetHeaderValue("$HANDSEED", 5, Hex(nextHandle_));
@@ -838,6 +873,7 @@ class DxfDatabase final : public Database {
   bool modern_ = false;   // R13 and later: subclass markers and owners
   bool handles_ = false;  // the file stores handles (group 5)
   uint64_t nextHandle_ = 1;
+  std::string refusal_;  // why the last edit was refused, until taken
   uint32_t header_ = kNone;
   uint32_t eof_ = kNone;
   std::vector<SectionInfo> sections_;  // in file order
@@ -986,10 +1022,12 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
         else if (v == "}" && depth > 0) --depth;
         continue;
       }
-      if (depth != 0 || r.handleInFile || !(t.code == 5 || (dimstyle && t.code == 105))) continue;
+      // In DIMSTYLE records group 5 is the arrow block's name (R12), 105
+      // the handle (R13 on).
+      if (depth != 0 || r.handleInFile || t.code != (dimstyle ? 105 : 5)) continue;
       if (r.kind == Kind::kObject && r.section == Section::kClasses) continue;
       auto handle = ParseHex(t.value);
-      if (!handle || *handle == 0 || *handle >= kSessionIdBase)
+      if (!handle || *handle == 0)
         return Fail(error, r, i, "invalid handle '" + std::string(Trim(t.value)).substr(0, 24) + "'");
       auto [it, inserted] = byId_.emplace(*handle, index);
       if (!inserted)
@@ -1036,13 +1074,15 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
   codec_ = dxf::TextCodec(codePage);
 
   handles_ = anyHandle || modern_;
-  nextHandle_ = maxHandle + 1;
+  nextHandle_ = maxHandle == kLastId ? kLastId : maxHandle + 1;
   if (auto seed = HeaderValue("$HANDSEED")) {
-    if (auto value = ParseHex(*seed); value && *value > nextHandle_ && *value < kSessionIdBase)
-      nextHandle_ = *value;
+    if (auto value = ParseHex(*seed); value && *value > nextHandle_) nextHandle_ = *value;
   }
   // Objects without a handle still need an id while the drawing is open.
-  uint64_t sessionId = handles_ ? kSessionIdBase : 0;
+  // In a file with handles they take the highest values no handle of the
+  // file uses, and new handles are given out from below until the two
+  // meet (Reserve), so an id never stands for two objects.
+  uint64_t sessionId = kLastId;
   for (uint32_t index = 0; index < records.size(); ++index) {
     Record& r = records[index];
     if (r.handleInFile) continue;
@@ -1050,7 +1090,12 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
         r.kind != Kind::kEntity && r.kind != Kind::kSubEntity && r.kind != Kind::kObject)
       continue;
     if (r.kind == Kind::kObject && r.section == Section::kClasses) continue;
-    r.id = handles_ ? sessionId++ : nextHandle_++;
+    if (handles_) {
+      while (byId_.count(sessionId)) --sessionId;
+      r.id = sessionId--;
+    } else {
+      r.id = nextHandle_++;
+    }
     byId_[r.id] = index;
   }
 
@@ -1172,12 +1217,13 @@ std::string Error::ToString() const {
 }
 
 std::unique_ptr<Database> Database::Open(const std::string& path, Error* error) {
-  std::string contents, message;
-  if (!ReadWholeFile(path, &contents, &message)) {
-    if (error) *error = {path, 0, message};
+  std::string message;
+  auto contents = fs::ReadFile(path, &message);
+  if (!contents) {
+    if (error) *error = {path, 0, Reason(message, path)};
     return nullptr;
   }
-  return OpenFromMemory(std::move(contents), path, error);
+  return OpenFromMemory(std::move(*contents), path, error);
 }
 
 std::unique_ptr<Database> Database::OpenFromMemory(std::string contents, const std::string& name,

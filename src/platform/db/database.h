@@ -13,7 +13,9 @@
 
 namespace wb::db {
 
-// An entity (or table record, or block record) named by its DXF handle.
+// An entity (or table record, or block record): its DXF handle, or, for an
+// object the file gives no handle, an id of this session that no handle of
+// the drawing uses.
 struct ObjectId {
   uint64_t handle = 0;
   bool isNull() const { return handle == 0; }
@@ -136,6 +138,9 @@ class Database {
   virtual ObjectId AddEntity(std::string_view ownerBlock, std::string_view type,
                              std::string_view layer, std::vector<Tag> tags) = 0;
   virtual void Erase(ObjectId id) = 0;
+  // Why the last edit that would create an object was refused (a drawing
+  // whose handles are used up), once; empty when nothing was refused.
+  virtual std::string TakeRefusal() { return {}; }
 
   // Undo. The changes made between BeginUndoStep and EndUndoStep (nested
   // pairs join the outermost) are one step; Undo and Redo move the drawing

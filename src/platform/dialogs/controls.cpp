@@ -97,7 +97,7 @@ bool Control::DeleteColumn(int index) {
   columns_.erase(columns_.begin() + index);
   for (auto& row : rows_)
     if (static_cast<int>(row.size()) > index) row.erase(row.begin() + index);
-  order_.erase(std::find(order_.begin(), order_.end(), index));
+  if (auto it = std::find(order_.begin(), order_.end(), index); it != order_.end()) order_.erase(it);
   for (auto& o : order_)
     if (o > index) --o;
   return true;
@@ -137,9 +137,14 @@ void Control::SetSelectedItem(int item) {
 }
 
 bool Control::SetColumnOrderArray(const std::vector<int>& order) {
-  // Handed on as given, like the host's header control; a front end that
-  // cannot show it falls back to the natural order.
+  // Like the host's header control, only a whole permutation of the
+  // columns is taken; anything else leaves the order as it was.
   if (order.size() != columns_.size()) return false;
+  std::vector<bool> seen(order.size());
+  for (int column : order) {
+    if (column < 0 || column >= static_cast<int>(order.size()) || seen[column]) return false;
+    seen[column] = true;
+  }
   order_ = order;
   return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/editor/command_queue.h"
 
+#include "platform/editor/document.h"
+
 namespace wb::editor {
 
 CommandStack& CommandStack::Instance() {
@@ -50,6 +52,11 @@ bool CommandStack::Run(const WString& name) {
   if (!entry) return false;
   auto handler = entry->handler;  // the table may change while it runs
   handler();
+  // The drawing refuses an edit it could not save readably (no handle
+  // left); the user hears why, as from the host.
+  if (db::Database* database = ActiveDatabase())
+    if (const std::string why = database->TakeRefusal(); !why.empty())
+      Output().Print(Utf8ToUtf16(why) + u"\n");
   return true;
 }
 

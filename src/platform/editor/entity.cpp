@@ -6,6 +6,7 @@
 #include <map>
 #include <tuple>
 
+#include "platform/db/block_walk.h"
 #include "platform/editor/document.h"
 
 namespace wb::editor {
@@ -93,8 +94,8 @@ class Collector {
  public:
   explicit Collector(const db::Database& database) : db_(database) {}
 
-  void Entity(AcDbObjectId id, const Xform& world, int depth) {
-    if (depth > 16) return;  // a block that contains itself
+  void Entity(AcDbObjectId id, const Xform& world) {
+    if (!walk_.Spend()) return;
     const std::string type = db_.EntityType(id);
     // Lines, points, ellipses, 3D faces and multiline texts are in world
     // coordinates; the others are relative to their extrusion direction.
@@ -161,16 +162,20 @@ class Collector {
       auto insert = db_.Insert(id);
       if (!insert) return;
       const Xform inner = x.Then(InsertXform(*insert, db_.BlockBasePoint(insert->blockName)));
+      const size_t before = out.size();
       Point(x.Apply(insert->position), id);
-      out.back().pickOnly = true;
-      containers_.insert(containers_.begin(), id);
-      for (AcDbObjectId member : db_.BlockEntities(insert->blockName))
-        if (db_.EntityType(member) != "ATTDEF") Entity(member, inner, depth + 1);
-      containers_.erase(containers_.begin());
+      if (out.size() > before) out.back().pickOnly = true;
+      if (walk_.Enter(insert->blockName)) {
+        containers_.insert(containers_.begin(), id);
+        for (AcDbObjectId member : db_.BlockEntities(insert->blockName))
+          if (db_.EntityType(member) != "ATTDEF") Entity(member, inner);
+        containers_.erase(containers_.begin());
+        walk_.Leave();
+      }
       // Attributes are placed in the reference's surroundings, by their own
       // extrusion, not through the block.
       for (AcDbObjectId sub : db_.SubEntities(id))
-        if (db_.EntityType(sub) == "ATTRIB") Entity(sub, world, depth + 1);
+        if (db_.EntityType(sub) == "ATTRIB") Entity(sub, world);
     } else if (auto at = db_.Location(id)) {
       Point(x.Apply(*at), id);
     }
@@ -180,6 +185,7 @@ class Collector {
 
  private:
   void Add(PickPrimitive p, AcDbObjectId leaf) {
+    if (!walk_.Spend()) return;
     p.leaf = leaf;
     p.containers = containers_;
     out.push_back(std::move(p));
@@ -269,6 +275,7 @@ class Collector {
 
   const db::Database& db_;
   std::vector<AcDbObjectId> containers_;
+  db::BlockWalk walk_;
 };
 
 double SegmentDistance(const AcGePoint3d& a, const AcGePoint3d& b, const AcGePoint3d& p) {
@@ -380,7 +387,7 @@ std::vector<PickPrimitive> EntityPrimitives(AcDbObjectId id) {
   db::Database* database = Db();
   if (!database || !database->IsAlive(id)) return {};
   Collector collector(*database);
-  collector.Entity(id, Xform{}, 0);
+  collector.Entity(id, Xform{});
   return std::move(collector.out);
 }
 

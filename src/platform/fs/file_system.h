@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/text/ustring.h"
@@ -16,16 +18,34 @@ bool FileExists(const WString& path);       // a regular file at exactly this pa
 bool DirectoryExists(const WString& path);  // PathIsDirectory
 // Names of the sub-folders of `folder` ("." and ".." never), sorted.
 std::vector<WString> SubFolders(const WString& folder);
+// Whether `path`, which need not exist yet, lies in `root` (or is it) once
+// every symbolic link on the way is followed.
+bool LiesWithin(const WString& path, const WString& root);
 bool CreateFolder(const WString& path);  // false when it exists or cannot be made
 bool DeleteTree(const WString& path);
 
-// The whole file; nullopt when it cannot be read (missing, a folder, no
-// permission). `error`, when given, receives the system's reason.
+// The whole file; nullopt when it cannot be read (missing, no permission,
+// not a regular file: a folder, a FIFO, a device). `error`, when given,
+// receives the path and the reason.
 std::optional<std::string> ReadFile(const std::string& path, std::string* error = nullptr);
-// Writes a temporary file beside `path`, flushes it and renames it into
-// place: the old file stays whole if anything fails. A symbolic link is
-// followed, an existing file keeps its permissions.
-bool WriteFileAtomically(const std::string& path, const std::string& contents,
+// An existing file that may not be replaced: no write bit (read-only even
+// for a superuser, as the read-only attribute is) or not writable for us.
+bool ReadOnly(const std::string& path);
+// Writes a temporary file beside `path` (.NAME.saving-XXXXXX), flushes it
+// and renames it into place: the old file stays whole if anything fails,
+// and the temporary file is removed, also when a file-size limit or an
+// interrupting signal (SIGINT, SIGTERM, SIGHUP) cuts the write short. A
+// symbolic link is followed, an existing file keeps its permissions; a
+// read-only file, a folder, a device or a FIFO is refused. `error` names
+// the file and the reason.
+bool WriteFileAtomically(const std::string& path, std::string_view contents,
+                         std::string* error = nullptr);
+// The same, the contents handed over piece by piece, so that a large file is
+// never held whole: `produce` calls its argument with each piece in order
+// and returns false if it had to stop.
+using ContentWriter = std::function<bool(std::string_view)>;
+bool WriteFileAtomically(const std::string& path,
+                         const std::function<bool(const ContentWriter&)>& produce,
                          std::string* error = nullptr);
 
 // What tells one version of a file from the next without reading it.

@@ -76,7 +76,11 @@ bool CharReader::Next(char16_t& c) {
       std::string bytes(1, static_cast<char>(b));
       if (codepage::IsLeadByte(static_cast<unsigned char>(b))) {
         const int trail = Byte();
-        if (trail < 0) return false;
+        if (trail < 0 && !options_.cutIsDamage) return false;
+        if (trail < 0) {
+          c = u'\uFFFD';
+          return true;
+        }
         bytes.push_back(static_cast<char>(trail));
       }
       auto unit = codepage::DecodeChar(bytes);

@@ -19,6 +19,9 @@ struct TextOptions {
   bool escapeUnmappable = true;
   // CR LF reads as LF and LF writes as CR LF (the runtime's text mode).
   bool crLf = false;
+  // ANSI: a lead byte cut off by the end of the bytes reads as U+FFFD
+  // (a damaged character) instead of ending the text silently.
+  bool cutIsDamage = false;
 };
 
 class CharReader {

@@ -82,7 +82,8 @@ int QzComn_ReadConfigFile(const wb::WString& path, std::vector<CStringArray>& li
                           void*, const wb::WString& separator, int, std::string* error) {
   auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path), error);
   if (!bytes) return -1;
-  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
+  // A cut character is damage to refuse, not the end of the list.
+  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true, true});
   wb::WString line;
   int lineNumber = 0;
   int delivered = 0;

@@ -1,0 +1,57 @@
+// The one guard for every walk into nested block definitions (picking,
+// extents, the display list). A block that inserts itself, directly or
+// through other blocks, is not entered again while it is open, and one walk
+// visits at most a fixed number of entities and primitives: blocks that
+// insert blocks many times over would otherwise ask for work and memory
+// that grow exponentially with the depth of a small file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wb::db {
+
+class BlockWalk {
+ public:
+  // Generous for any real block (a title block has thousands), small
+  // enough that one walk stays within tens of megabytes.
+  static constexpr size_t kBudget = 250000;
+  static constexpr size_t kMaxDepth = 16;
+
+  explicit BlockWalk(size_t budget = kBudget) : left_(budget) {}
+
+  // Counts `n` visited entities or primitives; false once the budget is spent.
+  bool Spend(size_t n = 1) {
+    if (left_ < n) {
+      left_ = 0;
+      return false;
+    }
+    left_ -= n;
+    return true;
+  }
+  bool Spent() const { return left_ == 0; }
+
+  // False, and nothing to Leave, when the block is already open on the
+  // chain of inserts being walked, the chain is kMaxDepth long (the
+  // recursion of the walkers stays shallow) or the budget is spent. Block
+  // names compare without regard to ASCII case, as the drawing's do.
+  bool Enter(std::string_view blockName) {
+    if (open_.size() >= kMaxDepth || !Spend()) return false;
+    std::string key(blockName);
+    for (char& c : key)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    for (const std::string& open : open_)
+      if (open == key) return false;
+    open_.push_back(std::move(key));
+    return true;
+  }
+  void Leave() { open_.pop_back(); }
+
+ private:
+  size_t left_;
+  std::vector<std::string> open_;
+};
+
+}  // namespace wb::db
