@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -35,6 +36,7 @@
 #include "hosts/desktop/main_window.h"
 #include "hosts/desktop/properties_panel.h"
 #include "hosts/desktop/module_host.h"
+#include "hosts/desktop/paper_dialog.h"
 #include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
 #include "platform/dialogs/message_box.h"
@@ -531,6 +533,39 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     ClickButton(Main(), IDC_OPTION);
   });
   Then("settings closed", [this] { return answers.empty(); });
+
+  // 経路図出力 (portrait, three rows) and 印刷 (the view as a PNG).
+  const QString sheets = QString::fromStdString((work / "routes.pdf").string());
+  const QString plot = wbtest::ScreenshotDir() + QStringLiteral("/plot_view.png");
+  Then("paper", idle, [&] {
+    for (auto mode : {PaperDialog::Mode::kPlot, PaperDialog::Mode::kSheets}) {
+      PaperDialog dialog(mode, window->PaperPath(QStringLiteral(".pdf")), window.get());
+      dialog.show();
+      Shot(&dialog, mode == PaperDialog::Mode::kPlot ? QStringLiteral("paper_dialog_plot.png")
+                                                     : QStringLiteral("paper_dialog_sheets.png"));
+    }
+    window->askPaper = [&](PaperDialog::Mode mode, const QString& suggested) {
+      EXPECT_TRUE(suggested.endsWith(mode == PaperDialog::Mode::kPlot ? QStringLiteral("plant.pdf")
+                                                                     : QStringLiteral("plant_経路図.pdf")));
+      PaperChoice choice;
+      choice.path = mode == PaperDialog::Mode::kPlot ? plot : sheets;
+      choice.setup.landscape = mode == PaperDialog::Mode::kPlot;
+      choice.rows = QStringLiteral("1-3");
+      return std::optional<PaperChoice>(choice);
+    };
+    window->findChild<QAction*>(QStringLiteral("routeSheetsAction"))->trigger();
+    window->Print();
+  });
+  Then("on paper", idle, [&] {
+    EXPECT_EQ(QImage(plot).size(), QSize(2339, 1654)) << "A4 landscape at 200 dpi";
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
+                                                 QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"),
+                                                 QStringLiteral("2"), QStringLiteral("-singlefile"), sheets,
+                                                 wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait")});
+    EXPECT_TRUE(pdftoppm.waitForFinished(20000) && pdftoppm.exitCode() == 0) << "no second page";
+    EXPECT_EQ(QImage(wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait.png")).size(), QSize(496, 702));
+  });
   RunSteps();
   EXPECT_EQ(messages, (std::vector<int>{111, 129, 134, 155}));
 }

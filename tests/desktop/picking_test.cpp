@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop/desktop_test_drawing.h"
-#include "hosts/desktop/view_transform.h"
+#include "render/test_drawing.h"
+#include "render/view_transform.h"
 
 namespace wb::desktop {
 namespace {
 
-using desktoptest::Insert;
-using desktoptest::Line;
+using rendertest::Insert;
+using rendertest::Line;
 
 struct Scene {
   std::unique_ptr<db::Database> d = db::Database::CreateEmpty();

@@ -72,6 +72,10 @@ std::string AssignScript(const AssignRequest& r) {
   return s;
 }
 
+std::string LoadProjectScript(const ProjectLoad& p) {
+  return "# project loaded\n" + OpenDrawing(p) + LoadThroughDialogs(p);
+}
+
 std::string MarkScript(const MarkRequest& r) {
   std::string s = "# equipment marks\n";
   s += OpenDrawing(r.project);

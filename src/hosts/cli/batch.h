@@ -50,6 +50,10 @@ struct ConfirmRequest {
 
 std::string ConfirmScript(const ConfirmRequest& request);
 
+// Opens the drawing and loads the project, as the route sheets start: the
+// host then reads the loaded list.
+std::string LoadProjectScript(const ProjectLoad& project);
+
 // Annotates one wire: picked by handle or point, the leader's end and the
 // point that places the frame.
 struct AnnotateRequest {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "hosts/cli/batch.h"
 #include "hosts/cli/session.h"
@@ -11,6 +12,12 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/fs/file_system.h"
 #include "platform/host/worker_threads.h"
+#ifdef WB_WITH_PAPER
+#include "paper/plot.h"
+#include "paper/route_sheet_pages.h"
+#include "platform/db/database.h"
+#include "resources/string_table.h"
+#endif
 
 namespace {
 
@@ -28,7 +35,9 @@ void PrintMessage(const wb::ui::ScriptedBackend::ShownMessage& m) {
   std::fflush(stdout);
 }
 
-int RunScriptText(const std::string& text, const std::string& name, bool quiet) {
+// `after` runs with the session still loaded (the module's dialogs open).
+int RunScriptText(const std::string& text, const std::string& name, bool quiet,
+                  const std::function<int()>& after = {}) {
   ScriptError error;
   auto script = wb::cli::ParseScript(text, name, &error);
   if (!script) {
@@ -42,8 +51,89 @@ int RunScriptText(const std::string& text, const std::string& name, bool quiet) 
     std::fprintf(stderr, "wirebinder: %s\n", session.error().ToString().c_str());
     return 1;
   }
+  return after ? after() : 0;
+}
+
+// Paper options shared by plot and sheets.
+struct PaperArgs {
+  std::string output;
+  std::string paper = "A4";
+  bool portrait = false;
+  bool lineWeights = false;
+  int dpi = 0;
+};
+
+void AddPaperOptions(CLI::App* command, PaperArgs& args) {
+  command->add_option("-o,--output", args.output, "the file to write")->required();
+  command->add_option("--paper", args.paper, "A4 or A3 (default A4)")->check(CLI::IsMember({"A4", "A3", "a4", "a3"}));
+  command->add_flag("--portrait", args.portrait, "portrait instead of landscape");
+  command->add_flag("--lineweights", args.lineWeights, "draw lineweights (else hairlines)");
+  command->add_option("--dpi", args.dpi, "resolution of a PNG (default 200)")->check(CLI::Range(20, 1200));
+}
+
+#ifdef WB_WITH_PAPER
+wb::paper::PageSetup Setup(const PaperArgs& args) {
+  wb::paper::PageSetup setup;
+  setup.paper = *wb::paper::ParsePaper(args.paper);
+  setup.landscape = !args.portrait;
+  setup.lineWeights = args.lineWeights;
+  setup.dpi = args.dpi;
+  return setup;
+}
+
+int Plot(const std::string& drawing, const PaperArgs& args, const std::string& window, bool quiet) {
+  wb::paper::PlotRequest request;
+  request.output = args.output;
+  request.setup = Setup(args);
+  if (!window.empty()) {
+    request.window = wb::paper::ParseWindow(window);
+    if (!request.window) {
+      std::fprintf(stderr, "wirebinder: --window %s: expected X1,Y1,X2,Y2 spanning an area\n", window.c_str());
+      return 2;
+    }
+  }
+  wb::db::Error error;
+  auto database = wb::db::Database::Open(drawing, &error);
+  if (!database) {
+    std::fprintf(stderr, "wirebinder: %s\n", error.ToString().c_str());
+    return 1;
+  }
+  wb::paper::EnsureGuiApplication();
+  std::string problem;
+  if (!wb::paper::PlotDrawing(*database, request, problem)) {
+    std::fprintf(stderr, "wirebinder: %s\n", problem.c_str());
+    return 1;
+  }
+  if (!quiet) std::printf("plotted %s to %s\n", drawing.c_str(), args.output.c_str());
   return 0;
 }
+
+// Runs with the project loaded in the main dialog.
+int Sheets(const PaperArgs& args, const std::string& rowsText, bool quiet) {
+  SheetProject project;
+  if (!MainDialogProject(project)) {
+    std::fprintf(stderr, "wirebinder: %s\n", wb::Utf16ToUtf8(LoadModuleString(135)).c_str());
+    return 1;
+  }
+  std::vector<int> rows;
+  std::string problem;
+  if (!rowsText.empty() &&
+      !ParseRowSelection(rowsText, static_cast<int>(project.list.rows.size()), rows, problem)) {
+    std::fprintf(stderr, "wirebinder: --%s\n", problem.c_str());
+    return 2;
+  }
+  wb::paper::EnsureGuiApplication();
+  wb::paper::SheetRequest request;
+  request.output = args.output;
+  request.setup = Setup(args);
+  if (!wb::paper::MakeRouteSheets(project, rows, request, problem)) {
+    std::fprintf(stderr, "wirebinder: %s\n", problem.c_str());
+    return 1;
+  }
+  if (!quiet) std::printf("wrote the route sheets to %s\n", args.output.c_str());
+  return 0;
+}
+#endif
 
 // The options that name a drawing and the project to load with it.
 void AddProjectOptions(CLI::App* command, wb::cli::ProjectLoad& project, int& startRow) {
@@ -131,6 +221,21 @@ int main(int argc, char** argv) {
   projectCmd->add_option("--plant", project.plant, "PLANT folder")->required();
   projectCmd->add_option("--facility", project.facility, "設備 folder (empty: the whole plant)");
 
+  PaperArgs plotArgs;
+  std::string plotDrawing, plotWindow;
+  auto* plotCmd = app.add_subcommand("plot", "draw the drawing on one page of PDF or PNG");
+  plotCmd->add_option("drawing", plotDrawing, "DXF drawing")->required()->check(CLI::ExistingFile);
+  AddPaperOptions(plotCmd, plotArgs);
+  plotCmd->add_option("--window", plotWindow, "X1,Y1,X2,Y2: the part of the drawing (default: its extents)");
+
+  wb::cli::ProjectLoad sheets;
+  PaperArgs sheetArgs;
+  std::string sheetRows;
+  auto* sheetsCmd = app.add_subcommand("sheets", "write route sheets (PDF): a summary and one page per routed cable");
+  AddProjectOptions(sheetsCmd, sheets, startRow);
+  AddPaperOptions(sheetsCmd, sheetArgs);
+  sheetsCmd->add_option("--rows", sheetRows, "rows of the list, e.g. 1,4-9 (default: all)");
+
   std::string scriptPath;
   auto* scriptCmd = app.add_subcommand("script", "run a recorded session (see docs/cli.md)");
   scriptCmd->add_option("file", scriptPath, "session script")->required()->check(CLI::ExistingFile);
@@ -140,6 +245,7 @@ int main(int argc, char** argv) {
 
   std::string text;
   std::string name = "<" + app.get_subcommands().front()->get_name() + ">";
+  std::function<int()> after;
   // The module builds paths by concatenation: hand it absolute ones.
   auto absolute = [](std::string& path) {
     if (!path.empty()) path = std::filesystem::absolute(path).lexically_normal().string();
@@ -197,6 +303,17 @@ int main(int argc, char** argv) {
     project.create = action == "create";
     absolute(project.projectRoot);
     text = wb::cli::ProjectScript(project);
+  } else if (*plotCmd || *sheetsCmd) {
+#ifdef WB_WITH_PAPER
+    if (*plotCmd) return Plot(plotDrawing, plotArgs, plotWindow, quiet);
+    finishProject(sheets);
+    absolute(sheetArgs.output);
+    text = wb::cli::LoadProjectScript(sheets);
+    after = [&] { return Sheets(sheetArgs, sheetRows, quiet); };
+#else
+    std::fprintf(stderr, "wirebinder: %s needs a build with Qt (cmake -DWB_DESKTOP=ON)\n", name.c_str());
+    return 1;
+#endif
   } else if (*scriptCmd) {
     name = scriptPath;
     std::string why;
@@ -211,5 +328,5 @@ int main(int argc, char** argv) {
     std::fputs(text.c_str(), stdout);
     return 0;
   }
-  return RunScriptText(text, name, quiet);
+  return RunScriptText(text, name, quiet, after);
 }

@@ -7,13 +7,13 @@
 
 #include <clocale>
 
-#include "hosts/desktop/fonts.h"
+#include "render/fonts.h"
 
 namespace wb::desktop {
 
 void SetUpApplication() {
   std::setlocale(LC_NUMERIC, "C");
-  InstallFontSubstitutions();
+  render::InstallFontSubstitutions();
   QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
   // Qt's own dialogs (file dialog, the Save / Discard / Cancel box) speak
   // Japanese like the rest of the host, whatever the system's language.

@@ -10,7 +10,7 @@
 #include <numbers>
 
 #include "hosts/desktop/command_line.h"
-#include "hosts/desktop/renderer.h"
+#include "render/renderer.h"
 #include "platform/dialogs/color_dialog.h"
 
 namespace wb::desktop {

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "hosts/desktop/picking.h"
-#include "hosts/desktop/renderer.h"
-#include "hosts/desktop/view_transform.h"
+#include "render/renderer.h"
+#include "render/view_transform.h"
 
 namespace wb::desktop {
 

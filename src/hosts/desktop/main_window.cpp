@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include "hosts/common/host_commands.h"
 #include "hosts/desktop/layer_panel.h"
 #include "hosts/desktop/properties_panel.h"
+#include "paper/plot.h"
 #include "platform/editor/document.h"
 #include "platform/editor/entity.h"
 
@@ -50,6 +52,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                    : QFileDialog::getOpenFileName(this, QStringLiteral("図面を開く"), QString(), filter);
   };
   showError = [this](const QString& text) { QMessageBox::warning(this, tr("WireBinder"), text); };
+  askPaper = [this](PaperDialog::Mode mode, const QString& suggested) -> std::optional<PaperChoice> {
+    PaperDialog dialog(mode, suggested, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().path.isEmpty()) return std::nullopt;
+    return dialog.choice();
+  };
 
   BuildPanels();
   BuildMenus();
@@ -87,6 +94,8 @@ void MainWindow::BuildMenus() {
     QString path = askPath(true);
     if (!path.isEmpty()) SaveAs(path);
   });
+  file->addSeparator();
+  AddAction(file, QStringLiteral("印刷(&P)..."), QKeySequence::Print, [this] { Print(); });
   file->addSeparator();
   AddAction(file, QStringLiteral("終了(&X)"), QKeySequence::Quit, [this] { close(); });
 
@@ -274,6 +283,32 @@ void MainWindow::SetUserLineWeights(bool on) {
   userLineWeights_ = on;
   if (lineWeightsAction_ && lineWeightsAction_->isChecked() != on) lineWeightsAction_->setChecked(on);
   view_->SetLineWeightDisplay(userLineWeights_ || editor::LineWeightDisplay());
+}
+
+QString MainWindow::PaperPath(const QString& suffix) const {
+  const db::Database* database = editor::ActiveDatabase();
+  const QFileInfo drawing(QString::fromStdString(database ? database->FileName() : std::string()));
+  if (drawing.fileName().isEmpty()) return QStringLiteral("図面") + suffix;
+  return drawing.absoluteDir().filePath(drawing.completeBaseName() + suffix);
+}
+
+void MainWindow::Print() {
+  const db::Database* database = editor::ActiveDatabase();
+  if (!database) return;
+  const auto choice = askPaper(PaperDialog::Mode::kPlot, PaperPath(QStringLiteral(".pdf")));
+  if (!choice) return;
+  paper::PlotRequest request;
+  request.output = choice->path.toStdString();
+  request.setup = choice->setup;
+  if (!choice->extents) request.window = view_->transform().VisibleBox();
+  std::string error;
+  if (!paper::PlotDrawing(*database, request, error)) {
+    const QString text = QStringLiteral("印刷できませんでした。\n%1").arg(QString::fromStdString(error));
+    commandLine_->Print(text + QLatin1Char('\n'));
+    showError(text);
+    return;
+  }
+  commandLine_->Print(QStringLiteral("%1 に印刷しました。\n").arg(choice->path));
 }
 
 void MainWindow::RunCommand(const QString& text) {

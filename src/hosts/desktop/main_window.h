@@ -10,9 +10,11 @@
 #include <QMessageBox>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "hosts/desktop/command_line.h"
 #include "hosts/desktop/drawing_view.h"
+#include "hosts/desktop/paper_dialog.h"
 
 class QDockWidget;
 
@@ -49,6 +51,11 @@ class MainWindow : public QMainWindow {
   void SetUserLineWeights(bool on);
   // Asks about unsaved changes; false when the user cancels.
   bool MaybeKeepChanges();
+  // ファイル > 印刷: the view or the extents to a PDF or PNG page.
+  void Print();
+  // Where paper output goes unless the user says otherwise: beside the
+  // drawing, named after it.
+  QString PaperPath(const QString& suffix) const;
 
   // Commands of the view itself (ZOOM, PAN, REGEN, LWDISPLAY); they never end
   // a waiting prompt. False for anything else.
@@ -67,6 +74,7 @@ class MainWindow : public QMainWindow {
   std::function<QMessageBox::StandardButton(const QString& text)> askUnsaved;
   std::function<QString(bool forSave)> askPath;
   std::function<void(const QString& text)> showError;
+  std::function<std::optional<PaperChoice>(PaperDialog::Mode, const QString& suggested)> askPaper;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -13,9 +13,13 @@
 #include "hosts/desktop/main_window.h"
 #include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
+#include "paper/route_sheet_pages.h"
+#include "platform/dialogs/dialog_backend.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/undo.h"
+#include "resources/string_table.h"
 #include "ui/main_dlg.h"
 
 namespace wb::desktop {
@@ -66,6 +70,9 @@ void ModuleHost::BuildMenu() {
       menu->addSeparator();
     }
   }
+  menu->addSeparator();
+  QAction* sheets = menu->addAction(QStringLiteral("経路図出力(&R)..."), this, &ModuleHost::RouteSheets);
+  sheets->setObjectName(QStringLiteral("routeSheetsAction"));
   window_.AddCommandNames(names);
   if (wireBinderAction_) {
     QToolBar* bar = window_.addToolBar(QStringLiteral("WireBinder"));
@@ -155,6 +162,41 @@ void ModuleHost::RunPending() {
   endStep();
   Refresh();
   running_ = false;
+}
+
+void ModuleHost::RouteSheets() {
+  if (running_) {
+    window_.commandLine()->Print(QStringLiteral("コマンドの実行中は経路図を出力できません。\n"));
+    return;
+  }
+  SheetProject project;
+  if (!MainDialogProject(project)) {
+    AfxMessageBox(LoadModuleString(135));
+    return;
+  }
+  const auto choice = window_.askPaper(PaperDialog::Mode::kSheets, window_.PaperPath(QStringLiteral("_経路図.pdf")));
+  if (!choice) return;
+  std::vector<int> rows;
+  std::string problem;
+  if (!choice->rows.isEmpty() &&
+      !ParseRowSelection(choice->rows.toStdString(), static_cast<int>(project.list.rows.size()), rows, problem)) {
+    window_.showError(QStringLiteral("行の指定「%1」が正しくありません。1 から %2 までの番号を 1,4-9 のように指定してください。")
+                          .arg(choice->rows)
+                          .arg(project.list.rows.size()));
+    return;
+  }
+  paper::SheetRequest request;
+  request.output = choice->path.toStdString();
+  request.setup = choice->setup;
+  running_ = true;
+  const bool done = paper::MakeRouteSheets(project, rows, request, problem, [] { ui::PumpOneMessage(); });
+  running_ = false;
+  if (!typed_.empty() || editor::CommandStack::Instance().HasQueued()) Schedule();
+  if (!done) {
+    window_.showError(QStringLiteral("経路図を出力できませんでした。\n%1").arg(QString::fromStdString(problem)));
+    return;
+  }
+  window_.commandLine()->Print(QStringLiteral("%1 に経路図を出力しました。\n").arg(choice->path));
 }
 
 std::vector<db::ObjectId> ModuleHost::ModelSpace() const {

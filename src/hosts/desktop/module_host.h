@@ -53,6 +53,9 @@ class ModuleHost : public QObject {
   int completed() const { return completed_; }
   // Waits in every interactive loop at most this long (tests; 0: no limit).
   void SetTimeouts(int ms);
+  // 経路図出力: route sheets of the loaded project, as a PDF. Commands
+  // asked for meanwhile wait, as during a command.
+  void RouteSheets();
 
  private:
   void Schedule();

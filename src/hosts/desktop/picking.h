@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 namespace wb::desktop {
+
+// The view is built on the drawing as the renderer flattens it.
+using namespace render;
 
 struct PickHit {
   db::ObjectId entity;                   // the model-space entity

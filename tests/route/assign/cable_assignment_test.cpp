@@ -15,6 +15,7 @@
 #include "route/assign/plain_assignment.h"
 #include "route/plant_drawing.h"
 #include "settings/cable_setting.h"
+#include "sheets/route_sheets.h"
 
 using wb::W;
 
@@ -218,6 +219,109 @@ TEST(CableAssignment, EquipmentFoundByExactMarksAndFacility) {
   EXPECT_TRUE(list.rows[1].hasLength);
   EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"W-2");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
+}
+
+// Route sheets take each row's route from the assignment's search: same
+// lengths to the bit, same rows routed, and the drawing left as it was.
+TEST(RouteSheets, SameRoutesAsTheAssignmentWithoutTouchingTheDrawing) {
+  SettingGuard guard;
+  int routed = 0;
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    synth::PlantOptions o;
+    o.seed = seed;
+    o.elements = 80;
+    o.cables = 20;
+    o.treeLike = seed % 2 == 0;
+    synth::Plant plant = synth::MakePlant(o);
+    for (bool msd : {true, false}) {
+      g_cableSetting.mostShortDist = msd;
+      synth::PlantDrawing drawing = synth::MakePlantDrawing(plant, seed);
+      const std::string before = drawing.database->SaveToString();
+      SheetProject project{drawing.list, u"PLANT", drawing.facility};
+      std::vector<SheetRow> sheets;
+      WithActive(drawing.database, [&] { sheets = RouteSheetRows(project, {}); });
+      ASSERT_EQ(drawing.database->SaveToString(), before) << "seed " << seed;
+      drawing.list.ClearLengths();
+      WithActive(drawing.database, [&] { AssignCables(drawing.list, drawing.facility); });
+      ASSERT_EQ(sheets.size(), drawing.list.rows.size());
+      for (size_t k = 0; k < sheets.size(); ++k) {
+        const CableRow& row = drawing.list.rows[k];
+        ASSERT_EQ(sheets[k].routed(), row.hasLength) << "seed " << seed << " row " << k;
+        if (!sheets[k].routed()) continue;
+        ++routed;
+        EXPECT_EQ(std::memcmp(&sheets[k].metres, &row.length, sizeof row.length), 0);
+        EXPECT_DOUBLE_EQ(sheets[k].elements.back().sum, sheets[k].metres * 1000);
+        EXPECT_EQ(SheetLength(sheets[k]), wb::Format(u"%.1lf", row.length));
+      }
+    }
+  }
+  EXPECT_GT(routed, 50);
+}
+
+TEST(RouteSheets, ElementLinesAndReasonsForRowsWithoutLength) {
+  SettingGuard guard;
+  g_cableSetting.mostShortDist = true;
+  Trunk t;
+  t.plant.Equipment({300, 0, 0}, "P1", "ポンプ", "1", "設備A");  // a second P1/1
+  SheetProject project;
+  project.facility = u"設備A";
+  project.list.rows = {t.Row("W-1", "P3", "", "M1", "1"), t.Row("W-2", "X", "", "M1", "1"),
+                       t.Row("W-3", "P9", "", "M1", "1"), t.Row("W-4", "P3", "", "M9", "1"),
+                       t.Row("W-5", "P9", "", "M2", "9"), t.Row("W-6", "P1", "1", "M1", "1"),
+                       t.Row("W-7", "P3", "", "P3", "")};
+  project.list.rows[6].toName = u"ポンプ";
+  const struct {
+    const char16_t* reason;
+    size_t elements;
+  } expected[] = {
+      {u"", 4},
+      {u"From機器とTo機器をつなぐ経路がありません", 0},
+      {u"From機器が見つかりません", 0},
+      {u"To機器が見つかりません", 0},
+      {u"From機器が見つかりません、To機器が見つかりません", 0},
+      {u"From機器が複数あります（記号・名称・副番が同じ）", 0},
+      {u"From機器とTo機器が同じ機器です", 0},
+  };
+  const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
+  ASSERT_EQ(sheets.size(), std::size(expected));
+  for (size_t k = 0; k < sheets.size(); ++k) {
+    EXPECT_EQ(sheets[k].reason, expected[k].reason) << "row " << k;
+    EXPECT_EQ(sheets[k].elements.size(), expected[k].elements) << "row " << k;
+    EXPECT_EQ(SheetLength(sheets[k]).empty(), !sheets[k].routed());
+  }
+  // P3 - trunk - b - M1, as the route log's element lines give them.
+  const std::pair<const char16_t*, double> lines[] = {
+      {u"KIKI ", 0}, {u"WIRE ", 10000}, {u"WIRE ", 2000}, {u"KIKI ", 1450}};
+  double sum = 0;
+  for (size_t i = 0; i < std::size(lines); ++i) {
+    sum += lines[i].second;
+    EXPECT_EQ(sheets[0].elements[i].label, lines[i].first);
+    if (i > 0) EXPECT_EQ(sheets[0].elements[i].length, lines[i].second) << i;
+    EXPECT_EQ(sheets[0].elements[i].sum, sum + sheets[0].elements[0].length) << i;
+  }
+  // Only the rows asked for, in the order asked.
+  const auto two = RouteSheetRows(project, {6, 0});
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0].cable.number, u"W-7");
+  EXPECT_EQ(two[1].metres, sheets[0].metres);
+}
+
+TEST(RouteSheets, RowSelection) {
+  const struct {
+    const char* text;
+    std::vector<int> rows;  // empty: refused
+  } cases[] = {
+      {"1,4-6", {0, 3, 4, 5}}, {"3", {2}},        {" 2 , 1 ", {1, 0}}, {"2-2,1-3", {1, 0, 2}},
+      {"0", {}},               {"11", {}},        {"5-4", {}},         {"1,,2", {}},
+      {"a", {}},               {"1-", {}},        {"-3", {}},          {"", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<int> rows;
+    std::string problem;
+    EXPECT_EQ(ParseRowSelection(c.text, 10, rows, problem), !c.rows.empty()) << c.text;
+    if (!c.rows.empty()) EXPECT_EQ(rows, c.rows) << c.text;
+    else EXPECT_FALSE(problem.empty()) << c.text;
+  }
 }
 
 class Recorder : public wb::editor::HostOutput {

@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """Generates a small plant with tools/make_plant.py, assigns its cables with
 the command-line host and checks what came out: the exported lengths, the
-cable keys on the drawing (read back by ezdxf) and the route log.
+cable keys on the drawing (read back by ezdxf) and the route log. With
+--sheets SHOTS (builds with Qt) also the route sheets of the same rows and a
+plot, pages rendered to PNG in SHOTS.
 
-  make_plant_assign_check.py WIREBINDER SOURCE_DIR WORK_DIR
+  make_plant_assign_check.py WIREBINDER SOURCE_DIR WORK_DIR [--sheets SHOTS]
 """
 import csv
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -82,6 +85,59 @@ def main():
     with open(os.path.join(root, "log.csv"), encoding="cp932") as f:
         if not f.readline().startswith("***** "):
             fail("route log does not start with an entry header")
+
+    if len(sys.argv) > 5 and sys.argv[4] == "--sheets":
+        check_sheets(wirebinder, env, project, root, rows, sys.argv[5], work)
+
+
+def check_sheets(wirebinder, env, project, root, rows, shots, work):
+    """The route sheets of the unassigned drawing: a summary with every cable
+    and the length the export wrote, then one page per routed cable."""
+    drawing = os.path.join(project, "plant.dxf")
+    with open(drawing, "rb") as f:
+        before = f.read()
+    pdf = os.path.join(work, "routes.pdf")
+    run = subprocess.run([wirebinder, "-q", "sheets", drawing, "--project-root", root,
+                          "--plant", "P1", "--facility", "設備A",
+                          "--list", os.path.join(project, "cablelist.csv"), "-o", pdf],
+                         env=env, capture_output=True)
+    if run.returncode != 0:
+        fail("sheets failed (%d): %s" % (run.returncode, run.stderr.decode("utf-8", "replace")))
+    with open(drawing, "rb") as f:
+        if f.read() != before:
+            fail("sheets changed the drawing")
+    text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True,
+                          check=True).stdout.decode("utf-8")
+    pages = text.split("\f")[:-1]
+    summary = [p for p in pages if "ケーブル経路一覧" in p]
+    routed = [r for r in rows if r[10]]
+    if not summary or pages[:len(summary)] != summary:
+        fail("the summary does not open the sheets")
+    if len(pages) != len(summary) + len(routed):
+        fail("%d pages for %d summary pages and %d routed cables" %
+             (len(pages), len(summary), len(routed)))
+    lines = [line.split() for page in summary for line in page.splitlines()]
+    reason = re.compile("見つかりません|経路がありません|複数あります|同じ機器です")
+    for r in rows:
+        line = next((t for t in lines if r[0] in t), None)
+        if line is None:
+            fail("%s is not in the summary" % r[0])
+        if r[10] and r[10] not in line:
+            fail("%s: the summary does not give the exported length %s: %s" % (r[0], r[10], line))
+        if not r[10] and not reason.search(" ".join(line)):
+            fail("%s: no length and no reason: %s" % (r[0], line))
+    for page, r in zip(pages[len(summary):], routed):
+        if "ケーブル番号 %s" % r[0] not in page or "%s m" % r[10] not in page:
+            fail("the page of %s does not name it with its length %s m" % (r[0], r[10]))
+    # Pages to look at: the summary, the first route, and a plot.
+    os.makedirs(shots, exist_ok=True)
+    for first, name in ((1, "sheets_summary"), (len(summary) + 1, "sheets_route")):
+        subprocess.run(["pdftoppm", "-png", "-r", "80", "-f", str(first), "-l", str(first),
+                        "-singlefile", pdf, os.path.join(shots, name)], check=True)
+    run = subprocess.run([wirebinder, "-q", "plot", drawing, "--paper", "A3", "--dpi", "60",
+                          "-o", os.path.join(shots, "plot_plant.png")], capture_output=True)
+    if run.returncode != 0:
+        fail("plot failed: %s" % run.stderr.decode("utf-8", "replace"))
 
 
 if __name__ == "__main__":

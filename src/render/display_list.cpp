@@ -1,4 +1,4 @@
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include "platform/db/block_walk.h"
 
-namespace wb::desktop {
+namespace wb::render {
 namespace {
 
 using db::ObjectId;
@@ -643,6 +643,17 @@ void DisplayList::Query(const Box& box, std::vector<uint32_t>* out) const {
     for (uint32_t p = 0; p < primitives_.size(); ++p) (*out)[p] = p;
     return;
   }
+  int i0 = std::clamp(static_cast<int>((box.minX - extents_.minX) / cellW_), 0, cellsX_ - 1);
+  int i1 = std::clamp(static_cast<int>((box.maxX - extents_.minX) / cellW_), 0, cellsX_ - 1);
+  int j0 = std::clamp(static_cast<int>((box.minY - extents_.minY) / cellH_), 0, cellsY_ - 1);
+  int j1 = std::clamp(static_cast<int>((box.maxY - extents_.minY) / cellH_), 0, cellsY_ - 1);
+  // A box over much of the drawing: one pass in drawing order costs less
+  // than collecting from the cells and sorting.
+  if (static_cast<size_t>(i1 - i0 + 1) * (j1 - j0 + 1) * 4 >= static_cast<size_t>(cellsX_) * cellsY_) {
+    for (uint32_t p = 0; p < primitives_.size(); ++p)
+      if (primitives_[p].box.Intersects(box)) out->push_back(p);
+    return;
+  }
   if (++stampValue_ == 0) {
     std::fill(stamp_.begin(), stamp_.end(), 0);
     stampValue_ = 1;
@@ -652,16 +663,20 @@ void DisplayList::Query(const Box& box, std::vector<uint32_t>* out) const {
     stamp_[p] = stampValue_;
     if (primitives_[p].box.Intersects(box)) out->push_back(p);
   };
-  int i0 = std::clamp(static_cast<int>((box.minX - extents_.minX) / cellW_), 0, cellsX_ - 1);
-  int i1 = std::clamp(static_cast<int>((box.maxX - extents_.minX) / cellW_), 0, cellsX_ - 1);
-  int j0 = std::clamp(static_cast<int>((box.minY - extents_.minY) / cellH_), 0, cellsY_ - 1);
-  int j1 = std::clamp(static_cast<int>((box.maxY - extents_.minY) / cellH_), 0, cellsY_ - 1);
   for (int j = j0; j <= j1; ++j)
     for (int i = i0; i <= i1; ++i) {
       size_t k = static_cast<size_t>(j) * cellsX_ + i;
       for (uint32_t s = cellStart_[k]; s < cellStart_[k + 1]; ++s) consider(cellItems_[s]);
     }
   for (uint32_t p : large_) consider(p);
+  // Many hits: reading them off in order beats sorting them.
+  if (out->size() * 8 > primitives_.size()) {
+    const size_t hits = out->size();
+    out->clear();
+    for (uint32_t p = 0; p < primitives_.size() && out->size() < hits; ++p)
+      if (stamp_[p] == stampValue_ && primitives_[p].box.Intersects(box)) out->push_back(p);
+    return;
+  }
   std::sort(out->begin(), out->end());
 }
 
@@ -691,4 +706,4 @@ bool SegmentIntersectsBox(Vec2 a, Vec2 b, const Box& box) {
   return true;
 }
 
-}  // namespace wb::desktop
+}  // namespace wb::render

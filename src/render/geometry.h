@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace wb::desktop {
+namespace wb::render {
 
 struct Vec2 {
   double x = 0, y = 0;
@@ -78,4 +78,4 @@ struct Affine {
 double DistanceToSegment(Vec2 p, Vec2 a, Vec2 b);
 bool SegmentIntersectsBox(Vec2 a, Vec2 b, const Box& box);
 
-}  // namespace wb::desktop
+}  // namespace wb::render

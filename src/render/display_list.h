@@ -13,10 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "hosts/desktop/geometry.h"
+#include "render/geometry.h"
 #include "platform/db/database.h"
 
-namespace wb::desktop {
+namespace wb::render {
 
 struct Rgb {
   uint8_t r = 255, g = 255, b = 255;
@@ -120,4 +120,4 @@ std::vector<std::string> PlainMTextLines(std::string_view text);
 // over/underline toggles are dropped.
 std::string PlainText(std::string_view text);
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -1,19 +1,19 @@
-#include "hosts/desktop/display_list.h"
+#include "render/display_list.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "desktop/desktop_test_drawing.h"
 #include "platform/db/block_walk.h"
+#include "render/test_drawing.h"
 
-namespace wb::desktop {
+namespace wb::render {
 namespace {
 
-using desktoptest::Insert;
-using desktoptest::Line;
-using desktoptest::Num;
-using desktoptest::Xyz;
+using rendertest::Insert;
+using rendertest::Line;
+using rendertest::Num;
+using rendertest::Xyz;
 
 const Primitive* FirstOf(const DisplayList& list, db::ObjectId leaf) {
   for (const Primitive& p : list.primitives())
@@ -31,7 +31,7 @@ TEST(DisplayList, NestedBlocksPlaceGeometryAndInheritLayerAndColour) {
   d->CreateLayer("EQ", 3);
   ASSERT_TRUE(d->CreateBlock("C", {0, 0, 0}));
   db::ObjectId circle = d->AddEntity("C", "CIRCLE", "0",
-                                     desktoptest::Join({{{100, "AcDbCircle"}}, Xyz(10, 0, 0), {{40, "1"}}}));
+                                     rendertest::Join({{{100, "AcDbCircle"}}, Xyz(10, 0, 0), {{40, "1"}}}));
   ASSERT_TRUE(d->CreateBlock("B", {10, 0, 0}));
   db::ObjectId line = Line(*d, "B", "0", 10, 0, 20, 0, {{62, "0"}});
   db::ObjectId inner = Insert(*d, "B", "0", "C", 20, 0);
@@ -81,10 +81,10 @@ TEST(DisplayList, CurvesTextsAndHiddenLayers) {
                                    {42, "1"}, {10, "10"}, {20, "0"}});
   // Centred TEXT: the alignment point is the middle of the baseline.
   db::ObjectId text = d->AddEntity("", "TEXT", "0",
-                                   desktoptest::Join({{{100, "AcDbText"}}, Xyz(10, 0, 0), {{40, "2"}, {1, "ABCD"}},
+                                   rendertest::Join({{{100, "AcDbText"}}, Xyz(10, 0, 0), {{40, "2"}, {1, "ABCD"}},
                                                       {{72, "1"}}, Xyz(11, 50, 20)}));
   db::ObjectId mtext = d->AddEntity("", "MTEXT", "0",
-                                    desktoptest::Join({{{100, "AcDbMText"}}, Xyz(10, 0, 40),
+                                    rendertest::Join({{{100, "AcDbMText"}}, Xyz(10, 0, 40),
                                                        {{40, "1"}, {71, "1"}, {1, "{\\fArial;first}\\Psecond"}}}));
   DisplayList list;
   list.Build(*d);
@@ -195,4 +195,4 @@ TEST(DisplayList, GridQueryMatchesFullScan) {
 }
 
 }  // namespace
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -2,9 +2,9 @@
 // drawing unit) about a world centre, Y up in the world and down on screen.
 #pragma once
 
-#include "hosts/desktop/geometry.h"
+#include "render/geometry.h"
 
-namespace wb::desktop {
+namespace wb::render {
 
 class ViewTransform {
  public:
@@ -55,4 +55,4 @@ class ViewTransform {
   int width_ = 1, height_ = 1;
 };
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -4,10 +4,10 @@
 
 #include <QString>
 
-namespace wb::desktop {
+namespace wb::render {
 
 // Installs the substitutions; returns the family "MS UI Gothic" now
 // resolves to (empty before a QGuiApplication exists).
 QString InstallFontSubstitutions();
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -1,4 +1,4 @@
-// bench-links: wb_desktop
+// bench-links: wb_render
 // Redrawing a 20,000-element plant drawing into an offscreen image, as the
 // drawing view does after every zoom and pan; and rebuilding the display
 // list, as it does after every drawing change.
@@ -9,8 +9,8 @@
 #include <QPainter>
 #include <string>
 
-#include "hosts/desktop/fonts.h"
-#include "hosts/desktop/renderer.h"
+#include "render/fonts.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void EnsureApp() {
     static char name[] = "desktop_render_bench";
     static char* argv[] = {name, nullptr};
     auto* a = new QGuiApplication(argc, argv);
-    wb::desktop::InstallFontSubstitutions();
+    wb::render::InstallFontSubstitutions();
     return a;
   }();
   (void)app;
@@ -77,11 +77,11 @@ const wb::db::Database& Drawing() {
   return *d;
 }
 
-const wb::desktop::DisplayList& List() {
-  static wb::desktop::DisplayList list = [] {
+const wb::render::DisplayList& List() {
+  static wb::render::DisplayList list = [] {
     EnsureApp();
-    wb::desktop::DisplayList l;
-    wb::desktop::QtTextMeasurer measurer;
+    wb::render::DisplayList l;
+    wb::render::QtTextMeasurer measurer;
     l.Build(Drawing(), &measurer);
     return l;
   }();
@@ -92,15 +92,15 @@ void Redraw(benchmark::State& state, double zoom) {
   EnsureApp();
   const auto& list = List();
   QImage image(1920, 1080, QImage::Format_ARGB32_Premultiplied);
-  wb::desktop::ViewTransform view;
+  wb::render::ViewTransform view;
   view.SetViewport(image.width(), image.height());
   view.ZoomExtents(list.extents());
   view.ZoomAbout({960, 540}, zoom);
-  wb::desktop::RenderOptions options;
+  wb::render::RenderOptions options;
   options.antialias = state.range(0) != 0;
   for (auto _ : state) {
     QPainter painter(&image);
-    wb::desktop::RenderDrawing(painter, list, view, options);
+    wb::render::RenderDrawing(painter, list, view, options);
     painter.end();
     benchmark::DoNotOptimize(image.constBits());
   }
@@ -114,9 +114,9 @@ void BM_RedrawZoomed(benchmark::State& state) { Redraw(state, 8); }
 void BM_BuildDisplayList(benchmark::State& state) {
   EnsureApp();
   const auto& drawing = Drawing();
-  wb::desktop::QtTextMeasurer measurer;
+  wb::render::QtTextMeasurer measurer;
   for (auto _ : state) {
-    wb::desktop::DisplayList list;
+    wb::render::DisplayList list;
     list.Build(drawing, &measurer);
     benchmark::DoNotOptimize(list.primitives().data());
   }

@@ -1,11 +1,11 @@
-#include "hosts/desktop/fonts.h"
+#include "render/fonts.h"
 
 #include <QFont>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QStringList>
 
-namespace wb::desktop {
+namespace wb::render {
 
 QString InstallFontSubstitutions() {
   const QStringList gothic = {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
@@ -21,4 +21,4 @@ QString InstallFontSubstitutions() {
   return QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family();
 }
 
-}  // namespace wb::desktop
+}  // namespace wb::render

@@ -6,7 +6,7 @@
 
 #include "platform/db/database.h"
 
-namespace wb::desktoptest {
+namespace wb::rendertest {
 
 using db::Tag;
 
@@ -36,4 +36,4 @@ inline db::ObjectId Insert(db::Database& d, std::string_view owner, std::string_
                            {{41, Num(scale)}, {42, Num(scale)}, {43, Num(scale)}, {50, Num(rotation)}}}));
 }
 
-}  // namespace wb::desktoptest
+}  // namespace wb::rendertest
