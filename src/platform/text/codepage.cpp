@@ -184,7 +184,10 @@ std::optional<std::string> EncodeUnit(char16_t unit, int codePage) {
   std::atomic<uint32_t>& entry = MemoFor(codePage).encoded[unit];
   uint32_t known = entry.load(std::memory_order_relaxed);
   if (!(known & Memo::kKnown)) {
-    const auto bytes = AskEncode(unit, codePage);
+    // Best-fit answers (U+00A5 as 0x5C, U+301C as the wave dash) read back
+    // as another character: only a round trip counts.
+    auto bytes = AskEncode(unit, codePage);
+    if (bytes && AskDecode(*bytes, codePage) != unit) bytes.reset();
     known = Memo::kKnown;
     if (bytes) {
       known |= Memo::kSome | (static_cast<uint32_t>(bytes->size()) << 16) |

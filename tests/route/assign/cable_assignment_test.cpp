@@ -430,7 +430,8 @@ TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
   std::filesystem::create_directories(dir);
   g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
   g_cableSetting.outLog = true;
-  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603\r\n\r\nlast\r\n";  // 古い \U+2603
+  // 古い \U+2603 \U+00A5: an escape of a unit that only a best fit maps stays.
+  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";
   {
     std::ofstream out(dir / "log.csv", std::ios::binary);
     out << older;
@@ -464,6 +465,35 @@ TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
   EXPECT_NE(lines[2].find("\x81\x79" "00\x81\x7A("), std::string::npos) << lines[2];
   EXPECT_EQ(lines[5], "");
   EXPECT_EQ(bytes.substr(bytes.size() - older.size()), older);
+  std::filesystem::remove_all(dir);
+}
+
+// Only a unit whose bytes read back as itself is written as bytes; the
+// units the code page holds by a best fit alone are escaped.
+TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_route_log_units_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const struct {
+    char16_t unit;
+    const char* bytes;
+  } cases[] = {
+      {u'\u00A5', "\\U+00A5"}, {u'\u301C', "\\U+301C"}, {u'\u2212', "\\U+2212"},
+      {u'\u203E', "\\U+203E"}, {u'\u2016', "\\U+2016"}, {u'\u00A2', "\\U+00A2"},
+      {u'\u00A3', "\\U+00A3"}, {u'\u00AC', "\\U+00AC"}, {u'\u2014', "\\U+2014"},
+      {u'\u00E9', "\\U+00E9"}, {u'\uFF5E', "\x81\x60"},  {u'\u2015', "\x81\x5C"},
+      {u'\uFFE5', "\x81\x8F"},  {u'\\', "\\"},
+  };
+  CStringArray entry;
+  std::string expected;
+  for (const auto& c : cases) {
+    entry.push_back(CString(1, c.unit));
+    expected += std::string(c.bytes) + "\r\n";
+  }
+  RouteLog log(wb::Utf8ToUtf16((dir / "log.csv").string()));
+  log.Add(entry);
+  ASSERT_TRUE(log.Write());
+  EXPECT_EQ(ReadBytes(dir / "log.csv"), expected + "\r\n");
   std::filesystem::remove_all(dir);
 }
 
