@@ -259,13 +259,14 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     AcDbObjectId from, to;
     RouteSearchResult result;
     uint32_t ms = 0;
+    RouteLog::Body logBody;
   };
   std::vector<Search> searches;
   for (int k = 0; k < rowCount; ++k) {
     const CableRow& row = list.rows[k];
     const AcDbObjectIdArray from = equipment.Find(row.fromMark, row.fromName, row.fromSubNo, facility);
     const AcDbObjectIdArray to = equipment.Find(row.toMark, row.toName, row.toSubNo, facility);
-    if (from.size() == 1 && to.size() == 1) searches.push_back(Search{k, from[0], to[0], {}});
+    if (from.size() == 1 && to.size() == 1) searches.push_back(Search{k, from[0], to[0], {}, 0, {}});
   }
 
   DrawingElementSource source;
@@ -282,15 +283,19 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
   const bool mostShortDist = g_cableSetting.mostShortDist;
   const int threads = std::max(1, std::min(wb::WorkerThreads(), static_cast<int>(searches.size())));
   std::vector<std::unique_ptr<RouteFinder::Workspace>> workspaces;
+  const bool logging = g_cableSetting.outLog;
+  std::vector<RouteLog::Lines> logLines(logging ? threads : 0);
   for (int t = 0; t < threads && finder; ++t)
     workspaces.push_back(std::make_unique<RouteFinder::Workspace>(*finder));
-  // Workers only search the finder, which stays as it is meanwhile; the
-  // drawing, the dialogs and the log are left to this thread.
+  // Workers only read the finder, which stays as it is meanwhile: they
+  // search and make the log's element lines, the bulk of the log. The
+  // drawing, the dialogs and the log file are left to this thread.
   wb::OrderedWork work(searches.size(), threads, [&](size_t i, int worker) {
     Search& s = searches[i];
     const uint32_t start = GetTickCount();
     s.result = finder->Find(s.from, s.to, mostShortDist, *workspaces[worker]);
     s.ms = GetTickCount() - start;
+    if (logging) s.logBody = logLines[worker].Make(s.result.route, &s.result.nodes, finder.get());
   });
 
   RouteLog log(g_cableSetting.projectRoot + u"log.csv");
@@ -306,7 +311,7 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     const uint32_t searchMs = s.ms + (summary.rowsSearched == 1 ? buildMs : 0);
     cumulativeMs += searchMs;
     RouteSearchCallCount += s.result.calls;
-    if (g_cableSetting.outLog) log.Add(s.from, s.to, s.result, *finder, searchMs, cumulativeMs);
+    if (logging) log.Add(s.from, s.to, std::move(s.logBody), searchMs, cumulativeMs);
     if (s.result.found()) {
       ++summary.rowsRouted;
       const int cable = static_cast<int>(routedValues.size());
@@ -315,7 +320,7 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
       list.rows[k].length = s.result.length / 1000;
       list.rows[k].hasLength = true;
     }
-    s.result = RouteSearchResult{};
+    s = Search{};
   }
   lists.WriteAll(routedValues);
   log.Write();

@@ -22,8 +22,6 @@ namespace {
 
 // The log's file settings: ANSI with escapes, through a text-mode stream.
 constexpr wb::fs::TextOptions kLogText{wb::fs::kAnsi, true, true};
-constexpr unsigned kWriteFlags =
-    CFile::typeText | CFile::modeCreate | CFile::shareDenyNone | CFile::modeWrite;
 
 // One line and its LF as WriteString writes them: up to a NUL, which thus
 // also swallows the LF.
@@ -68,59 +66,102 @@ bool IsHex(char16_t c) {
 
 }  // namespace
 
-const RouteLog::Element& RouteLog::ElementOf(const AcDbObjectIdArray& route, int index,
-                                             const RouteFinder* finder, int node) {
+const RouteLog::Lines::Element& RouteLog::Lines::ElementOf(const AcDbObjectIdArray& route,
+                                                           int index, const RouteFinder* finder,
+                                                           int node) {
   const AcDbObjectId id = route[index];
-  auto [it, added] = elements_.try_emplace(id.handle);
-  Element& e = it->second;
-  if (added) {
-    int rootKind = -1;
-    AcGePoint3dArray points;
-    if (finder) {
-      rootKind = finder->RootKindAt(node);
-      e.label = ElementLabel(finder->BlockClassAt(node), rootKind);
-      points = finder->ConnectPointsAt(node);
-    } else {
-      RootComn_GetBlockRootKind(id, rootKind);
-      e.label = ElementLabel(ClassifyBlockID(id), rootKind);
-      QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr);
-    }
-    for (size_t j = 0; j < points.size() && j < 3; ++j) {
-      // "【%02d】(%5.0lf, %5.0lf) "
-      char xy[800];
-      const int n = std::snprintf(xy, sizeof xy, "%5.0f, %5.0f", points[j].x, points[j].y);
-      e.points += u"【0";
-      e.points += static_cast<char16_t>(u'0' + j);
-      e.points += u"】(";
-      e.points.append(xy, xy + n);
-      e.points += u") ";
-    }
-    // Only equipment adds the level step to its neighbour on the route.
-    e.fixedLength = rootKind != ROOTKIND_EQUIPMENT;
-    if (e.fixedLength)
-      e.length = finder ? finder->GetElementLength(route, id, index) : GetElementLength(route, id, index);
-    // No backslash at all, so that none can begin an escape with the text
-    // around it.
-    e.stable = Stable(e.label) && Stable(e.points) && e.label.find(u'\\') == CString::npos &&
-               e.points.find(u'\\') == CString::npos;
-    wb::fs::EncodeText(e.label, kLogText, e.labelBytes);
-    wb::fs::EncodeText(e.points, kLogText, e.pointsBytes);
+  if (finder && byNode_.empty()) byNode_.resize(finder->size());
+  Element& e = finder ? byNode_[node] : byHandle_[id.handle];
+  if (e.made) return e;
+  e.made = true;
+  int rootKind = -1;
+  AcGePoint3dArray points;
+  if (finder) {
+    rootKind = finder->RootKindAt(node);
+    e.label = ElementLabel(finder->BlockClassAt(node), rootKind);
+    points = finder->ConnectPointsAt(node);
+  } else {
+    RootComn_GetBlockRootKind(id, rootKind);
+    e.label = ElementLabel(ClassifyBlockID(id), rootKind);
+    QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr);
   }
+  for (size_t j = 0; j < points.size() && j < 3; ++j) {
+    // "【%02d】(%5.0lf, %5.0lf) "
+    char xy[800];
+    const int n = std::snprintf(xy, sizeof xy, "%5.0f, %5.0f", points[j].x, points[j].y);
+    e.points += u"【0";
+    e.points += static_cast<char16_t>(u'0' + j);
+    e.points += u"】(";
+    e.points.append(xy, xy + n);
+    e.points += u") ";
+  }
+  // Only equipment adds the level step to its neighbour on the route.
+  e.fixedLength = rootKind != ROOTKIND_EQUIPMENT;
+  if (e.fixedLength)
+    e.length = finder ? finder->GetElementLength(route, id, index) : GetElementLength(route, id, index);
+  // No backslash at all, so that none can begin an escape with the text
+  // around it.
+  e.stable = Stable(e.label) && Stable(e.points) && e.label.find(u'\\') == CString::npos &&
+             e.points.find(u'\\') == CString::npos;
+  wb::fs::EncodeText(e.label, kLogText, e.labelBytes);
+  wb::fs::EncodeText(e.points, kLogText, e.pointsBytes);
   return e;
+}
+
+RouteLog::Body RouteLog::Lines::Make(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
+                                     const RouteFinder* finder) {
+  Body body;
+  std::vector<const Element*> elements(route.size());
+  std::vector<double> lengths(route.size());
+  size_t size = 2;
+  for (size_t i = 0; i < route.size(); ++i) {
+    const int index = static_cast<int>(i);
+    const Element& e = *(elements[i] = &ElementOf(route, index, finder, nodes ? (*nodes)[i] : -1));
+    lengths[i] = e.fixedLength ? e.length
+                 : finder      ? finder->GetElementLength(route, route[i], index)
+                               : GetElementLength(route, route[i], index);
+    body.stable = body.stable && e.stable;
+    size += 40 + e.labelBytes.size() + e.pointsBytes.size();
+  }
+  // The element lines are plain ASCII around the element's own texts: put
+  // together in bytes at once, unless some text could change on the way.
+  double sum = 0;
+  if (body.stable) {
+    std::string& bytes = body.bytes;
+    bytes.reserve(size);
+    for (size_t i = 0; i < route.size(); ++i) {
+      sum += lengths[i];
+      char number[16];
+      const char* end = std::to_chars(number, number + sizeof number, i).ptr;
+      bytes += "No.";
+      if (i < 10) bytes += '0';
+      bytes.append(number, static_cast<size_t>(end - number));
+      bytes += ' ';
+      bytes += elements[i]->labelBytes;
+      AppendLength(lengths[i], bytes);
+      bytes += " / ";
+      AppendLength(sum, bytes);
+      bytes += ' ';
+      bytes += elements[i]->pointsBytes;
+      bytes += "\r\n";
+    }
+    bytes += "\r\n";  // the empty line below every entry
+    return body;
+  }
+  for (size_t i = 0; i < route.size(); ++i) {
+    sum += lengths[i];
+    body.lines.push_back(wb::Format(u"No.%02d ", static_cast<int>(i)) + elements[i]->label +
+                         wb::Format(u"%6.0lf / %6.0lf ", lengths[i], sum) + elements[i]->points);
+  }
+  return body;
 }
 
 void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
                    uint32_t searchMs, uint32_t cumulativeMs) {
-  Add(from, to, route, nullptr, nullptr, searchMs, cumulativeMs);
+  Add(from, to, own_.Make(route, nullptr, nullptr), searchMs, cumulativeMs);
 }
 
-void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const RouteSearchResult& result,
-                   const RouteFinder& finder, uint32_t searchMs, uint32_t cumulativeMs) {
-  Add(from, to, result.route, &result.nodes, &finder, searchMs, cumulativeMs);
-}
-
-void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
-                   const std::vector<int>* nodes, const RouteFinder* finder, uint32_t searchMs,
+void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, Body body, uint32_t searchMs,
                    uint32_t cumulativeMs) {
   CString stamp;
   {
@@ -138,68 +179,42 @@ void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& 
                   wb::Format(u"%5.1f分  %8.1f秒", searchMs / 60000.0, searchMs / 1000.0) + u"  " +
                   wb::Format(u"累積:%5.1f分", cumulativeMs / 60000.0) + u"  " +
                   wb::Format(u"関数呼び出し回数：%d回", RouteSearchCallCount));
-  bool stable = Stable(lines[0]) && Stable(lines[1]);
-  std::vector<const Element*> elements(route.size());
-  std::vector<double> lengths(route.size());
-  for (size_t i = 0; i < route.size(); ++i) {
-    const int index = static_cast<int>(i);
-    const Element& e = *(elements[i] = &ElementOf(route, index, finder, nodes ? (*nodes)[i] : -1));
-    lengths[i] = e.fixedLength ? e.length
-                 : finder      ? finder->GetElementLength(route, route[i], index)
-                               : GetElementLength(route, route[i], index);
-    stable = stable && e.stable;
-  }
-  // The element lines are plain ASCII around the element's own texts: put
-  // together in bytes at once, unless some text could change on the way.
-  double sum = 0;
-  if (stable) {
+  const bool stable = own_.Stable(lines[0]) && own_.Stable(lines[1]);
+  if (stable && body.stable) {
     std::string bytes;
-    bytes.reserve(128 + route.size() * 96);
     EncodeLine(lines[0], bytes);
     EncodeLine(lines[1], bytes);
-    for (size_t i = 0; i < route.size(); ++i) {
-      sum += lengths[i];
-      bytes += i < 10 ? "No.0" : "No.";
-      bytes += std::to_string(i);
-      bytes += ' ';
-      bytes += elements[i]->labelBytes;
-      AppendLength(lengths[i], bytes);
-      bytes += " / ";
-      AppendLength(sum, bytes);
-      bytes += ' ';
-      bytes += elements[i]->pointsBytes;
-      bytes += "\r\n";
-    }
-    bytes += "\r\n";  // the empty line below every entry
+    bytes += body.bytes;
     entries_.push_back(Entry{std::move(bytes), {}});
     return;
   }
-  for (size_t i = 0; i < route.size(); ++i) {
-    sum += lengths[i];
-    lines.push_back(wb::Format(u"No.%02d ", static_cast<int>(i)) + elements[i]->label +
-                    wb::Format(u"%6.0lf / %6.0lf ", lengths[i], sum) + elements[i]->points);
+  if (body.stable) {
+    // Lines that read back as themselves: the bytes give them again, and
+    // the empty line below is added again with the entry.
+    body.lines = Decode(body.bytes);
+    body.lines.pop_back();
   }
+  for (CString& line : body.lines) lines.push_back(std::move(line));
   Add(lines);
 }
 
-RouteLog::RouteLog(CString path) : path_(std::move(path)), unitStable_(0x10000, -1) {}
+RouteLog::RouteLog(CString path) : path_(std::move(path)) {}
 
 void RouteLog::Add(const CStringArray& entry) {
   CStringArray lines = entry;
   lines.push_back(u"");  // the empty line below every entry
   Entry e{Encode(lines), {}};
   for (const CString& line : lines)
-    if (!Stable(line)) {
+    if (!own_.Stable(line)) {
       e.lines = std::move(lines);
       break;
     }
   entries_.push_back(std::move(e));
 }
 
-// A line that reads back as itself, so that no number of round trips
-// changes it: no NUL, no backslash that starts an escape, and only
-// characters that the code page gives back as they were.
-bool RouteLog::Stable(const CString& line) {
+// No NUL, no backslash that starts an escape, and only characters that the
+// code page gives back as they were.
+bool RouteLog::Lines::Stable(const CString& line) {
   for (size_t i = 0; i < line.size(); ++i) {
     const char16_t c = line[i];
     if (c == 0) return false;
@@ -274,7 +289,7 @@ std::string RouteLog::Settle(CStringArray lines, size_t passes) {
   for (; passes > 0; --passes) {
     bool stable = true;
     for (const CString& line : lines)
-      if (!(stable = Stable(line))) break;
+      if (!(stable = own_.Stable(line))) break;
     if (stable) break;
     CStringArray next = Decode(bytes);
     if (next == lines) break;
@@ -288,26 +303,23 @@ bool RouteLog::Write() {
   if (entries_.empty()) return true;
   // The older lines, read as the text file reads them.
   const std::optional<std::string> older = wb::fs::ReadFile(wb::fs::ToNative(path_));
-  AcCStdioFile out;
-  out.encoding = 1;
-  out.escapeUnmappable = true;
-  if (!out.Open(path_, kWriteFlags)) return false;
   // Entry k of n was read back and written again by each of the n - 1 - k
   // entries after it; the older lines by all n, the first time as read.
+  // The entries go to the file one by one, each let go once written, so
+  // that a long command's log is never held twice.
   const size_t n = entries_.size();
-  std::string file;
-  size_t expected = older ? older->size() : 0;
-  for (const Entry& e : entries_) expected += e.bytes.size();
-  file.reserve(expected);
-  for (size_t k = n; k-- > 0;) {
-    Entry& e = entries_[k];
-    file += e.lines.empty() || k + 1 == n ? e.bytes : Settle(std::move(e.lines), n - 1 - k);
-    e = Entry{};
-  }
+  const bool written = wb::fs::WriteFileAtomically(
+      wb::fs::ToNative(path_), [&](const wb::fs::ContentWriter& write) {
+        for (size_t k = n; k-- > 0;) {
+          Entry e = std::move(entries_[k]);
+          const bool asWritten = e.lines.empty() || k + 1 == n;
+          if (!(asWritten ? write(e.bytes) : write(Settle(std::move(e.lines), n - 1 - k))))
+            return false;
+        }
+        return !older || write(Stable(*older) ? *older : Settle(Decode(*older), n - 1));
+      });
   entries_.clear();
-  if (older) file += Stable(*older) ? *older : Settle(Decode(*older), n - 1);
-  out.Write(std::move(file));
-  return out.Close();
+  return written;
 }
 
 void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, uint32_t searchMs,

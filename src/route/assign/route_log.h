@@ -19,15 +19,55 @@
 // changes as often as later entries were added.
 class RouteLog {
  public:
+  // What an entry says below its header: one line per route element and
+  // the empty line, in the file's bytes when no round trip can change
+  // them, else as text.
+  struct Body {
+    std::string bytes;
+    CStringArray lines;
+    bool stable = true;
+  };
+
+  // Makes bodies on any thread, one Lines per thread: each keeps what it
+  // has read about elements and characters.
+  class Lines {
+   public:
+    Lines() : unitStable_(0x10000, -1) {}
+    // With a finder, what the elements' lines say is taken from it (it has
+    // read the drawing already); `nodes` are the route in its numbering.
+    Body Make(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
+              const RouteFinder* finder);
+    // A line that reads back as itself, so that no number of round trips
+    // changes it.
+    bool Stable(const CString& line);
+
+   private:
+    // What an element's line says whatever the route: its label, its
+    // connection points and, but for equipment, its length; the texts
+    // also in the file's bytes.
+    struct Element {
+      CString label, points;
+      std::string labelBytes, pointsBytes;
+      bool made = false;
+      bool stable = false;
+      bool fixedLength = false;
+      double length = 0;
+    };
+    const Element& ElementOf(const AcDbObjectIdArray& route, int index, const RouteFinder* finder,
+                             int node);
+
+    std::vector<int8_t> unitStable_;  // per UTF-16 unit: unknown, no, yes
+    std::vector<Element> byNode_;     // with a finder
+    std::unordered_map<uint64_t, Element> byHandle_;
+  };
+
   explicit RouteLog(CString path);
 
   // The entry of one search: header, cable line, one line per route element.
   void Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route, uint32_t searchMs,
            uint32_t cumulativeMs);
-  // The same, what the elements' lines say taken from the finder that
-  // found the route, which has read it from the drawing already.
-  void Add(AcDbObjectId from, AcDbObjectId to, const RouteSearchResult& result,
-           const RouteFinder& finder, uint32_t searchMs, uint32_t cumulativeMs);
+  // The same with a body made beforehand.
+  void Add(AcDbObjectId from, AcDbObjectId to, Body body, uint32_t searchMs, uint32_t cumulativeMs);
   // An entry of the given lines.
   void Add(const CStringArray& entry);
   // Writes the entries above the older lines; nothing without entries.
@@ -39,29 +79,12 @@ class RouteLog {
     std::string bytes;   // as first written, entry and empty line
     CStringArray lines;  // kept only when a round trip may change them
   };
-  // What an element's line says whatever the route: its label, its
-  // connection points and, but for equipment, its length; the texts also
-  // in the file's bytes, for lines that no round trip changes.
-  struct Element {
-    CString label, points;
-    std::string labelBytes, pointsBytes;
-    bool stable = false;
-    bool fixedLength = false;
-    double length = 0;
-  };
-  const Element& ElementOf(const AcDbObjectIdArray& route, int index, const RouteFinder* finder,
-                           int node);
-  void Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
-           const std::vector<int>* nodes, const RouteFinder* finder, uint32_t searchMs,
-           uint32_t cumulativeMs);
   std::string Settle(CStringArray lines, size_t passes);
-  bool Stable(const CString& line);
   static bool Stable(std::string_view bytes);
 
   CString path_;
   std::vector<Entry> entries_;
-  std::vector<int8_t> unitStable_;  // per UTF-16 unit: unknown, no, yes
-  std::unordered_map<uint64_t, Element> elements_;
+  Lines own_;
 };
 
 // Adds one entry at the top of the route log when the log is switched on.
