@@ -184,8 +184,7 @@ void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, Body body, uint32_t searc
     std::string bytes;
     EncodeLine(lines[0], bytes);
     EncodeLine(lines[1], bytes);
-    bytes += body.bytes;
-    entries_.push_back(Entry{std::move(bytes), {}});
+    entries_.push_back(Entry{std::move(bytes), {}, std::move(body.bytes)});
     return;
   }
   if (body.stable) {
@@ -203,7 +202,7 @@ RouteLog::RouteLog(CString path) : path_(std::move(path)) {}
 void RouteLog::Add(const CStringArray& entry) {
   CStringArray lines = entry;
   lines.push_back(u"");  // the empty line below every entry
-  Entry e{Encode(lines), {}};
+  Entry e{Encode(lines), {}, {}};
   for (const CString& line : lines)
     if (!own_.Stable(line)) {
       e.lines = std::move(lines);
@@ -313,7 +312,8 @@ bool RouteLog::Write() {
         for (size_t k = n; k-- > 0;) {
           Entry e = std::move(entries_[k]);
           const bool asWritten = e.lines.empty() || k + 1 == n;
-          if (!(asWritten ? write(e.bytes) : write(Settle(std::move(e.lines), n - 1 - k))))
+          if (!(asWritten ? write(e.bytes) && write(e.body)
+                          : write(Settle(std::move(e.lines), n - 1 - k))))
             return false;
         }
         return !older || write(Stable(*older) ? *older : Settle(Decode(*older), n - 1));

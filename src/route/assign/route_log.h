@@ -78,6 +78,7 @@ class RouteLog {
   struct Entry {
     std::string bytes;   // as first written, entry and empty line
     CStringArray lines;  // kept only when a round trip may change them
+    std::string body;    // the rest of `bytes`, when they are kept apart
   };
   std::string Settle(CStringArray lines, size_t passes);
   static bool Stable(std::string_view bytes);
