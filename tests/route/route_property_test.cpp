@@ -76,71 +76,43 @@ void CheckPlant(const synth::PlantOptions& options, Tally* tally, int64_t callLi
   }
 }
 
-TEST(RouteProperty, FinderMatchesPlainSearchOnGridPlants) {
-  Tally tally;
-  for (uint32_t seed = 1; seed <= 24; ++seed) {
-    synth::PlantOptions o;
-    o.seed = seed;
-    o.elements = 80 + static_cast<int>(seed % 5) * 30;
-    o.cables = 25;
-    o.equalLengths = seed % 3 == 0;
-    o.oddTexts = seed % 4 == 1;
-    CheckPlant(o, &tally);
-    if (HasFatalFailure()) return;
+// Families of plants: the plain search may give up only without the
+// shortest setting, where it walks every simple path of a mesh when To is
+// out of reach (the small meshes cover those with a high call limit).
+TEST(RouteProperty, FinderMatchesPlainSearch) {
+  const struct {
+    const char* family;
+    uint32_t seeds[2];
+    int elements, step, steps;  // elements + (seed % steps) * step
+    bool treeLike, negative;
+    int equalEvery, oddEvery;  // seed % n == 0 (resp. 1); 0: never
+    int64_t callLimit;
+    int minRouted, gaveUpPer;  // gave up on fewer than one search in gaveUpPer
+  } families[] = {
+      {"grids", {1, 24}, 80, 30, 5, false, false, 3, 4, 4000, 300, 10},
+      {"small meshes", {301, 330}, 30, 10, 3, false, false, 2, 0, 400000, 200, 0},
+      {"trees with loops", {101, 124}, 150, 50, 4, true, false, 2, 0, 4000, 300, 20},
+      {"negative lengths", {201, 210}, 120, 0, 1, false, true, 0, 0, 4000, 80, 20},
+  };
+  for (const auto& f : families) {
+    Tally tally;
+    for (uint32_t seed = f.seeds[0]; seed <= f.seeds[1]; ++seed) {
+      synth::PlantOptions o;
+      o.seed = seed;
+      o.elements = f.elements + static_cast<int>(seed % f.steps) * f.step;
+      o.cables = f.negative ? 20 : f.elements < 80 ? 15 : 25;
+      o.treeLike = f.treeLike || (f.negative && seed % 2 == 0);
+      o.negativeLength = f.negative;
+      o.equalLengths = f.equalEvery && seed % f.equalEvery == 0;
+      o.oddTexts = f.oddEvery && seed % f.oddEvery == 1;
+      CheckPlant(o, &tally, f.callLimit);
+      if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(tally.routed, f.minRouted) << f.family;
+    EXPECT_EQ(tally.gaveUpShortest, 0) << f.family;
+    if (f.gaveUpPer) EXPECT_LT(tally.gaveUp * f.gaveUpPer, tally.searches) << f.family;
+    else EXPECT_EQ(tally.gaveUp, 0) << f.family;
   }
-  // The plants must route most cables. The plain search may give up only
-  // without the shortest setting, where it walks every simple path of a
-  // mesh when To is out of reach (small meshes below cover those).
-  EXPECT_GT(tally.routed, 300);
-  EXPECT_EQ(tally.gaveUpShortest, 0);
-  EXPECT_LT(tally.gaveUp * 10, tally.searches);
-}
-
-TEST(RouteProperty, FirstRouteMatchesOnSmallMeshes) {
-  Tally tally;
-  for (uint32_t seed = 301; seed <= 330; ++seed) {
-    synth::PlantOptions o;
-    o.seed = seed;
-    o.elements = 30 + static_cast<int>(seed % 3) * 10;
-    o.cables = 15;
-    o.equalLengths = seed % 2 == 0;
-    CheckPlant(o, &tally, 400000);
-    if (HasFatalFailure()) return;
-  }
-  EXPECT_GT(tally.routed, 200);
-  EXPECT_EQ(tally.gaveUp, 0);
-}
-
-TEST(RouteProperty, FinderMatchesPlainSearchOnTreePlantsWithLoops) {
-  Tally tally;
-  for (uint32_t seed = 101; seed <= 124; ++seed) {
-    synth::PlantOptions o;
-    o.seed = seed;
-    o.elements = 150 + static_cast<int>(seed % 4) * 50;
-    o.cables = 25;
-    o.treeLike = true;
-    o.equalLengths = seed % 2 == 0;
-    CheckPlant(o, &tally);
-    if (HasFatalFailure()) return;
-  }
-  EXPECT_GT(tally.routed, 300);
-  EXPECT_LT(tally.gaveUp * 20, tally.searches);
-}
-
-TEST(RouteProperty, FinderMatchesPlainSearchWithNegativeLengths) {
-  Tally tally;
-  for (uint32_t seed = 201; seed <= 210; ++seed) {
-    synth::PlantOptions o;
-    o.seed = seed;
-    o.elements = 120;
-    o.cables = 20;
-    o.negativeLength = true;
-    o.treeLike = seed % 2 == 0;
-    CheckPlant(o, &tally);
-    if (HasFatalFailure()) return;
-  }
-  EXPECT_GT(tally.routed, 80);
-  EXPECT_LT(tally.gaveUp * 20, tally.searches);
 }
 
 // Plants too large for the plain search: many rows through one workspace
