@@ -276,31 +276,29 @@ void DistanceHierarchy::Query::SetTarget(const std::vector<std::pair<int, double
 
 // The least, over the elements w above v, of the way up to w plus w's
 // distance down to the target; each element's answer is kept for the row.
+// The arcs up lead to higher ranks only, so the walk never meets an element
+// that waits: each arc is looked at once.
 double DistanceHierarchy::Query::Distance(int element) {
   const int v = h_.slot_[element];
   if (seen_[v] == stamp_) return distance_[v];
-  pending_.push_back(v);
-  while (!pending_.empty()) {
-    const int u = pending_.back();
-    if (seen_[u] == stamp_) {
-      pending_.pop_back();
+  auto open = [&](int u) {
+    frames_.push_back(Frame{u, h_.upBegin_[u], downSeen_[u] == stamp_ ? down_[u] : kInfinity});
+  };
+  open(v);
+  while (!frames_.empty()) {
+    Frame& f = frames_.back();
+    const int end = h_.upBegin_[f.element + 1];
+    while (f.arc < end && seen_[h_.up_[f.arc].node] == stamp_) {
+      const Arc& a = h_.up_[f.arc++];
+      f.best = std::min(f.best, a.cost + distance_[a.node]);
+    }
+    if (f.arc < end) {
+      open(h_.up_[f.arc].node);  // its answer first; this arc again after
       continue;
     }
-    bool ready = true;
-    for (int e = h_.upBegin_[u]; e < h_.upBegin_[u + 1]; ++e) {
-      const int w = h_.up_[e].node;
-      if (seen_[w] != stamp_) {
-        pending_.push_back(w);
-        ready = false;
-      }
-    }
-    if (!ready) continue;
-    double best = downSeen_[u] == stamp_ ? down_[u] : kInfinity;
-    for (int e = h_.upBegin_[u]; e < h_.upBegin_[u + 1]; ++e)
-      best = std::min(best, h_.up_[e].cost + distance_[h_.up_[e].node]);
-    distance_[u] = best;
-    seen_[u] = stamp_;
-    pending_.pop_back();
+    distance_[f.element] = f.best;
+    seen_[f.element] = stamp_;
+    frames_.pop_back();
   }
   return distance_[v];
 }

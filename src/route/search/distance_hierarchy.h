@@ -38,7 +38,13 @@ class DistanceHierarchy {
     std::vector<double> down_, distance_;
     uint32_t stamp_ = 0;
     std::vector<std::pair<double, int>> heap_;
-    std::vector<int> pending_;
+    // The elements whose answers wait for those above them, each with its
+    // next arc up and the least so far.
+    struct Frame {
+      int element, arc;
+      double best;
+    };
+    std::vector<Frame> frames_;
   };
 
  private:
