@@ -29,10 +29,7 @@ void ExpectSame(const RouteSearchResult& a, const RouteSearchResult& b, uint32_t
 // One finder per plant, reused across cable rows as the command does, must
 // give the plain search's route and length for every row.
 struct Tally {
-  int routed = 0;
-  int searches = 0;
-  int gaveUp = 0;
-  int gaveUpShortest = 0;
+  int routed = 0, searches = 0, gaveUp = 0, gaveUpShortest = 0;
 };
 
 void CheckPlant(const synth::PlantOptions& options, Tally* tally, int64_t callLimit = 4000) {
