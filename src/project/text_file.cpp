@@ -88,3 +88,15 @@ void AcCStdioFile::WriteString(const char16_t* text) {
   if (!open_ || !writing_ || !text) return;
   wb::fs::EncodeText(text, Options(), data_);
 }
+
+void AcCStdioFile::Write(std::string_view bytes) {
+  if (open_ && writing_) data_.append(bytes);
+}
+
+void AcCStdioFile::Write(std::string&& bytes) {
+  if (!open_ || !writing_) return;
+  if (data_.empty())
+    data_ = std::move(bytes);
+  else
+    data_.append(bytes);
+}

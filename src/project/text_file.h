@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/fs/text_codec.h"
 #include "platform/host/host_types.h"
@@ -55,6 +56,9 @@ class AcCStdioFile {
   char16_t* ReadString(char16_t* buffer, unsigned max);
   // The caller supplies the LF.
   void WriteString(const char16_t* text);
+  // Bytes already in the file's encoding, as CFile::Write takes them.
+  void Write(std::string_view bytes);
+  void Write(std::string&& bytes);  // taken over when nothing was written yet
 
  private:
   wb::fs::TextOptions Options() const;

@@ -109,11 +109,11 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     CableRow row;
     row.number = wb::Utf8ToUtf16("C-" + std::to_string(k + 1));
     if (damaged.Chance(0.1)) row.number += u"|B";  // a bar inside a value
+    row.size = random.Chance(0.5) ? u"CV5.5-3C" : u"IV2";
     // Texts no CSV should hold, but a list in memory can: a lone surrogate
     // and a NUL inside the value.
     if (damaged.Chance(0.05))
       row.size = damaged.Chance(0.5) ? CString(u"CV\xD800") : CString(u"IV\0x", 4);
-    row.size = random.Chance(0.5) ? u"CV5.5-3C" : u"IV2";
     row.fromMark = wb::Utf8ToUtf16(from[0]);
     row.fromName = wb::Utf8ToUtf16(from[1]);
     row.fromSubNo = wb::Utf8ToUtf16(from[2]);

@@ -54,9 +54,10 @@ class PlantBuilder {
   explicit PlantBuilder(const PlantOptions& options) : options_(options), random_(options.seed) {}
 
   Plant Build() {
+    // Elements per junction: itself, about two wires per run and a little
+    // equipment.
     const double linkP = options_.treeLike ? 0.0 : 0.8;
-    const double meanWires = options_.equalLengths ? 2.0 : 2.0;
-    const double perJunction = 1.0 + 2.0 * (options_.treeLike ? 0.55 : linkP) * meanWires + 0.15;
+    const double perJunction = 1.0 + 4.0 * (options_.treeLike ? 0.55 : linkP) + 0.15;
     const int side = std::max(2, static_cast<int>(std::ceil(std::sqrt(options_.elements / perJunction))));
     width_ = side;
     height_ = std::max(2, options_.elements / static_cast<int>(perJunction) / side + 1);
@@ -128,7 +129,6 @@ class PlantBuilder {
       if (next.empty() || random_.Chance(0.3)) {
         stack.pop_back();
         if (!next.empty()) stack.insert(stack.begin(), c);  // come back later: branchier tree
-        if (next.empty()) continue;
         continue;
       }
       const int n = next[random_.Below(static_cast<int>(next.size()))];

@@ -11,6 +11,7 @@
 #include "hosts/cli/terminal_output.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/fs/file_system.h"
+#include "platform/host/worker_threads.h"
 #ifdef WB_WITH_PAPER
 #include "paper/plot.h"
 #include "paper/route_sheet_pages.h"
@@ -150,10 +151,15 @@ void AddProjectOptions(CLI::App* command, wb::cli::ProjectLoad& project, int& st
 int main(int argc, char** argv) {
   CLI::App app{"WireBinder: cable information for plant electrical drawings"};
   app.require_subcommand(1);
+  app.fallthrough();  // the global options may follow the subcommand too
   bool quiet = false;
   bool printScript = false;
   app.add_flag("-q,--quiet", quiet, "print only errors");
   app.add_flag("--print-script", printScript, "print the session script instead of running it");
+  int jobs = 0;
+  app.add_option("-j,--jobs", jobs,
+                 "threads for the route searches (default: $WIREBINDER_JOBS, else every core)")
+      ->check(CLI::PositiveNumber);
 
   wb::cli::AssignRequest assign;
   int startRow = 0;
@@ -235,6 +241,7 @@ int main(int argc, char** argv) {
   scriptCmd->add_option("file", scriptPath, "session script")->required()->check(CLI::ExistingFile);
 
   CLI11_PARSE(app, argc, argv);
+  if (jobs > 0) wb::SetWorkerThreads(jobs);
 
   std::string text;
   std::string name = "<" + app.get_subcommands().front()->get_name() + ">";

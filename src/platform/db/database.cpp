@@ -166,7 +166,8 @@ class DxfDatabase final : public Database {
 
   bool Save(const std::string& path, Error* error) const override {
     std::string message;
-    if (fs::WriteFileAtomically(path, SaveToString(), &message)) return true;
+    auto produce = [&](const fs::ContentWriter& write) { return doc_.Serialise(write); };
+    if (fs::WriteFileAtomically(path, produce, &message)) return true;
     if (error) *error = {path, 0, Reason(message, path)};
     return false;
   }

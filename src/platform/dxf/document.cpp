@@ -119,14 +119,29 @@ void Document::Emit(uint32_t index, std::string& out, size_t& spanBegin, size_t&
 std::string Document::Serialise() const {
   std::string out;
   out.reserve(buffer_.size() + buffer_.size() / 16 + 4096);
+  Serialise([&](std::string_view piece) {
+    out.append(piece);
+    return true;
+  });
+  return out;
+}
+
+bool Document::Serialise(const std::function<bool(std::string_view)>& write) const {
+  constexpr size_t kPiece = 1 << 20;
+  std::string out;
+  out.reserve(kPiece + (1 << 16));
   size_t spanBegin = 0, spanEnd = bodyStart_;
   for (uint32_t i = 0; i < records.size(); ++i) {
     if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
     Emit(i, out, spanBegin, spanEnd);
+    if (out.size() >= kPiece) {
+      if (!write(out)) return false;
+      out.clear();
+    }
   }
   out.append(buffer_, spanBegin, spanEnd - spanBegin);
-  out.append(buffer_, tokens_.end, std::string::npos);
-  return out;
+  if (!write(out)) return false;
+  return write(std::string_view(buffer_).substr(std::min(static_cast<size_t>(tokens_.end), buffer_.size())));
 }
 
 }  // namespace wb::dxf

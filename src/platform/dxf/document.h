@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -118,6 +119,9 @@ class Document {
 
   const Style& style() const { return style_; }
   std::string Serialise() const;
+  // The same text handed to `write` piece by piece, so that a large drawing
+  // is never held twice; stops at the first false.
+  bool Serialise(const std::function<bool(std::string_view)>& write) const;
 
  private:
   void Emit(uint32_t record, std::string& out, size_t& spanBegin, size_t& spanEnd) const;

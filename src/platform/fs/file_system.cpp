@@ -215,6 +215,13 @@ class SaveSignals {
 
 bool WriteFileAtomically(const std::string& requested, std::string_view contents,
                          std::string* error) {
+  return WriteFileAtomically(requested, [&](const ContentWriter& write) { return write(contents); },
+                             error);
+}
+
+bool WriteFileAtomically(const std::string& requested,
+                         const std::function<bool(const ContentWriter&)>& produce,
+                         std::string* error) {
   auto fail = [&](const std::string& what) {
     if (error) *error = what;
     return false;
@@ -257,7 +264,8 @@ bool WriteFileAtomically(const std::string& requested, std::string_view contents
     mode = 0666 & ~mask;
   }
   (void)::fchmod(fd, mode);  // a file system without modes still takes the data
-  if (!WriteAll(fd, contents)) return undo("cannot write " + temp);
+  if (!produce([&](std::string_view piece) { return WriteAll(fd, piece); }))
+    return undo("cannot write " + temp);
   if (::fsync(fd) != 0) return undo("cannot flush " + temp);
   const int closed = ::close(fd);
   fd = -1;

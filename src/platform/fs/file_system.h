@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ bool ReadOnly(const std::string& path);
 // read-only file, a folder, a device or a FIFO is refused. `error` names
 // the file and the reason.
 bool WriteFileAtomically(const std::string& path, std::string_view contents,
+                         std::string* error = nullptr);
+// The same, the contents handed over piece by piece, so that a large file is
+// never held whole: `produce` calls its argument with each piece in order
+// and returns false if it had to stop.
+using ContentWriter = std::function<bool(std::string_view)>;
+bool WriteFileAtomically(const std::string& path,
+                         const std::function<bool(const ContentWriter&)>& produce,
                          std::string* error = nullptr);
 
 // What tells one version of a file from the next without reading it.

@@ -24,7 +24,7 @@ WString ToUtf16(std::string_view bytes, int codePage = AnsiCodePage());
 std::string FromUtf16(WStringView text, int codePage = AnsiCodePage());
 
 // One UTF-16 unit, without best-fit mapping: nullopt when the code page has
-// no character for it.
+// no character that reads back as this very unit.
 std::optional<std::string> EncodeUnit(char16_t unit, int codePage = AnsiCodePage());
 // One character of one or two bytes: nullopt when it does not decode to a
 // single UTF-16 unit.

@@ -1,6 +1,5 @@
 #include "route/assign/cable_assignment.h"
 
-#include <ctime>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -11,8 +10,8 @@
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
 #include "platform/editor/ticks.h"
+#include "platform/host/worker_threads.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
-#include "project/text_file.h"
 #include "resources/string_table.h"
 #include "route/search/route_constants.h"
 #include "route/search/route_finder.h"
@@ -85,6 +84,9 @@ class AttributeLists {
   // clearing emptied has lost its QZ_ATTR data until a route writes it again.
   bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
 
+  // Each list goes into the drawing and is let go at once: on long routes
+  // the lists are the bulk of the drawing, and held twice they would double
+  // the memory.
   void WriteAll(const std::vector<std::array<CString, 8>>& values) {
     for (size_t i = 0; i < ids_.size(); ++i) {
       if (!routed_[i].empty()) Collect(static_cast<int>(i), values);
@@ -93,6 +95,8 @@ class AttributeLists {
       if (clearedEmpty_[i] && !lists_[i].empty())
         ApiComn_appendAttributesArray(ids_[i], kAttrApp, CStringArray{}, 1);
       ApiComn_appendAttributesArray(ids_[i], kAttrApp, lists_[i], 1);
+      CStringArray().swap(lists_[i]);
+      std::vector<int>().swap(routed_[i]);
     }
   }
 
@@ -248,101 +252,79 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
   uint32_t cumulativeMs = 0;
   RouteSearchCallCount = 0;
 
-  DrawingElementSource source;
-  std::unique_ptr<RouteFinder> finder;  // built for the first row searched
-  std::vector<int> slotOf;              // finder element index -> list slot
-  const bool mostShortDist = g_cableSetting.mostShortDist;
-  std::vector<std::array<CString, 8>> routedValues;
+  // The ends of every row first: the lookup reads only marks, which the run
+  // never changes, so the searches can start ahead of the rows.
+  struct Search {
+    int row;
+    AcDbObjectId from, to;
+    RouteSearchResult result;
+    uint32_t ms = 0;
+    RouteLog::Body logBody;
+  };
+  std::vector<Search> searches;
+  for (int k = 0; k < rowCount; ++k) {
+    const CableRow& row = list.rows[k];
+    const AcDbObjectIdArray from = equipment.Find(row.fromMark, row.fromName, row.fromSubNo, facility);
+    const AcDbObjectIdArray to = equipment.Find(row.toMark, row.toName, row.toSubNo, facility);
+    if (from.size() == 1 && to.size() == 1) searches.push_back(Search{k, from[0], to[0], {}, 0, {}});
+  }
 
+  DrawingElementSource source;
+  std::unique_ptr<RouteFinder> finder;
+  std::vector<int> slotOf;  // finder element index -> list slot
+  uint32_t buildMs = 0;     // counted in the first searched row's time
+  if (!searches.empty()) {
+    const uint32_t start = GetTickCount();
+    finder = std::make_unique<RouteFinder>(source, tagged);
+    buildMs = GetTickCount() - start;
+    slotOf.resize(finder->size());
+    for (size_t i = 0; i < slotOf.size(); ++i) slotOf[i] = lists.SlotOf(finder->IdAt(static_cast<int>(i)));
+  }
+  const bool mostShortDist = g_cableSetting.mostShortDist;
+  const int threads = std::max(1, std::min(wb::WorkerThreads(), static_cast<int>(searches.size())));
+  std::vector<std::unique_ptr<RouteFinder::Workspace>> workspaces;
+  const bool logging = g_cableSetting.outLog;
+  std::vector<RouteLog::Lines> logLines(logging ? threads : 0);
+  for (int t = 0; t < threads && finder; ++t)
+    workspaces.push_back(std::make_unique<RouteFinder::Workspace>(*finder));
+  // Workers only read the finder, which stays as it is meanwhile: they
+  // search and make the log's element lines, the bulk of the log. The
+  // drawing, the dialogs and the log file are left to this thread.
+  wb::OrderedWork work(searches.size(), threads, [&](size_t i, int worker) {
+    Search& s = searches[i];
+    const uint32_t start = GetTickCount();
+    s.result = finder->Find(s.from, s.to, mostShortDist, *workspaces[worker]);
+    s.ms = GetTickCount() - start;
+    if (logging) s.logBody = logLines[worker].Make(s.result.route, &s.result.nodes, finder.get());
+  });
+
+  RouteLog log(g_cableSetting.projectRoot + u"log.csv");
+  std::vector<std::array<CString, 8>> routedValues;
+  size_t next = 0;
   for (int k = 0; k < rowCount; ++k) {
     if (hooks.pumpMessage) hooks.pumpMessage();
     acedSetStatusBarProgressMeterPos(k);
-    CableRow& row = list.rows[k];
-    const AcDbObjectIdArray from = equipment.Find(row.fromMark, row.fromName, row.fromSubNo, facility);
-    const AcDbObjectIdArray to = equipment.Find(row.toMark, row.toName, row.toSubNo, facility);
-    if (from.size() != 1 || to.size() != 1) continue;
+    if (next == searches.size() || searches[next].row != k) continue;
+    work.Wait(next);
+    Search& s = searches[next++];
     ++summary.rowsSearched;
-
-    const uint32_t start = GetTickCount();
-    if (!finder) {
-      finder = std::make_unique<RouteFinder>(source, tagged);
-      slotOf.resize(finder->size());
-      for (size_t i = 0; i < slotOf.size(); ++i) slotOf[i] = lists.SlotOf(finder->IdAt(static_cast<int>(i)));
-    }
-    const RouteSearchResult result = finder->Find(from[0], to[0], mostShortDist);
-    const uint32_t searchMs = GetTickCount() - start;
+    const uint32_t searchMs = s.ms + (summary.rowsSearched == 1 ? buildMs : 0);
     cumulativeMs += searchMs;
-
-    WriteRouteLog(from[0], to[0], result.route, searchMs, cumulativeMs);
-    if (!result.found()) continue;
-    ++summary.rowsRouted;
-    const int cable = static_cast<int>(routedValues.size());
-    routedValues.push_back(CableValues(row));
-    for (int node : result.nodes) lists.Route(slotOf[node], cable);
-    row.length = result.length / 1000;
-    row.hasLength = true;
+    RouteSearchCallCount += s.result.calls;
+    if (logging) log.Add(s.from, s.to, std::move(s.logBody), searchMs, cumulativeMs);
+    if (s.result.found()) {
+      ++summary.rowsRouted;
+      const int cable = static_cast<int>(routedValues.size());
+      routedValues.push_back(CableValues(list.rows[k]));
+      for (int node : s.result.nodes) lists.Route(slotOf[node], cable);
+      list.rows[k].length = s.result.length / 1000;
+      list.rows[k].hasLength = true;
+    }
+    s = Search{};
   }
   lists.WriteAll(routedValues);
+  log.Write();
   acedRestoreStatusBar();
   summary.cumulativeMs = cumulativeMs;
   return summary;
-}
-
-void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, uint32_t searchMs,
-                   uint32_t cumulativeMs) {
-  if (!g_cableSetting.outLog) return;
-  const CString path = g_cableSetting.projectRoot + u"log.csv";
-
-  CStringArray older;
-  {
-    AcCStdioFile in;
-    in.encoding = 1;
-    in.escapeUnmappable = true;
-    if (in.Open(path, CFile::typeText | CFile::shareDenyNone | CFile::modeRead)) {
-      CString line;
-      while (in.ReadString(line)) older.push_back(line);
-      in.Close();
-    }
-  }
-
-  AcCStdioFile out;
-  out.encoding = 1;
-  out.escapeUnmappable = true;
-  if (!out.Open(path, CFile::typeText | CFile::modeCreate | CFile::shareDenyNone | CFile::modeWrite))
-    return;
-
-  CString stamp;
-  {
-    char buffer[64];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) &&
-        std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S  ", &local) > 0)
-      stamp = wb::Utf8ToUtf16(buffer);
-  }
-  auto line = [&](const CString& text) { out.WriteString((text + u"\n").c_str()); };
-  line(u"***** " + stamp + WorkingDatabaseFileName() + u"  ");
-  line(u"From機器：" + CAttributeData::GetValueAttID(from, cablekey::kMark) + u"  " + u"To機器：" +
-       CAttributeData::GetValueAttID(to, cablekey::kMark) + u"  " +
-       wb::Format(u"%5.1f分  %8.1f秒", searchMs / 60000.0, searchMs / 1000.0) + u"  " +
-       wb::Format(u"累積:%5.1f分", cumulativeMs / 60000.0) + u"  " +
-       wb::Format(u"関数呼び出し回数：%d回", RouteSearchCallCount));
-  double sum = 0;
-  for (size_t i = 0; i < route.size(); ++i) {
-    int rootKind = -1;
-    RootComn_GetBlockRootKind(route[i], rootKind);
-    const double length = GetElementLength(route, route[i], static_cast<int>(i));
-    sum += length;
-    CString text = wb::Format(u"No.%02d ", static_cast<int>(i)) +
-                   ElementLabel(ClassifyBlockID(route[i]), rootKind) +
-                   wb::Format(u"%6.0lf / %6.0lf ", length, sum);
-    AcGePoint3dArray points;
-    QzComn_GetConnectPoint(route[i], points, QZCONECT_LAYER, nullptr);
-    for (size_t j = 0; j < points.size() && j < 3; ++j)
-      text += wb::Format(u"【%02d】(%5.0lf, %5.0lf) ", static_cast<int>(j), points[j].x, points[j].y);
-    line(text);
-  }
-  line(u"");
-  for (const auto& old : older) line(old);
-  out.Close();
 }

@@ -10,6 +10,7 @@
 
 #include "platform/host/host_types.h"
 #include "project/cable_list.h"
+#include "route/assign/route_log.h"
 
 // The eight keys written on every route element, in the order of writing,
 // and the row's value for each.
@@ -32,14 +33,12 @@ struct AssignmentSummary {
 // Works on the active drawing: clears the cable keys of every tagged entity,
 // then routes every row of `list` (equipment looked up with `facility`),
 // writing lengths into the rows. Shows the status-bar progress meter and
-// writes the route log when it is switched on; shows no message box.
+// writes the route log when it is switched on; shows no message box. The
+// searches run on wb::WorkerThreads() threads; everything else, the hooks
+// included, runs on the calling thread in row order, as with one thread.
 AssignmentSummary AssignCables(CableList& list, const CString& facility,
                                const AssignmentHooks& hooks = {});
 
 // The QZ_SetCableDist command: the engine over the main dialog's cable list
 // and facility, then the list refreshed and the completion message.
 void QZ_SetCableDist();
-
-// Adds one entry at the top of the route log when the log is switched on.
-void WriteRouteLog(AcDbObjectId from, AcDbObjectId to, AcDbObjectIdArray route, uint32_t searchMs,
-                   uint32_t cumulativeMs);

@@ -8,9 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
+#include "route/search/distance_hierarchy.h"
 #include "route/search/element_source.h"
 #include "route/search/route_constants.h"
 
@@ -26,9 +29,28 @@ class RouteFinder {
  public:
   // `tagged` is the command's scan of all tagged entities, in scan order.
   RouteFinder(const ElementSource& source, const AcDbObjectIdArray& tagged);
+  ~RouteFinder();
+
+  // What one thread needs for its searches. The finder does not change
+  // while it searches, so searches through different workspaces may run at
+  // the same time.
+  class Workspace {
+   public:
+    explicit Workspace(const RouteFinder& finder);
+    ~Workspace();
+
+   private:
+    friend class RouteFinder;
+    struct State;
+    std::unique_ptr<State> state_;
+  };
 
   // One cable row. Adds the calls made to RouteSearchCallCount.
   RouteSearchResult Find(AcDbObjectId from, AcDbObjectId to, bool mostShortDist);
+  // The same search for a worker thread: leaves RouteSearchCallCount to the
+  // caller, who adds the calls of the rows in row order.
+  RouteSearchResult Find(AcDbObjectId from, AcDbObjectId to, bool mostShortDist,
+                         Workspace& workspace) const;
 
   // The element's share of the path length and the route length, for the
   // route log and the cable list.
@@ -36,42 +58,44 @@ class RouteFinder {
   double GetRouteLength(const AcDbObjectIdArray& route) const;
 
   size_t size() const { return ids_.size(); }
-  // The distances that bound the shortest-route search are computed over
-  // junctions, with runs of two-neighbour elements taken in one step; off,
-  // element by element. Both give the same routes; tests compare them.
-  void SetChainContraction(bool on) { useChains_ = on; }
   // The element behind an index of RouteSearchResult::nodes (each id of the
   // scan has one index; the numbering is the finder's own).
   AcDbObjectId IdAt(int index) const { return ids_[index]; }
   // Neighbours of an element in search order (empty for unknown elements).
   AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
+  // What was read about the element behind an index, as the drawing
+  // answered: root kind, block ID class and connection points.
+  int RootKindAt(int index) const { return facts_[index].rootKind; }
+  int BlockClassAt(int index) const { return facts_[index].blockClass; }
+  const AcGePoint3dArray& ConnectPointsAt(int index) const { return points_[index]; }
 
  private:
   struct Facts {
     int rootKind = -1;
+    int blockClass = -1;
     double base = 0;  // S225 x 1000 for equipment, S304 for wires, else 0
     double level = 0;  // S401
   };
+  using State = Workspace::State;
 
   int IndexOf(AcDbObjectId id) const;
   Facts ReadFacts(AcDbObjectId id) const;
   Facts FactsOf(AcDbObjectId id) const;
-  void BuildNeighbours();
+  void BuildNeighbours(const std::vector<AcGePoint3dArray>& points);
   void BuildComponents();
   void Renumber();
   bool MayReach(int from, int to) const;
-  void BuildChains();
-  double ComputeHubDistances(int from, int to);
-  // Bounds for an element on the current row: what a route still adds after
-  // it (at least), and its distance from From (at most; infinity if unknown).
-  void Bounds(int n, double& behind, double& ahead) const;
-  // Shortest distances from both ends at once (see the .cpp); returns the
-  // shortest route length (infinity when there is none).
-  double ComputeDistances(int from, int to);
+  double Slack(double x) const;
   double FirstLength(int from, int n) const;   // path [from, n]
   double LastShare(int n, int previous) const;  // n as last element
-  void SearchShortest(int from, int to, bool prune, double estimate, RouteSearchResult& result);
-  void SearchFirst(int from, int to, RouteSearchResult& result);
+  // At least what a route still adds after element n on the current row.
+  double Behind(State& s, int n) const;
+  // Sets the row's To for Behind; returns the shortest route length
+  // (infinity when there is none).
+  double Estimate(State& s, int from, int to) const;
+  void SearchShortest(State& s, int from, int to, bool prune, double estimate,
+                      RouteSearchResult& result) const;
+  void SearchFirst(State& s, int from, int to, RouteSearchResult& result) const;
 
   const ElementSource& source_;
   std::vector<AcDbObjectId> ids_;  // graph order, first occurrence of each id
@@ -82,57 +106,17 @@ class RouteFinder {
   std::vector<int> predBegin_, pred_;  // who lists me as neighbour
   std::vector<int> component_;         // over root-kind-3 elements; -1 elsewhere
   bool boundsValid_ = false;           // all lengths finite and never negative
-
-  // Per-row scratch, reset through the touched lists.
-  std::vector<double> label_;
-  std::vector<int> labelled_;
-  std::vector<uint8_t> onPath_;
-  std::vector<uint8_t> visited_;
-  // Per-row distances. ahead: from From up to and including the element;
-  // behind: what a route still adds after the element. Exact where the
-  // stamp says settled, at least the radius elsewhere.
-  struct NodeState {
-    double ahead = 0, behind = 0;
-    uint32_t aheadSeen = 0, aheadDone = 0, behindSeen = 0, behindDone = 0;
-  };
-  struct HeapItem {
-    double key;
-    int node;
-  };
-  std::vector<NodeState> state_;
-  class Frontiers;  // the two searches of ComputeDistances and ComputeHubDistances
-
-  // Runs of elements with exactly two root-kind-3 neighbours ("chains")
-  // between junctions ("hubs": every other root-kind-3 element, and one
-  // element of each closed ring). Only for drawings where the links between
-  // root-kind-3 elements go both ways.
-  struct Chain {
-    int endA, endB;  // hub next to the first node, hub next to the last
-    int begin, count;  // chainNodes_[begin, begin + count)
-    int prefix;  // chainPrefix_[prefix + j]: base lengths of nodes [0, j)
-  };
-  struct HubLink {
-    int hub;
-    double interior;  // base lengths of the chain's nodes; 0 for direct links
-  };
-  struct Seed {
-    int chain, pos;
-    double key;
-  };
-  bool chainsValid_ = false;
-  bool useChains_ = true;
-  bool rowChains_ = false;
-  std::vector<Chain> chains_;
-  std::vector<int> chainNodes_;
-  std::vector<double> chainPrefix_;
-  std::vector<int> chainOf_, chainPos_;  // -1 for hubs and other elements
-  std::vector<int> hubBegin_;
-  std::vector<HubLink> hubLinks_;
-  std::vector<Seed> aheadSeeds_, behindSeeds_;
-  std::vector<HeapItem> aheadHeap_, behindHeap_;
-  uint32_t stamp_ = 0;
-  double aheadRadius_ = 0, behindRadius_ = 0;
+  double margin_ = 0;                  // relative rounding of a distance
+  // Comparisons against a bound allow this much (relative), so that sums
+  // taken in another order never cut a branch the plain search would take.
+  double tolerance_ = 0;
   // Compact copies of the facts for the inner loops.
   std::vector<double> base_;
   std::vector<uint8_t> traversable_;
+
+  // Distances over root-kind-3 elements for the bounds of the shortest
+  // search, built on the first one.
+  mutable std::unique_ptr<DistanceHierarchy> hierarchy_;
+  mutable std::once_flag hierarchyOnce_;
+  std::unique_ptr<Workspace> own_;  // for the single-threaded Find
 };

@@ -9,6 +9,7 @@
 
 #include "module/plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/host/worker_threads.h"
 #include "project/text_file.h"
 #include "resources/string_table.h"
 #include "route/assign/plain_assignment.h"
@@ -43,11 +44,27 @@ void WithActive(std::unique_ptr<wb::db::Database>& database, Work work) {
   database = wb::editor::ReleaseActiveDatabase();
 }
 
+// What the route log says about routes: its lines without the header and
+// cable lines, which carry times and call counts.
+std::vector<std::string> RouteLines(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("*****", 0) != 0 && line.rfind("From", 0) != 0) lines.push_back(line);
+  return lines;
+}
+
 TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
   SettingGuard guard;
   oracle::CallLimit = 200000;
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("wb_assign_logs_" + std::to_string(::getpid()));
   int compared = 0, routed = 0;
   for (uint32_t seed = 1; seed <= 16; ++seed) {
+    // One thread and several; the route log on now and then, on plants
+    // with fractional levels among them.
+    wb::SetWorkerThreads(seed % 2 ? 1 : 3);
+    g_cableSetting.outLog = seed % 4 == 1;
     synth::PlantOptions o;
     o.seed = seed;
     o.elements = 60 + static_cast<int>(seed % 4) * 30;
@@ -60,15 +77,21 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
       g_cableSetting.mostShortDist = msd;
       synth::PlantDrawing mine = synth::MakePlantDrawing(plant, seed);
       synth::PlantDrawing theirs = synth::MakePlantDrawing(plant, seed);
+      std::filesystem::remove_all(dir);
+      for (const char* side : {"mine", "theirs"}) std::filesystem::create_directories(dir / side);
       bool complete = true;
+      g_cableSetting.projectRoot = wb::Utf8ToUtf16((dir / "theirs").string()) + kPathSeparator;
       WithActive(theirs.database,
                  [&] { complete = plain::Assign(theirs.list, theirs.facility, msd); });
       if (!complete) continue;  // the plain search would run for hours
+      g_cableSetting.projectRoot = wb::Utf8ToUtf16((dir / "mine").string()) + kPathSeparator;
       WithActive(mine.database, [&] {
         const AssignmentSummary s = AssignCables(mine.list, mine.facility);
         routed += s.rowsRouted;
       });
       ++compared;
+      ASSERT_EQ(RouteLines(dir / "mine" / "log.csv"), RouteLines(dir / "theirs" / "log.csv"))
+          << "seed " << seed << " msd " << msd;
       ASSERT_TRUE(SameRows(mine.list, theirs.list)) << "seed " << seed << " msd " << msd;
       const std::string once = mine.database->SaveToString();
       ASSERT_EQ(once, theirs.database->SaveToString()) << "seed " << seed << " msd " << msd;
@@ -81,6 +104,8 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
           << "seed " << seed << " msd " << msd << " (second run)";
     }
   }
+  wb::SetWorkerThreads(0);
+  std::filesystem::remove_all(dir);
   EXPECT_GE(compared, 24);
   EXPECT_GT(routed, 200);
 }
@@ -271,7 +296,9 @@ TEST(RouteSheets, ElementLinesAndReasonsForRowsWithoutLength) {
   for (size_t i = 0; i < std::size(lines); ++i) {
     sum += lines[i].second;
     EXPECT_EQ(sheets[0].elements[i].label, lines[i].first);
-    if (i > 0) EXPECT_EQ(sheets[0].elements[i].length, lines[i].second) << i;
+    if (i > 0) {
+      EXPECT_EQ(sheets[0].elements[i].length, lines[i].second) << i;
+    }
     EXPECT_EQ(sheets[0].elements[i].sum, sum + sheets[0].elements[0].length) << i;
   }
   // Only the rows asked for, in the order asked.
@@ -294,8 +321,11 @@ TEST(RouteSheets, RowSelection) {
     std::vector<int> rows;
     std::string problem;
     EXPECT_EQ(ParseRowSelection(c.text, 10, rows, problem), !c.rows.empty()) << c.text;
-    if (!c.rows.empty()) EXPECT_EQ(rows, c.rows) << c.text;
-    else EXPECT_FALSE(problem.empty()) << c.text;
+    if (c.rows.empty()) {
+      EXPECT_FALSE(problem.empty()) << c.text;
+    } else {
+      EXPECT_EQ(rows, c.rows) << c.text;
+    }
   }
 }
 
@@ -335,25 +365,25 @@ TEST(CableAssignment, EmptyListStillClearsAndReportsProgress) {
   wb::editor::SetHostOutput(previous);
 }
 
-CStringArray ReadLog(const CString& path) {
-  AcCStdioFile in;
-  in.encoding = 1;
-  CStringArray lines;
-  if (!in.Open(path, CFile::typeText | CFile::modeRead)) return lines;
-  CString line;
-  while (in.ReadString(line)) lines.push_back(line);
-  return lines;
-}
+// A projects root of its own, with the settings put back afterwards.
+struct TempRoot {
+  SettingGuard guard;
+  std::filesystem::path dir;
+  explicit TempRoot(const std::string& name)
+      : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
+  }
+  ~TempRoot() { std::filesystem::remove_all(dir); }
+  std::string Bytes() const {
+    std::ifstream in(dir / "log.csv", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+};
 
 TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
-  SettingGuard guard;
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("wb_route_log_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
-  const CString logPath = g_cableSetting.projectRoot + u"log.csv";
-
+  TempRoot root("wb_route_log_");
   Trunk t;
   // A riser with four connection points: only three are listed.
   t.plant.Block("RBS-1", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
@@ -362,12 +392,15 @@ TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
 
   g_cableSetting.outLog = false;
   WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
-  EXPECT_FALSE(std::filesystem::exists(dir / "log.csv"));
+  EXPECT_FALSE(std::filesystem::exists(root.dir / "log.csv"));
 
   g_cableSetting.outLog = true;
   WriteRouteLog(t.p1, t.m1, {}, 1500, 90000);
   WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.trunk, riser, t.m1}, 125, 3000);
-  const CStringArray lines = ReadLog(logPath);
+  AcCStdioFile in;
+  ASSERT_TRUE(in.Open(g_cableSetting.projectRoot + u"log.csv", CFile::typeText | CFile::modeRead));
+  CStringArray lines;
+  for (CString line; in.ReadString(line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 11u);
   const std::regex header(R"(\*\*\*\*\* \d{4}/\d\d/\d\d \d\d:\d\d:\d\d    )");
   EXPECT_TRUE(std::regex_match(wb::Utf16ToUtf8(lines[0]), header)) << wb::Utf16ToUtf8(lines[0]);
@@ -385,61 +418,102 @@ TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
   EXPECT_EQ(lines[9], W("From機器：P1  To機器：M1    0.0分       1.5秒  累積:  1.5分  関数呼び出し回数：") +
                           wb::Format(u"%d回", RouteSearchCallCount));
   EXPECT_EQ(lines[10], u"");
-  std::filesystem::remove_all(dir);
-}
-
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The log is a text file of the ANSI code page: CR LF line ends, Japanese in
-// two-byte form, characters the code page lacks as escapes, and the older
-// entries copied back byte for byte below the new one.
+// two-byte form, and the older entries copied back byte for byte below the
+// new one, escapes of characters the code page lacks (or holds only by a
+// best fit) included.
 TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
-  SettingGuard guard;
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("wb_route_log_bytes_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
+  TempRoot root("wb_route_log_bytes_");
   g_cableSetting.outLog = true;
-  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603\r\n\r\nlast\r\n";  // 古い \U+2603
-  {
-    std::ofstream out(dir / "log.csv", std::ios::binary);
-    out << older;
-  }
+  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
+  std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
   Trunk t;
   RouteSearchCallCount = 7;
   WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
-  const std::string bytes = ReadBytes(dir / "log.csv");
-  const std::vector<std::string> lines = [&] {
-    std::vector<std::string> out;
-    size_t at = 0;
-    for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
-      out.push_back(bytes.substr(at, end - at));
-    EXPECT_EQ(at, bytes.size()) << "the file ends with a line end";
-    return out;
-  }();
-  for (size_t k = 0; k + 1 < bytes.size(); ++k) {
-    if (bytes[k + 1] == '\n') {
-      EXPECT_EQ(bytes[k], '\r') << "LF without CR at " << k;
-    }
+  const std::string bytes = root.Bytes();
+  size_t lineEnds = 0;
+  for (size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2) ++lineEnds;
+  EXPECT_EQ(lineEnds, 9u);
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') + std::count(bytes.begin(), bytes.end(), '\r'), 18);
+  EXPECT_EQ(bytes.rfind("***** ", 0), 0u);
+  // From機器：P1  To機器：M1 ... 関数呼び出し回数：7回 ... 【00】(
+  for (const char* part : {"\r\nFrom\x8B\x40\x8A\xED\x81\x46P1  To\x8B\x40\x8A\xED\x81\x46M1  ",
+                           "\x8A\xD6\x90\x94\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x89\xF1\x90\x94\x81\x46"
+                           "7\x89\xF1\r\n",
+                           "\r\nNo.00 KIKI ", "\x81\x79" "00\x81\x7A("})
+    EXPECT_NE(bytes.find(part), std::string::npos) << part;
+  EXPECT_EQ(bytes.substr(bytes.size() - older.size() - 4), "\r\n\r\n" + older);
+}
+
+// Only a unit whose bytes read back as itself is written as bytes; the
+// units the code page holds by a best fit alone are escaped.
+TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
+  TempRoot root("wb_route_log_units_");
+  const struct {
+    char16_t unit;
+    const char* bytes;
+  } cases[] = {
+      {u'\u00A5', "\\U+00A5"}, {u'\u301C', "\\U+301C"}, {u'\u2212', "\\U+2212"},
+      {u'\u203E', "\\U+203E"}, {u'\u2016', "\\U+2016"}, {u'\u00A2', "\\U+00A2"},
+      {u'\u00A3', "\\U+00A3"}, {u'\u00AC', "\\U+00AC"}, {u'\u2014', "\\U+2014"},
+      {u'\u00E9', "\\U+00E9"}, {u'\uFF5E', "\x81\x60"},  {u'\u2015', "\x81\x5C"},
+      {u'\uFFE5', "\x81\x8F"},  {u'\\', "\\"},
+  };
+  CStringArray entry;
+  std::string expected;
+  for (const auto& c : cases) {
+    entry.push_back(CString(1, c.unit));
+    expected += std::string(c.bytes) + "\r\n";
   }
-  ASSERT_EQ(lines.size(), 5u + 1u + 3u);
-  EXPECT_EQ(lines[0].rfind("***** ", 0), 0u);
-  // From機器：P1  To機器：M1 ...
-  EXPECT_EQ(lines[1].rfind("From\x8B\x40\x8A\xED\x81\x46P1  To\x8B\x40\x8A\xED\x81\x46M1  ", 0), 0u)
-      << lines[1];
-  EXPECT_NE(lines[1].find("\x8A\xD6\x90\x94\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x89\xF1\x90\x94\x81\x46"
-                          "7\x89\xF1"),
-            std::string::npos);  // 関数呼び出し回数：7回
-  // 【00】
-  EXPECT_NE(lines[2].find("\x81\x79" "00\x81\x7A("), std::string::npos) << lines[2];
-  EXPECT_EQ(lines[5], "");
-  EXPECT_EQ(bytes.substr(bytes.size() - older.size()), older);
-  std::filesystem::remove_all(dir);
+  RouteLog log(g_cableSetting.projectRoot + u"log.csv");
+  log.Add(entry);
+  ASSERT_TRUE(log.Write());
+  EXPECT_EQ(root.Bytes(), expected + "\r\n");
+}
+
+// A command's entries written at once leave the file that writing them one
+// by one leaves, also where a round trip through the code page changes the
+// text: escapes that unfold once per rewrite, a NUL that swallows its line
+// end, bytes the code page has no character for, a last line without end.
+TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
+  TempRoot root("wb_route_log_batch_");
+  const auto& dir = root.dir;
+  using namespace std::string_literals;
+  const std::string olds[] = {
+      "",
+      "\\U+005CU+005CU+0041\r\n\x8C\xC3\x82\xA2 \\u+00e9\r\n\r\nno end"s,
+      "nul\0inside\r\nnext\r\n\x81"s,
+  };
+  const CStringArray entries[] = {
+      {u"***** plain", W("From機器：P1  ☃")},
+      {u"\\U+005CU+0041 reads back as an escape"},
+      {CString(u"a\0b", 3), u"after the NUL", u"\\"},
+      {u"\u00e9 \u00a5 \u301c \uff5e"},
+  };
+  for (size_t o = 0; o <= std::size(olds); ++o) {
+    for (const char* side : {"once", "each"}) {
+      std::filesystem::remove_all(dir / side);
+      std::filesystem::create_directories(dir / side);
+      if (o < std::size(olds)) std::ofstream(dir / side / "log.csv", std::ios::binary) << olds[o];
+    }
+    const CString once = wb::Utf8ToUtf16((dir / "once" / "log.csv").string());
+    const CString each = wb::Utf8ToUtf16((dir / "each" / "log.csv").string());
+    RouteLog batch(once);
+    for (const auto& entry : entries) batch.Add(entry);
+    ASSERT_TRUE(batch.Write());
+    for (const auto& entry : entries) {
+      RouteLog single(each);
+      single.Add(entry);
+      ASSERT_TRUE(single.Write());
+    }
+    const auto bytes = [&](const char* side) {
+      std::ifstream in(dir / side / "log.csv", std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(bytes("once"), bytes("each")) << "old file " << o;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The assignment command written plainly, step by step as it is defined: one
 // scan for the graph, two equipment scans per row, a fresh graph and the
-// plain search per row, every key written on its own through the drawing.
+// plain search per row, every key written on its own through the drawing,
+// the route log rewritten per row.
 // The engine must leave exactly the same drawing and rows behind.
 #pragma once
 
@@ -43,6 +44,7 @@ inline bool Assign(CableList& list, const CString& facility, bool mostShortDist)
     if (from.size() != 1 || to.size() != 1) continue;
     const oracle::Result r = oracle::FindRoute(source, tagged, from[0], to[0], mostShortDist);
     if (r.gaveUp) return false;
+    WriteRouteLog(from[0], to[0], r.route, 0, 0);
     if (r.route.empty()) continue;
     const auto values = CableValues(row);
     for (AcDbObjectId id : r.route)

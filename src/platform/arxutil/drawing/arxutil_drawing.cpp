@@ -12,24 +12,24 @@ namespace wb::arxutil {
 std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit,
                                         const std::function<size_t(std::string_view)>& size) {
   std::vector<std::string> pieces;
-  std::string piece;
-  size_t used = 0;
+  size_t pieceStart = 0, used = 0;
   for (size_t start = 0; start < utf8.size();) {
     // One character: a lead byte and its continuation bytes (10xxxxxx).
     size_t end = start + 1;
     while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
-    const std::string_view character(utf8.data() + start, end - start);
-    const size_t bytes = size(character);
-    if (!piece.empty() && used + bytes > limit) {
-      pieces.push_back(std::move(piece));
-      piece.clear();
+    // Every code page keeps ASCII as it is, one byte a character.
+    const size_t bytes = end == start + 1 && static_cast<unsigned char>(utf8[start]) < 0x80
+                             ? 1
+                             : size(std::string_view(utf8.data() + start, end - start));
+    if (start > pieceStart && used + bytes > limit) {
+      pieces.emplace_back(utf8, pieceStart, start - pieceStart);
+      pieceStart = start;
       used = 0;
     }
-    piece += character;
     used += bytes;
     start = end;
   }
-  if (!piece.empty()) pieces.push_back(std::move(piece));
+  if (utf8.size() > pieceStart) pieces.emplace_back(utf8, pieceStart, utf8.size() - pieceStart);
   return pieces;
 }
 

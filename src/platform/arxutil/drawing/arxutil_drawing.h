@@ -44,7 +44,8 @@ namespace wb::arxutil {
 // Longest byte run of one 1000 group.
 constexpr size_t kMaxStringGroupBytes = 255;
 // Splits UTF-8 text into pieces of at most `limit` bytes, as `size` counts
-// the bytes of a piece, without cutting a character.
+// the bytes of a character (asked only for non-ASCII ones: ASCII is one
+// byte in every code page), without cutting a character.
 std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit,
                                         const std::function<size_t(std::string_view)>& size);
 }  // namespace wb::arxutil

@@ -1,0 +1,91 @@
+#include "platform/host/worker_threads.h"
+
+#include <atomic>
+#include <cstdlib>
+
+namespace wb {
+namespace {
+
+std::atomic<int> configured{0};
+
+int FromEnvironment() {
+  const char* text = std::getenv(kJobsVariable);
+  if (!text || !*text) return 0;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  return *end == 0 && value > 0 && value <= 1024 ? static_cast<int>(value) : 0;
+}
+
+}  // namespace
+
+int WorkerThreads() {
+  if (const int n = configured.load()) return n;
+  static const int fallback = [] {
+    if (const int n = FromEnvironment()) return n;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores ? static_cast<int>(cores) : 1;
+  }();
+  return fallback;
+}
+
+void SetWorkerThreads(int threads) { configured.store(threads > 0 ? threads : 0); }
+
+OrderedWork::OrderedWork(size_t count, int threads, Work work)
+    : count_(count), work_(std::move(work)), done_(count, 0), errors_(count) {
+  const size_t wanted = threads > 1 ? std::min(static_cast<size_t>(threads), count) : 0;
+  for (size_t w = 0; w < wanted; ++w) threads_.emplace_back([this, w] { Run(static_cast<int>(w)); });
+}
+
+OrderedWork::~OrderedWork() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  for (auto& t : threads_) t.join();
+}
+
+void OrderedWork::Run(int worker) {
+  for (;;) {
+    size_t index;
+    {
+      std::lock_guard lock(mutex_);
+      if (stop_ || next_ >= count_) return;
+      index = next_++;
+    }
+    std::exception_ptr error;
+    try {
+      work_(index, worker);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    bool awaited;
+    {
+      std::lock_guard lock(mutex_);
+      done_[index] = 1;
+      errors_[index] = error;
+      awaited = index == awaited_;
+    }
+    // Only the index the caller waits for wakes it: on a busy machine every
+    // needless wake-up costs it a turn of the scheduler.
+    if (awaited) doneChanged_.notify_one();
+  }
+}
+
+void OrderedWork::Wait(size_t index) {
+  if (threads_.empty()) {
+    // One thread: the work runs here, in order, as a plain loop would.
+    while (next_ <= index) work_(next_++, 0);
+    return;
+  }
+  std::unique_lock lock(mutex_);
+  awaited_ = index;
+  doneChanged_.wait(lock, [&] { return done_[index] != 0; });
+  awaited_ = kNone;
+  if (errors_[index]) std::rethrow_exception(errors_[index]);
+}
+
+void OrderedWork::WaitAll() {
+  for (size_t i = 0; i < count_; ++i) Wait(i);
+}
+
+}  // namespace wb

@@ -1,0 +1,59 @@
+// How many threads long work may use, and a way to run numbered pieces of
+// work on them while the calling thread takes the results in order.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace wb {
+
+// The environment variable both hosts read for the thread count.
+inline constexpr const char* kJobsVariable = "WIREBINDER_JOBS";
+
+// Threads for long work: what SetWorkerThreads set, else $WIREBINDER_JOBS
+// when it holds a positive number, else every core. 1 means the calling
+// thread alone.
+int WorkerThreads();
+// 0 goes back to the default.
+void SetWorkerThreads(int threads);
+
+// Runs work(index, worker) once for every index below `count`. With more
+// than one thread the indices go to `threads` worker threads (worker =
+// 0 .. threads - 1) as they become free; with one, each runs on the calling
+// thread inside Wait. Either way the caller sees them done in index order.
+class OrderedWork {
+ public:
+  using Work = std::function<void(size_t index, int worker)>;
+  OrderedWork(size_t count, int threads, Work work);
+  ~OrderedWork();  // hands out no more work, waits for what runs
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Returns once work(index) has run; rethrows what it threw. Indices
+  // must be waited for in increasing order.
+  void Wait(size_t index);
+  // Wait for every index.
+  void WaitAll();
+
+ private:
+  void Run(int worker);
+
+  size_t count_;
+  Work work_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable doneChanged_;
+  std::vector<char> done_;
+  std::vector<std::exception_ptr> errors_;
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  size_t next_ = 0;  // next index to hand out
+  size_t awaited_ = kNone;  // the index Wait sleeps for
+  bool stop_ = false;
+};
+
+}  // namespace wb

@@ -1,0 +1,304 @@
+#include "route/search/distance_hierarchy.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+#include "platform/host/worker_threads.h"
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// A witness search gives up after this many elements: a shortcut added
+// without need costs a little speed, never a wrong distance.
+constexpr int kWitnessSettles = 40;
+
+using Heap = std::vector<std::pair<double, int>>;
+void Push(Heap& heap, double key, int node) {
+  heap.emplace_back(key, node);
+  std::push_heap(heap.begin(), heap.end(), std::greater<>());
+}
+std::pair<double, int> Pop(Heap& heap) {
+  std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+  const auto top = heap.back();
+  heap.pop_back();
+  return top;
+}
+
+struct Arc {
+  int node;
+  double cost;
+};
+
+// What a witness search needs, one per thread.
+struct Scratch {
+  explicit Scratch(size_t n) : distance(n, kInfinity) {}
+  std::vector<double> distance;
+  std::vector<int> reached;
+  Heap heap;
+  std::vector<std::pair<int, Arc>> shortcuts;
+};
+
+// The graph while it is being contracted: arcs among the elements still in.
+class Contraction {
+ public:
+  Contraction(const std::vector<int>& begin, const std::vector<int>& next,
+              const std::vector<double>& cost, const std::vector<uint8_t>& usable)
+      : out_(usable.size()), in_(usable.size()), dropped_(usable.size(), 0), own_(usable.size()) {
+    const int n = static_cast<int>(usable.size());
+    for (int v = 0; v < n; ++v) {
+      if (!usable[v]) continue;
+      for (int e = begin[v]; e < begin[v + 1]; ++e) {
+        const int w = next[e];
+        if (w != v && usable[w]) Link(v, w, cost[w]);
+      }
+    }
+  }
+
+  const std::vector<Arc>& Out(int v) const { return out_[v]; }
+  const std::vector<Arc>& In(int v) const { return in_[v]; }
+
+  // The shortcuts that taking v out needs: a way u -> v -> w with no other
+  // way from u to w at most as long.
+  void Shortcuts(int v, Scratch& s) const {
+    s.shortcuts.clear();
+    double longest = 0;
+    for (const Arc& o : out_[v]) longest = std::max(longest, o.cost);
+    for (const Arc& i : in_[v]) {
+      Witness(i.node, v, i.cost + longest, s);
+      for (const Arc& o : out_[v]) {
+        if (o.node == i.node) continue;
+        const double via = i.cost + o.cost;
+        if (!(s.distance[o.node] <= via)) s.shortcuts.push_back({i.node, Arc{o.node, via}});
+      }
+      for (int w : s.reached) s.distance[w] = kInfinity;
+      s.reached.clear();
+    }
+  }
+
+  // Cost of taking v out now: arcs added less arcs removed, and how many
+  // neighbours went before it (which spreads the removals evenly). Leaves
+  // the shortcuts in `s`.
+  int Priority(int v, Scratch& s) const {
+    Shortcuts(v, s);
+    const int edges = static_cast<int>(in_[v].size() + out_[v].size());
+    return 2 * (static_cast<int>(s.shortcuts.size()) - edges) + dropped_[v];
+  }
+  // The same, keeping the shortcuts for Remove.
+  int Priority(int v) { return Priority(v, own_); }
+
+  // An element of a run (two neighbours, linked both ways) or at its end:
+  // every way through it needs its shortcut, so no witness is searched.
+  bool Run(int v) {
+    const auto& in = in_[v];
+    const auto& out = out_[v];
+    if (in.size() > 2 || in.size() != out.size()) return false;
+    for (const Arc& i : in)
+      if (std::none_of(out.begin(), out.end(), [&](const Arc& o) { return o.node == i.node; }))
+        return false;
+    own_.shortcuts.clear();
+    for (const Arc& i : in)
+      for (const Arc& o : out)
+        if (o.node != i.node) own_.shortcuts.push_back({i.node, Arc{o.node, i.cost + o.cost}});
+    return true;
+  }
+
+  // Takes v out with the shortcuts its last Priority or Run found.
+  void Remove(int v) {
+    for (const auto& [from, arc] : own_.shortcuts) Link(from, arc.node, arc.cost);
+    for (const Arc& i : in_[v]) {
+      Erase(out_[i.node], v);
+      ++dropped_[i.node];
+    }
+    for (const Arc& o : out_[v]) {
+      Erase(in_[o.node], v);
+      ++dropped_[o.node];
+    }
+  }
+
+ private:
+  void Link(int from, int to, double cost) {
+    for (Arc& a : out_[from])
+      if (a.node == to) {
+        if (cost < a.cost) {
+          a.cost = cost;
+          for (Arc& b : in_[to])
+            if (b.node == from) b.cost = cost;
+        }
+        return;
+      }
+    out_[from].push_back(Arc{to, cost});
+    in_[to].push_back(Arc{from, cost});
+  }
+
+  static void Erase(std::vector<Arc>& arcs, int node) {
+    for (size_t k = 0; k < arcs.size(); ++k)
+      if (arcs[k].node == node) {
+        arcs[k] = arcs.back();
+        arcs.pop_back();
+        return;
+      }
+  }
+
+  // Distances from `source` among the elements still in, v left out, as
+  // far as `limit` or the settle budget reaches.
+  void Witness(int source, int v, double limit, Scratch& s) const {
+    s.heap.clear();
+    s.distance[source] = 0;
+    s.reached.push_back(source);
+    Push(s.heap, 0, source);
+    int settled = 0;
+    while (!s.heap.empty() && settled < kWitnessSettles) {
+      const auto [key, u] = Pop(s.heap);
+      if (key > s.distance[u]) continue;
+      if (key > limit) break;
+      ++settled;
+      for (const Arc& a : out_[u]) {
+        if (a.node == v) continue;
+        const double d = key + a.cost;
+        if (d < s.distance[a.node]) {
+          if (s.distance[a.node] == kInfinity) s.reached.push_back(a.node);
+          s.distance[a.node] = d;
+          Push(s.heap, d, a.node);
+        }
+      }
+    }
+  }
+
+  std::vector<std::vector<Arc>> out_, in_;
+  std::vector<int> dropped_;
+  Scratch own_;
+};
+
+}  // namespace
+
+DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::vector<int>& next,
+                                     const std::vector<double>& cost,
+                                     const std::vector<uint8_t>& usable) {
+  const int n = static_cast<int>(usable.size());
+  Contraction graph(begin, next, cost, usable);
+  std::vector<std::vector<::Arc>> up(n), down(n);
+
+  std::vector<int> order;  // removal order: rank from low to high
+  auto remove = [&](int v) {
+    // Whatever is still linked to v ranks above it.
+    up[v] = graph.Out(v);
+    down[v] = graph.In(v);
+    graph.Remove(v);
+    order.push_back(v);
+  };
+  // Runs first: most of a plant's elements, and the cheapest to take out.
+  std::vector<uint8_t> gone(n, 0);
+  for (int v = 0; v < n; ++v)
+    if (usable[v] && graph.Run(v)) {
+      remove(v);
+      gone[v] = 1;
+    }
+  // Then least important first; a priority is looked at again when it comes
+  // up, since removals around an element change it.
+  std::vector<std::pair<int, int>> queue;  // priority, element
+  for (int v = 0; v < n; ++v)
+    if (usable[v] && !gone[v]) queue.emplace_back(0, v);
+  {
+    // The first priorities only read the graph: spread over the threads.
+    constexpr size_t kBlock = 512;
+    const int threads = wb::WorkerThreads();
+    std::vector<std::unique_ptr<Scratch>> scratch(threads);
+    wb::OrderedWork work((queue.size() + kBlock - 1) / kBlock, threads, [&](size_t block, int worker) {
+      if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
+      const size_t end = std::min(queue.size(), (block + 1) * kBlock);
+      for (size_t k = block * kBlock; k < end; ++k)
+        queue[k].first = graph.Priority(queue[k].second, *scratch[worker]);
+    });
+    work.WaitAll();
+  }
+  std::make_heap(queue.begin(), queue.end(), std::greater<>());
+  while (!queue.empty()) {
+    std::pop_heap(queue.begin(), queue.end(), std::greater<>());
+    const int v = queue.back().second;
+    queue.pop_back();
+    const int now = graph.Priority(v);
+    if (!queue.empty() && now > queue.front().first) {
+      queue.emplace_back(now, v);
+      std::push_heap(queue.begin(), queue.end(), std::greater<>());
+      continue;
+    }
+    remove(v);
+  }
+
+  // The searches run in rank order, so elements are stored that way: the
+  // high ranks every search passes through sit together.
+  slot_.assign(n, -1);
+  for (size_t r = 0; r < order.size(); ++r) slot_[order[r]] = static_cast<int>(r);
+  auto flatten = [&](std::vector<std::vector<::Arc>>& lists, std::vector<int>& begin,
+                     std::vector<Arc>& flat) {
+    begin.assign(order.size() + 1, 0);
+    for (size_t r = 0; r < order.size(); ++r) {
+      begin[r] = static_cast<int>(flat.size());
+      for (const ::Arc& a : lists[order[r]]) flat.push_back(Arc{slot_[a.node], a.cost});
+      lists[order[r]] = {};
+    }
+    begin[order.size()] = static_cast<int>(flat.size());
+  };
+  flatten(up, upBegin_, up_);
+  flatten(down, downBegin_, down_);
+}
+
+DistanceHierarchy::Query::Query(const DistanceHierarchy& hierarchy)
+    : h_(hierarchy),
+      downSeen_(hierarchy.upBegin_.size() - 1, 0),
+      seen_(hierarchy.upBegin_.size() - 1, 0),
+      down_(hierarchy.upBegin_.size() - 1, 0),
+      distance_(hierarchy.upBegin_.size() - 1, 0) {}
+
+// Every distance from the target's exits back up the ranks.
+void DistanceHierarchy::Query::SetTarget(const std::vector<std::pair<int, double>>& exits) {
+  if (++stamp_ == 0) {
+    std::fill(downSeen_.begin(), downSeen_.end(), 0);
+    std::fill(seen_.begin(), seen_.end(), 0);
+    stamp_ = 1;
+  }
+  heap_.clear();
+  auto reach = [&](int v, double d) {
+    if (downSeen_[v] == stamp_ && !(d < down_[v])) return;
+    downSeen_[v] = stamp_;
+    down_[v] = d;
+    Push(heap_, d, v);
+  };
+  for (const auto& [v, cost] : exits) reach(h_.slot_[v], cost);
+  while (!heap_.empty()) {
+    const auto [key, v] = Pop(heap_);
+    if (key > down_[v]) continue;
+    for (int e = h_.downBegin_[v]; e < h_.downBegin_[v + 1]; ++e)
+      reach(h_.down_[e].node, key + h_.down_[e].cost);
+  }
+}
+
+// The least, over the elements w above v, of the way up to w plus w's
+// distance down to the target; each element's answer is kept for the row.
+// The arcs up lead to higher ranks only, so the walk never meets an element
+// that waits: each arc is looked at once.
+double DistanceHierarchy::Query::Distance(int element) {
+  const int v = h_.slot_[element];
+  if (seen_[v] == stamp_) return distance_[v];
+  auto open = [&](int u) {
+    frames_.push_back(Frame{u, h_.upBegin_[u], downSeen_[u] == stamp_ ? down_[u] : kInfinity});
+  };
+  open(v);
+  while (!frames_.empty()) {
+    Frame& f = frames_.back();
+    const int end = h_.upBegin_[f.element + 1];
+    while (f.arc < end && seen_[h_.up_[f.arc].node] == stamp_) {
+      const Arc& a = h_.up_[f.arc++];
+      f.best = std::min(f.best, a.cost + distance_[a.node]);
+    }
+    if (f.arc < end) {
+      open(h_.up_[f.arc].node);  // its answer first; this arc again after
+      continue;
+    }
+    distance_[f.element] = f.best;
+    seen_[f.element] = stamp_;
+    frames_.pop_back();
+  }
+  return distance_[v];
+}
