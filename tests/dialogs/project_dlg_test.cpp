@@ -377,23 +377,5 @@ TEST_F(ProjectDlgTest, StartRowAcceptsOnlyALeadingIntegerOfOneOrMore) {
   EXPECT_EQ(cancelled.m_startRow, 1);
 }
 
-TEST(ScriptedBackendFiles, RecordsEveryFileRequest) {
-  wb::ui::ScriptedBackend backend;
-  wb::ui::FileDialogRequest request;
-  request.initialFile = u"/p/*.csv";
-  request.defaultExtension = u".csv";
-  backend.AnswerFileOpen(u"/p/a.csv");
-  EXPECT_EQ(backend.FileOpen(request), std::optional<wb::WString>(u"/p/a.csv"));
-  request.initialFile = u"/q/";
-  EXPECT_EQ(backend.FileOpen(request), std::nullopt);  // unanswered
-  ASSERT_EQ(backend.fileRequests().size(), 2u);
-  EXPECT_EQ(backend.fileRequests()[0].initialFile, u"/p/*.csv");
-  EXPECT_EQ(backend.fileRequests()[0].defaultExtension, u".csv");
-  EXPECT_EQ(backend.fileRequests()[1].initialFile, u"/q/");
-  EXPECT_EQ(backend.problems().size(), 1u);
-  backend.Clear();
-  EXPECT_TRUE(backend.fileRequests().empty());
-}
-
 }  // namespace
 }  // namespace wbtest
