@@ -101,24 +101,4 @@ TEST(ColorButtonTest, FocusLinesAreTheInverseAndColoursAreRestored) {
   EXPECT_TRUE(none.strokes.empty());
 }
 
-TEST(ColorButtonTest, SetColorRepaintsThroughTheDialog) {
-  struct Observer : wb::ui::DialogObserver {
-    void ControlChanged(wb::ui::Dialog&, int id) override { changed.push_back(id); }
-    void DialogChanged(wb::ui::Dialog&) override {}
-    std::vector<int> changed;
-  };
-  static const wb::ui::ControlTemplate controls[] = {
-      {7, wb::ui::ControlKind::kPushButton, u"", {0, 0, 10, 10}, wb::ui::kStyleOwnerDraw}};
-  static const wb::ui::DialogResource resource{1, u"t", 20, 20, controls};
-  wb::ui::Dialog dialog(resource);
-  Observer observer;
-  dialog.SetObserver(&observer);
-  CColorButton button(0xC0C0C0);
-  EXPECT_EQ(button.GetColor(), 0xC0C0C0u);
-  button.SubclassDlgItem(7, dialog);
-  button.SetColor(0x0000FF);
-  EXPECT_EQ(button.GetColor(), 0x0000FFu);
-  EXPECT_EQ(observer.changed, std::vector<int>{7});
-}
-
 }  // namespace

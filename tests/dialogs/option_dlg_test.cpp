@@ -118,6 +118,7 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(user.colorRequests()[0].layerColor, 256);
   EXPECT_TRUE(user.colorRequests()[0].allowMetaColors);
   EXPECT_EQ(user.colorRequests()[1].layerColor, 1);
+  EXPECT_EQ(user.colorRequests()[3].initialIndex, 256);  // the colour chosen so far
 
   const CableSetting& s = g_cableSetting;
   EXPECT_EQ(s.markTextHeight, 3.0);
@@ -153,7 +154,7 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(loaded.subNumberSeparator, u" ");  // an empty separator loads as a blank
 }
 
-TEST(ColorDialogTest, PaletteAndDialog) {
+TEST(ColorDialogTest, Palette) {
   const struct {
     int index, r, g, b;
   } palette[] = {{1, 255, 0, 0},       {5, 0, 0, 255},     {10, 255, 0, 0},    {11, 255, 127, 127},
@@ -161,21 +162,6 @@ TEST(ColorDialogTest, PaletteAndDialog) {
                  {210, 255, 0, 255},   {12, 204, 0, 0},    {250, 51, 51, 51},  {255, 255, 255, 255}};
   for (const auto& c : palette) EXPECT_EQ(wb::ui::ColorFromIndex(c.index), wb::ui::Rgb(c.r, c.g, c.b)) << c.index;
   EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));
-
-  wb::ui::ScriptedBackend backend;
-  auto* previous = wb::ui::SetBackend(&backend);
-  backend.AnswerColorDialog(42);
-  backend.AnswerColorDialog(std::nullopt);
-  int color = 7;
-  EXPECT_TRUE(acedSetColorDialog(color, false, 2));
-  EXPECT_EQ(color, 42);
-  EXPECT_FALSE(acedSetColorDialog(color, true, 2));
-  EXPECT_EQ(color, 42);
-  ASSERT_EQ(backend.colorRequests().size(), 2u);
-  EXPECT_EQ(backend.colorRequests()[0].initialIndex, 7);
-  EXPECT_FALSE(backend.colorRequests()[0].allowMetaColors);
-  EXPECT_TRUE(backend.Idle());
-  wb::ui::SetBackend(previous);
 }
 
 }  // namespace
