@@ -52,13 +52,6 @@ class MainDlgTest : public DialogTest {
     ASSERT_TRUE(main().Click(IDC_LOAD));
     EXPECT_TRUE(user.Idle());
   }
-  // A project P/F with one cable, loaded.
-  void LoadOneCable() {
-    stdfs::create_directories(Project("P", "F"));
-    DefineSimple(Project("P", "F"));
-    WriteList(dir / "list.csv", {"W-1,IV,P1,M1"});
-    LoadProject("P", "F", dir / "list.csv", 1);
-  }
   std::vector<std::string> Row(int item) const {
     std::vector<std::string> cells;
     for (int c = 0; c < 7; ++c) cells.push_back(wb::Utf16ToUtf8(g_pMainDlg->m_list.GetItemText(item, c)));
@@ -177,6 +170,15 @@ TEST_F(MainDlgTest, LoadCreateDeleteAndExportFromTheMainDialog) {
   user.Clear();
   LoadProject("PLANT1", "設備2", dir / "cables.csv", 2);
   EXPECT_EQ(MessageIds(), std::vector<int>{111});
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  ASSERT_EQ(user.fileRequests().size(), 1u);
+  const auto& request = user.fileRequests()[0];
+  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
+  EXPECT_EQ(request.defaultExtension, u".csv");
+  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
+  EXPECT_TRUE(request.fileMustExist && request.readOnlyChecked);
+  EXPECT_EQ(main().m_cableList.sourcePath, U(dir / "cables.csv"));
+  EXPECT_EQ(main().m_cableList.startRow, 2);
   EXPECT_EQ(main().GetWindowText(), u"設備2 - " + LoadModuleString(120));
   EXPECT_EQ(main().m_lastPlant, u"PLANT1");
   EXPECT_EQ(main().m_lastFacility, u"設備2");
@@ -245,8 +247,18 @@ TEST_F(MainDlgTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
   EXPECT_FALSE(main().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));
 }
 
-TEST_F(MainDlgTest, TheSavedColumnOrderComesBackWithTheProject) {
-  LoadOneCable();
+TEST_F(MainDlgTest, ButtonsAndTheSavedColumnOrderComeWithTheProject) {
+  EXPECT_FALSE(main().Item(IDC_OPTION).visible());
+  QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"On", u"");
+  QZ_WireBinder();
+  EXPECT_TRUE(g_cableSetting.showOptionButton);
+  EXPECT_FALSE(main().Item(IDC_OPTION).visible());  // not before the list is set up again
+  stdfs::create_directories(Project("P", "F"));
+  DefineSimple(Project("P", "F"));
+  WriteList(dir / "list.csv", {"W-1,IV,P1,M1"});
+  LoadProject("P", "F", dir / "list.csv", 1);
+  EXPECT_TRUE(main().Item(IDC_OPTION).visible());
+  EXPECT_FALSE(main().Item(IDC_DELETEATT).visible());
   EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 
   ASSERT_TRUE(main().DragColumns(IDC_CABLELIST, {6, 0, 2, 1, 3, 4, 5}));
@@ -264,17 +276,6 @@ TEST_F(MainDlgTest, TheSavedColumnOrderComesBackWithTheProject) {
   // Showing the dialog again keeps it.
   QZ_WireBinder();
   EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
-}
-
-TEST_F(MainDlgTest, ButtonsFollowTheSettingsAtTheNextLoad) {
-  EXPECT_FALSE(main().Item(IDC_OPTION).visible());
-  QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"On", u"");
-  QZ_WireBinder();
-  EXPECT_TRUE(g_cableSetting.showOptionButton);
-  EXPECT_FALSE(main().Item(IDC_OPTION).visible());  // not before the list is set up again
-  LoadOneCable();
-  EXPECT_TRUE(main().Item(IDC_OPTION).visible());
-  EXPECT_FALSE(main().Item(IDC_DELETEATT).visible());
 }
 
 TEST_F(MainDlgTest, AReloadedModuleStartsFromTheDefaults) {
