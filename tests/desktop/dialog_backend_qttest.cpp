@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -198,6 +199,10 @@ TEST(DialogBackend, MessageBoxesAnswerWithTheButtonPressed) {
   EXPECT_EQ(backend.timeouts(), 1);
   EXPECT_EQ(QtDialogBackend::FilterList(u"Csv Files (*.csv)|*.csv||"), QStringList{QStringLiteral("Csv Files (*.csv)")});
   EXPECT_EQ(QtDialogBackend::FilterList(u"All|*.*;*.txt|"), QStringList{QStringLiteral("All (*.* *.txt)")});
+  // Japanese throughout: the dialog font, and Qt's own button texts.
+  EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
+  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
+  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
 }
 
 TEST(Prompts, TypedPointEnterEscAndAQueuedCommand) {

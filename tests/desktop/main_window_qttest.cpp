@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QDockWidget>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -59,13 +58,6 @@ class DesktopHost : public testing::Test {
   QStringList questions, errors;
   QMessageBox::StandardButton answer = QMessageBox::Cancel;
 };
-
-TEST_F(DesktopHost, JapaneseDialogFontAndQtTexts) {
-  EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
-  // The unsaved-changes question's buttons come from Qt's own texts.
-  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
-  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
-}
 
 TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
   const auto mcc = InsertsOf("KK-MCC");
