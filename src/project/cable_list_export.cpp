@@ -1,83 +1,82 @@
 #include "project/cable_list_export.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/fs/file_system.h"
 #include "platform/fs/text_codec.h"
-#include "platform/qzcomn/config/qzcomn_config.h"
 #include "project/cable_list.h"
-#include "project/text_file.h"
 #include "settings/cable_setting.h"
 
 namespace {
 
 // One line of the source: its text as the module reads it (ANSI code page,
-// escapes decoded) and its bytes as they stand in the file, line end aside.
+// escapes decoded), the bytes of that text as they stand in the file, where
+// in them each unit of the text begins (and one entry more), and the bytes
+// that end the line in the output.
 struct SourceLine {
   CString text;
   std::string raw;
+  std::vector<size_t> at;
+  std::string end;
 };
 
-CString Widen(const std::string& bytes) {
-  CString out;
-  for (unsigned char b : bytes) out.push_back(b);
-  return out;
-}
-
-std::vector<std::string> SplitBytes(const std::string& line) {
-  std::vector<std::string> fields(1);
-  for (char c : line) {
-    if (c == ',')
-      fields.emplace_back();
-    else
-      fields.back().push_back(c);
+// Splits as a text-mode file in the ANSI code page reads: CR LF is one line
+// end, a lone CR stays in its line.
+std::vector<SourceLine> ReadSourceLines(const std::string& bytes) {
+  wb::fs::CharReader reader(bytes, {wb::fs::kAnsi, true, true});
+  std::vector<SourceLine> lines;
+  SourceLine line;
+  size_t start = 0;
+  for (;;) {
+    const size_t at = reader.position();
+    char16_t c;
+    const bool more = reader.Next(c);
+    line.at.push_back(at - start);
+    if (more && c != u'\n') {
+      line.text.push_back(c);
+      continue;
+    }
+    if (!more && reader.position() == start) break;
+    const size_t end = reader.position();
+    line.raw = bytes.substr(start, at - start);
+    // A line end becomes CR LF; an escaped LF, which ends a line as well,
+    // stays as it was, and a character cut off by the end of the file too.
+    const std::string ending = bytes.substr(at, end - at);
+    line.end = !more ? ending + "\r\n" : ending == "\n" || ending == "\r\n" ? "\r\n" : ending;
+    lines.push_back(std::move(line));
+    line = SourceLine();
+    start = end;
+    if (!more) break;
   }
-  return fields;
+  return lines;
 }
 
-// Works on the file's bytes rather than on decoded text, so every field the
-// length does not replace keeps its bytes. A comma is never the second byte
-// of a double-byte character, so splitting bytes splits the same fields.
-std::string PlaceLengthBytes(const std::string& line, int distColumn, double length) {
-  const std::string text = wb::Utf16ToUtf8(wb::Format(u"%.1lf", length));
+// Fields are split on the text, as the import splits them (an escaped comma
+// separates too), but the line is rebuilt from its bytes: only the bytes of
+// the replaced field change, every other field keeps its own.
+std::string PlaceLength(const SourceLine& line, int distColumn, double length) {
+  const std::string value = wb::Utf16ToUtf8(wb::Format(u"%.1lf", length));
+  const CString& text = line.text;
+  const size_t n = text.size();
+  auto before = [&](size_t unit) { return line.raw.substr(0, line.at[unit]); };
   const int d = distColumn - 1;
-  const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
+  const int commas = static_cast<int>(std::count(text.begin(), text.end(), u','));
   if (d >= 0 && commas >= d) {
-    std::vector<std::string> fields = SplitBytes(line);
-    if (d >= static_cast<int>(fields.size())) return line;
-    fields[d] = text;
-    std::string joined;
-    for (size_t i = 0; i < fields.size(); ++i) joined += (i ? "," : "") + fields[i];
-    return joined;
+    size_t first = 0;
+    for (int k = 0; k < d; ++k) first = text.find(u',', first) + 1;
+    return before(first) + value + line.raw.substr(line.at[std::min(text.find(u',', first), n)]);
   }
-  if (commas == 0) return line;
-  if (line.back() == ',') return line + "," + text;
-  std::string kept = line;
-  const size_t last = kept.rfind(',');
-  if (CountDecimals(Widen(kept.substr(last + 1))) == 1) kept.erase(last);
-  return kept + "," + text;
+  if (commas == 0) return line.raw;
+  size_t kept = n;
+  if (text.back() != u',') {
+    const size_t last = text.rfind(u',');
+    if (CountDecimals(text.substr(last + 1)) == 1) kept = last;  // an earlier export's length
+  }
+  return before(kept) + "," + value;
 }
 
 }  // namespace
-
-CString PlaceLength(const CString& line, int distColumn, double length) {
-  const CString text = wb::Format(u"%.1lf", length);
-  const int d = distColumn - 1;
-  const int commas = static_cast<int>(std::count(line.begin(), line.end(), u','));
-  if (d >= 0 && commas >= d) {
-    CStringArray fields;
-    QzComn_GetSplitString(line, fields, nullptr, u",");
-    if (d >= static_cast<int>(fields.size())) return line;
-    fields[d] = text;
-    return wb::Join(fields, u",");
-  }
-  if (commas == 0) return line;
-  if (line.back() == u',') return line + u"," + text;
-  CString kept = line;
-  const size_t last = kept.rfind(u',');
-  if (CountDecimals(kept.substr(last + 1)) == 1) kept.erase(last);
-  return kept + u"," + text;
-}
 
 int ExportCableList(const CableSetting& setting, const CString& plant, const CString& facility,
                     const CableList& list, std::string* detail) {
@@ -96,25 +95,7 @@ int ExportCableList(const CableSetting& setting, const CString& plant, const CSt
   std::string error;
   const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(list.sourcePath), &error);
   if (!bytes) return fail(137, error);
-  // Split as a text-mode file in the ANSI code page reads: CR LF is one
-  // line end, a lone CR stays in its line.
-  std::vector<SourceLine> lines;
-  {
-    wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
-    size_t start = 0;
-    SourceLine line;
-    while (reader.ReadLine(line.text)) {
-      const size_t end = reader.position();
-      line.raw = bytes->substr(start, end - start);
-      if (!line.raw.empty() && line.raw.back() == '\n') {
-        line.raw.pop_back();
-        if (!line.raw.empty() && line.raw.back() == '\r') line.raw.pop_back();
-      }
-      start = end;
-      lines.push_back(std::move(line));
-      line = SourceLine();
-    }
-  }
+  const std::vector<SourceLine> lines = ReadSourceLines(*bytes);
 
   CableList project;
   project.plant = plant;
@@ -129,11 +110,11 @@ int ExportCableList(const CableSetting& setting, const CString& plant, const CSt
     const bool cableLine = !text.empty() && static_cast<int>(i + 1) >= list.startRow &&
                            text[0] != u'#' && text[0] != u'\uFF03' && r < list.rows.size();
     if (cableLine && list.rows[r].hasLength)
-      out += PlaceLengthBytes(lines[i].raw, distColumn, list.rows[r].length);
+      out += PlaceLength(lines[i], distColumn, list.rows[r].length);
     else
       out += lines[i].raw;
     if (cableLine) ++r;
-    out += "\r\n";
+    out += lines[i].end;
   }
   // Nothing reaches the output path unless the whole file was written; a
   // read-only output is refused there, not replaced.

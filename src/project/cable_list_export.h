@@ -17,7 +17,3 @@ struct CableSetting;
 // file and the system's reason of a failure.
 int ExportCableList(const CableSetting& setting, const CString& plant, const CString& facility,
                     const CableList& list, std::string* detail = nullptr);
-
-// The line with the length put in its column `distColumn` (1-based, below 1
-// for none) or at its end.
-CString PlaceLength(const CString& line, int distColumn, double length);

@@ -211,14 +211,16 @@ class DisplayListBuilder {
 
   void Run() {
     Context top;
-    for (ObjectId id : db_.ModelSpaceEntities()) {
+    const std::vector<ObjectId> entities = db_.ModelSpaceEntities();
+    db::WalkPool pool(entities.size());
+    for (ObjectId id : entities) {
       EntityEntry entry;
       entry.id = id;
       entry.firstPrimitive = static_cast<uint32_t>(out_.primitives_.size());
       entity_ = static_cast<uint32_t>(out_.entities_.size());
       out_.entities_.push_back(entry);
       path_.clear();
-      walk_ = db::BlockWalk();
+      walk_ = db::BlockWalk(db::BlockWalk::kBudget, &pool);
       Draw(id, top);
       EntityEntry& done = out_.entities_.back();
       done.endPrimitive = static_cast<uint32_t>(out_.primitives_.size());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "../files/files_test_util.h"
@@ -21,6 +23,19 @@ class Capture : public wb::editor::HostOutput {
   void Print(const wb::WString& text) override { printed += text; }
   wb::WString printed;
 };
+
+// Runs a script in a fresh session: empty when every step was done, else
+// the error; `printed` receives the command line.
+std::string RunScript(const std::string& text, std::string* printed = nullptr) {
+  Capture output;
+  Session session(output);
+  ScriptError error;
+  auto script = ParseScript(text, "t", &error);
+  if (!script) return error.ToString();
+  const bool done = session.Run(*script);
+  if (printed) *printed = wb::Utf16ToUtf8(output.printed);
+  return done ? "" : session.error().ToString();
+}
 
 std::string Error(const std::string& text) {
   ScriptError error;
@@ -61,7 +76,8 @@ TEST(Script, ParsesStepsAndNamesTheBadLine) {
   EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
 
   // Quoting round-trips through the parser.
-  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", ""}) {
+  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", "",
+                                "line\nbreak", "cr\r\nlf\\\n", "end\\"}) {
     auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
     ASSERT_TRUE(s) << arg;
     EXPECT_EQ(s->steps[0].args[0], arg);
@@ -73,59 +89,64 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
   QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
   const std::string out = dir / "out.dxf";
-  {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript("open " + wb::cli::QuoteArg(kPlant) +
-                                  "\nconfig ProjectDir " + wb::cli::QuoteArg(dir.path() + "/") +
-                                  "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
-                                  "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n",
-                              "ok.txt", &error);
-    ASSERT_TRUE(script) << error.ToString();
-    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
-    ASSERT_EQ(session.messages().size(), 1u);
-  }
+  ASSERT_EQ(RunScript("open " + wb::cli::QuoteArg(kPlant) + "\nconfig ProjectDir " +
+                      wb::cli::QuoteArg(dir.path() + "/") +
+                      "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
+                      "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n"),
+            "");
   // Nothing was changed, so the drawing is saved as it was read; the
   // session's settings went to a copy.
   EXPECT_EQ(wbtest::ReadBytes(out), wbtest::ReadBytes(kPlant));
   EXPECT_EQ(wbtest::ReadBytes(dir / "wirebinder.ini"), "[WireBinder]\r\nOutLog=OFF\r\n");
 
-  auto fails = [&](const std::string& text) {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "bad.txt", &error);
-    EXPECT_TRUE(script) << error.ToString();
-    EXPECT_FALSE(session.Run(*script));
-    return session.error().ToString();
-  };
   wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
-  EXPECT_NE(fails("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
+  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
-  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 10),
-            "bad.txt:3:");
-  EXPECT_EQ(fails("command QZ_WireBinder\nin 103 click 999\n"),
-            "bad.txt:2: dialog 103 has no control 999");
-  EXPECT_EQ(fails("in 103 click 228\n"), "bad.txt:1: dialog 103 is not open");
-  EXPECT_EQ(fails("answer yes\n"),
-            "bad.txt:1: the script prepared dialog actions, answers, picks or files that were never used");
+  EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 4), "t:3:");
+  EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 999\n"),
+            "t:2: dialog 103 has no control 999");
+  EXPECT_EQ(RunScript("in 103 click 228\n"), "t:1: dialog 103 is not open");
+  EXPECT_EQ(RunScript("answer yes\n"),
+            "t:1: the script prepared dialog actions, answers, picks or files that were never used");
+
+  // Each step names what it takes when its arguments make no sense.
+  const std::string kMain = "command QZ_WireBinder\nin 103 ";
+  const std::pair<std::string, std::string> refused[] = {
+      {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
+      {"pick nowhere\n", "t:1: pick takes a handle or a point x,y"},
+      {"point 1\n", "t:1: point takes x,y or x,y,z"},
+      {"color 300\n", "t:1: color takes a colour number from 0 to 256 (256: by layer), or cancel"},
+      {"unanswered maybe\n", "t:1: unanswered takes cancel or fail"},
+      {"objects 42,zz\n", "t:1: objects takes handles separated by commas"},
+      {"drag 1\n", "t:1: drag takes x,y (a pick), move x,y, or cancel"},
+      {"meanwhile fly\n", "t:1: meanwhile takes: in DIALOG ACTION..., save FILE, or highlighted"},
+      {"expect x\n", "t:1: expect takes a message number"},
+      {"dialog x\nend\n", "t:1: \"x\" is not a dialog ID"},
+      {"show 5\n", "t:1: show takes the ID of a list of the main dialog"},
+      {"save\n", "t:1: no drawing is open"},
+      // An answer left over: nothing is saved.
+      {"open " + wb::cli::QuoteArg(kPlant) + "\npick 42\nsave\n",
+       "t:3: not saved: the script prepared dialog actions, answers, picks or files that were never used"},
+      {"color cancel\ndrag cancel\ndrag move 1,2\n",
+       "t:3: the script prepared dialog actions, answers, picks or files that were never used"},
+      {kMain + "click x\n", "t:2: \"x\" is not a control ID"},
+      {kMain + "check 228 maybe\n", "t:2: check takes on or off"},
+      {kMain + "row 228 x\n", "t:2: \"x\" is not a row number"},
+      {kMain + "columns 228 a\n", "t:2: columns takes a list like 1,3,2"},
+      {kMain + "select 228 none\n", "t:2: control 228 has no entry \"none\""},
+      {kMain + "item 228 none\n", "t:2: list 228 has no row \"none\""},
+  };
+  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
   QzComn_SetConfigFile(u"");
 }
 
-TEST(Batch, AssignScriptParsesAndCarriesEveryOption) {
-  wb::cli::AssignRequest r{{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true};
-  ScriptError error;
-  auto script = ParseScript(wb::cli::AssignScript(r), "assign", &error);
-  ASSERT_TRUE(script) << error.ToString();
-  std::string all = wb::cli::AssignScript(r);
-  EXPECT_NE(all.find("config ProjectDir /root/\n"), std::string::npos);
-  EXPECT_NE(all.find("select 237 \"P 1\"\n"), std::string::npos);
-  EXPECT_NE(all.find("type 268 4\n"), std::string::npos);
-  EXPECT_NE(all.find("config OutLog ON\n"), std::string::npos);
-  EXPECT_NE(all.find("click 229\nexpect 141\n"), std::string::npos);
-  EXPECT_EQ(script->steps.back().verb, "save");
-  EXPECT_TRUE(script->steps.back().args.empty());
+TEST(Batch, AssignScriptCarriesEveryOption) {
+  const std::string all =
+      wb::cli::AssignScript({{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true});
+  for (const char* line : {"config ProjectDir /root/\n", "select 237 \"P 1\"\n", "type 268 4\n",
+                           "config OutLog ON\n", "click 229\nexpect 141\n"})
+    EXPECT_NE(all.find(line), std::string::npos) << line;
+  EXPECT_TRUE(all.ends_with("\nsave\n"));  // in place
 }
 
 namespace {
@@ -142,19 +163,11 @@ struct SampleProject {
   ~SampleProject() { QzComn_SetConfigFile(u""); }
   std::string operator/(const std::string& name) const { return dir / name; }
   // The drawing `name` with the sample project PLANT1/第1設備 and its list.
-  wb::cli::ProjectLoad Load(const std::string& name) const {
-    return {dir / name, dir / "projects", "PLANT1", "第1設備", dir / "cables.csv", {}};
+  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
+                            const std::string& list = "cables.csv") const {
+    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
   }
-  std::string Run(const std::string& text) {
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "t", &error);
-    if (!script) return error.ToString();
-    const bool done = session.Run(*script);
-    printed = wb::Utf16ToUtf8(output.printed);
-    return done ? "" : session.error().ToString();
-  }
+  std::string Run(const std::string& text) { return RunScript(text, &printed); }
   std::string printed;  // the command line of the last run
   wbtest::TempDir dir;
 };
@@ -214,73 +227,28 @@ TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
   EXPECT_NE(wbtest::ReadBytes(recorded.dir / "projects/log.csv"), "");
 }
 
-TEST(Batch, ConfirmShowsTheRouteAndAnnotateDrawsTheFrame) {
+TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
   SampleProject p;
-  wb::cli::AssignRequest assign{p.Load("plant.dxf"), p / "assigned.dxf", false, false};
-  ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
-  const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
-
-  wb::cli::ConfirmRequest confirm{p.Load("assigned.dxf"), 3, p / "shown.dxf"};
-  Capture output;
-  {
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(wb::cli::ConfirmScript(confirm), "confirm", &error);
-    ASSERT_TRUE(script) << error.ToString();
-    ASSERT_TRUE(session.Run(*script)) << session.error().ToString();
-  }
-  // Row 3 runs from the MCC to the fan; the drawing is left as it was.
-  const std::string printed = wb::Utf16ToUtf8(output.printed);
-  EXPECT_EQ(printed.find("highlighted 39 KK-MCC\n"), 0u) << printed;
-  EXPECT_NE(printed.find(" KK-FAN\n"), std::string::npos) << printed;
-  EXPECT_EQ(printed.find("KK-PUMP"), std::string::npos) << printed;
-  EXPECT_EQ(wbtest::ReadBytes(p / "assigned.dxf"), assigned);
-  EXPECT_NE(wbtest::ReadBytes(p / "shown.dxf"), assigned);
-
-  wb::cli::AnnotateRequest annotate{p / "assigned.dxf", "42", "1000,1500", "2000,2500", true, true,
-                                    p / "annotated.dxf"};
-  ASSERT_EQ(p.Run(wb::cli::AnnotateScript(annotate)), "");
-  const std::string annotated = wbtest::ReadBytes(p / "annotated.dxf");
-  EXPECT_NE(annotated.find("MWNT0001"), std::string::npos);
-  EXPECT_NE(annotated.find("MCC1 F-201 C-003 CV14-3C"), std::string::npos);
-}
-
-TEST(Batch, DeletionsAndASaveThatWouldLoseTheScriptsIntent) {
-  SampleProject p;
-  wb::cli::MarkRequest mark{p.Load("plant.dxf"), p / "marked.dxf", {{"CP1", "D5"}}};
-  ASSERT_EQ(p.Run(wb::cli::MarkScript(mark)), "");
-  const std::string marked = wbtest::ReadBytes(p / "marked.dxf");
-  ASSERT_NE(marked.find("CP1 1"), std::string::npos);
-
-  // The mark text goes with the keys on its equipment; other marks stay.
-  wb::cli::DeleteRequest marks{p / "marked.dxf", {"D5"}, p / "unmarked.dxf"};
-  ASSERT_EQ(p.Run(wb::cli::DeleteMarksScript(marks)), "");
-  const std::string unmarked = wbtest::ReadBytes(p / "unmarked.dxf");
-  EXPECT_EQ(unmarked.find("CP1 1"), std::string::npos);
-  EXPECT_EQ(unmarked.find("CB01|CP1|"), std::string::npos);
-  EXPECT_NE(unmarked.find("CB01|MCC1|"), std::string::npos);
-
-  wb::cli::AssignRequest assign{p.Load("plant.dxf"), p / "assigned.dxf", false, false};
-  ASSERT_EQ(p.Run(wb::cli::AssignScript(assign)), "");
-  wb::cli::DeleteRequest attributes{p / "assigned.dxf", {"42", "4A"}, p / "bare.dxf"};
-  ASSERT_EQ(p.Run(wb::cli::DeleteAttributesScript(attributes)), "");
-  const std::string assigned = wbtest::ReadBytes(p / "assigned.dxf");
-  const std::string bare = wbtest::ReadBytes(p / "bare.dxf");
-  // The two wires lose their cable keys; the length keys stay.
-  auto count = [](const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
+  std::string list = wbtest::ReadBytes(p / "cables.csv");
+  wbtest::WriteBytes(p / "two\nlines.csv", list);
+  list.replace(list.find("C-002"), 5, "C-\x80\x80");
+  wbtest::WriteBytes(p / "bad.csv", list);
+  const struct {
+    std::string script, error;
+  } cases[] = {
+      {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "two\nlines.csv"), p / "out.dxf"}), ""},
+      {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "bad.csv"), p / "out.dxf"}),
+       "the cable list was refused: " + p / "bad.csv" + ":4: not text in code page 932"},
+      {wb::cli::AssignScript({p.Load("plant.dxf", "NO\nPE"), p / "out.dxf"}),
+       "the project NO\nPE/第1設備 was not found in " + p / "projects/" +
+           ": control 237 has no entry \"NO\nPE\""},
+      {wb::cli::MarkScript({p.Load("plant.dxf"), p / "out.dxf", {{"CP9", "D5"}}}),
+       "--set CP9=D5 was not done: list 238 has no row \"CP9\""},
+      {wb::cli::AssignScript({p.Load("plant.dxf"), p / "gone/out.dxf"}),
+       "the drawing was not saved: " + p / "gone/out.dxf" + ": cannot create a temporary file in " +
+           p / "gone" + ": No such file or directory"},
   };
-  EXPECT_EQ(count(bare, "CB08|"), count(assigned, "CB08|") - 2);
-  EXPECT_EQ(count(bare, "CB09|"), count(assigned, "CB09|"));
-
-  // An answer left over: nothing is saved.
-  const std::string before = wbtest::ReadBytes(p / "plant.dxf");
-  EXPECT_EQ(p.Run("open " + p / "plant.dxf" + "\npick 42\nsave\n"),
-            "t:3: not saved: the script prepared dialog actions, answers, picks or files that were "
-            "never used");
-  EXPECT_EQ(wbtest::ReadBytes(p / "plant.dxf"), before);
+  for (const auto& c : cases) EXPECT_EQ(p.Run(c.script), c.error) << c.script;
 }
 
 TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
@@ -290,17 +258,13 @@ TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   auto run = [&](const std::vector<std::pair<std::string, std::string>>& values) {
     std::string problem;
     const std::string text = wb::cli::SettingsScript(values, problem);
-    if (!problem.empty()) return problem;
-    Capture output;
-    Session session(output);
-    ScriptError error;
-    auto script = ParseScript(text, "settings", &error);
-    if (!script) return error.ToString();
-    return session.Run(*script) ? std::string() : session.error().ToString();
+    return problem.empty() ? RunScript(text) : problem;
   };
   // The button is there only where the installer switched it on.
   wbtest::WriteBytes(ini, "[WireBinder]\r\n");
-  EXPECT_EQ(run({{"KIGO_HEIGHT", "3.5"}}), "settings:7: control 243 of dialog 103 is hidden");
+  EXPECT_EQ(run({{"KIGO_HEIGHT", "3.5"}}),
+            "the detailed settings are not offered here (ShowOptionButton is not ON): control 243 "
+            "of dialog 103 is hidden");
   EXPECT_EQ(wbtest::ReadBytes(ini), "[WireBinder]\r\n");
 
   wbtest::WriteBytes(ini, "[WireBinder]\r\nShowOptionButton=ON\r\n");
@@ -311,9 +275,74 @@ TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   EXPECT_NE(saved.find("NO_DRAW=OFF\r\n"), std::string::npos) << saved;
 
   // A bad value is refused by the dialog and nothing changes.
-  EXPECT_NE(run({{"KIGO_HEIGHT", "abc"}}).find("expected message 150"), std::string::npos);
+  EXPECT_EQ(run({{"KIGO_HEIGHT", "abc"}}).rfind("the settings were refused: ", 0), 0u);
   EXPECT_EQ(wbtest::ReadBytes(ini), saved);
   EXPECT_EQ(run({{"NO_DRAW", "maybe"}}), "NO_DRAW takes ON or OFF");
   EXPECT_EQ(run({{"COLOUR", "1"}}).rfind("unknown setting COLOUR", 0), 0u);
   QzComn_SetConfigFile(u"");
+}
+
+// The program as a user runs it: each command's options reach its script,
+// and what is wrong with them is said before anything runs.
+TEST(CommandLine, EachCommandThroughTheProgram) {
+  SampleProject p;
+  setenv("WIREBINDER_CONFIG", (p / "wirebinder.ini").c_str(), 1);
+  wbtest::WriteBytes(p / "bad.txt", "fly away\n");
+  wbtest::WriteBytes(p / "closed.txt", "in 103 click 1\n");
+  const std::string project = " --project-root projects --plant PLANT1 --facility 第1設備 --list cables.csv";
+  const struct {
+    std::string args, output;
+    int status;
+  } runs[] = {
+      {"mark plant.dxf" + project + " --set CP1", "--set CP1: expected MARK=TARGET", 2},
+      {"mark plant.dxf" + project + " --set CP1=D5 -o marked.dxf", "", 0},
+      {"-q assign marked.dxf" + project + " -o assigned.dxf", "", 0},
+      {"confirm assigned.dxf" + project + " --row 3 --snapshot shown.dxf", "highlighted 39 KK-MCC\n", 0},
+      {"annotate assigned.dxf --wire 42 --leader 1000,1500 --at 2000,2500 --from-to --cable-number -o annotated.dxf", "", 0},
+      {"delete-marks marked.dxf --pick D5 -o unmarked.dxf", "", 0},
+      {"delete-attributes assigned.dxf --handles 42 -o bare.dxf", "", 0},
+      {"settings --set KIGO_HEIGHT", "--set KIGO_HEIGHT: expected KEY=VALUE", 2},
+      {"settings --set COLOUR=1", "unknown setting COLOUR", 2},
+      {"--print-script project create --project-root projects --plant NEW --facility F", "# new project", 0},
+      {"project create --project-root projects --plant NEW --facility F", "", 0},
+      {"project delete --project-root projects --plant NEW --facility F", "", 0},
+      {"script bad.txt", "bad.txt:1: unknown step \"fly\"", 2},
+      {"script closed.txt", "closed.txt:1: dialog 103 is not open", 1},
+  };
+  std::vector<std::string> outputs;
+  for (const auto& run : runs) {
+    const std::string command = "cd '" + p.dir.path() + "' && " WB_BINARY_DIR "/src/hosts/cli/wirebinder " +
+                                run.args + " 2>&1";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(WEXITSTATUS(status), run.status) << run.args << "\n" << output;
+    EXPECT_NE(output.find(run.output), std::string::npos) << run.args << "\n" << output;
+    outputs.push_back(output);
+  }
+  auto count = [&](const std::string& file, const std::string& what) {
+    const std::string text = wbtest::ReadBytes(p / file);
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  // The confirmation leaves the drawing as it was; the annotation lists the
+  // wire's cables; a deleted mark takes its keys along, other marks stay;
+  // the wire loses its cable keys, not its length keys.
+  // Row 3 runs from the MCC to the fan.
+  EXPECT_NE(outputs[3].find(" KK-FAN\n"), std::string::npos);
+  EXPECT_EQ(outputs[3].find("KK-PUMP"), std::string::npos);
+  EXPECT_NE(wbtest::ReadBytes(p / "shown.dxf"), wbtest::ReadBytes(p / "assigned.dxf"));
+  EXPECT_EQ(count("annotated.dxf", "MCC1 F-201 C-003 CV14-3C"), 1u);
+  EXPECT_EQ(count("unmarked.dxf", "CB01|CP1|") + count("unmarked.dxf", "CP1 1"), 0u);
+  EXPECT_GT(count("marked.dxf", "CB01|CP1|"), 0u);
+  EXPECT_GT(count("unmarked.dxf", "CB01|MCC1|"), 0u);
+  EXPECT_EQ(count("bare.dxf", "CB08|"), count("assigned.dxf", "CB08|") - 1);
+  EXPECT_EQ(count("bare.dxf", "CB09|"), count("assigned.dxf", "CB09|"));
+  EXPECT_FALSE(std::filesystem::exists(p / "projects/NEW/F"));
+  EXPECT_TRUE(std::filesystem::exists(p / "projects/NEW"));
+  unsetenv("WIREBINDER_CONFIG");
 }

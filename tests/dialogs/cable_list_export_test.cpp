@@ -34,20 +34,21 @@ class ExportTest : public DialogTest {
 TEST_F(ExportTest, UnchangedLinesKeepEveryByte) {
   Define(Project("P", "F"), {{"DIST", "5"}});
   const std::string sjis = wb::codepage::FromUtf16(u"W-1,電線,盤Ａ,ﾎﾟﾝﾌﾟ,");
-  // Headings, a comment, an empty line, escapes in both cases, an escape of
-  // a character the code page has, a byte the code page lacks, a lone CR
-  // and a last line without its end.
+  const std::string full = wb::codepage::FromUtf16(u"＃comment,x");
+  // Headings, comments, an empty line, escapes in both cases, an escape of
+  // a character the code page has, a byte the code page lacks, a lone CR,
+  // an escaped line end and a last line without its end.
   const std::string source = "heading\\U+00e9,\\x\r\n" + sjis + "\r\n" +
-                             "#comment,\\u+3042\r\n" + "\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
-                             "W-3,\x80\xA0,x\rmid\n" + "W-4,IV,P,M,,extra,\r\n" + "W-5,last";
+                             "#comment,\\u+3042\r\n" + full + "\r\n\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
+                             "W-3,\x80\xA0,x\rmid\n" + "W-4,IV,P,M,,extra,\r\n" + "W-5,last\\U+000Aafter";
   WriteBytes(dir / "src.csv", source);
   list.startRow = 2;
   Rows({-1, -1, -1, 7.25, -1});
   ASSERT_EQ(Export(), 141) << detail;
   const std::string expected = "heading\\U+00e9,\\x\r\n" + sjis + "\r\n" +
-                               "#comment,\\u+3042\r\n" + "\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
+                               "#comment,\\u+3042\r\n" + full + "\r\n\r\n" + "W-2,\\U+3042,\\U+00E9\r\n" +
                                "W-3,\x80\xA0,x\rmid\r\n" + "W-4,IV,P,M,7.2,extra,\r\n" +
-                               "W-5,last\r\n";
+                               "W-5,last\\U+000Aafter\r\n";
   EXPECT_EQ(Output(), expected);
 }
 
@@ -61,8 +62,10 @@ TEST_F(ExportTest, TheLengthGoesIntoItsColumnOrAtTheEnd) {
              "nocomma\r\n"            // no comma: unchanged
              "a,b,\r\n"               // ends with a comma: an empty field kept
              "a,b,12.50\r\n"          // two decimals is no length
+             "W,a\\U+002Cb,P,M,x\r\n" // an escaped comma splits as the import splits
+             "a\\u+002c12.5\r\n"      // and may end the field before a length
              "a,b,c\r\n");            // after the last row: unchanged
-  Rows({12.5, 0, 130, 3.14159, 1, 2, 99.95});
+  Rows({12.5, 0, 130, 3.14159, 1, 2, 99.95, 7, 8});
   ASSERT_EQ(Export(), 141);
   EXPECT_EQ(Output(),
             "a,b,c,d,12.5,f,g\r\n"
@@ -72,6 +75,8 @@ TEST_F(ExportTest, TheLengthGoesIntoItsColumnOrAtTheEnd) {
             "nocomma\r\n"
             "a,b,,2.0\r\n"
             "a,b,12.50,100.0\r\n"
+            "W,a\\U+002Cb,P,7.0,x\r\n"
+            "a,8.0\r\n"
             "a,b,c\r\n");
 
   // Without DIST the length always goes at the end, and a second export
@@ -86,20 +91,6 @@ TEST_F(ExportTest, TheLengthGoesIntoItsColumnOrAtTheEnd) {
   Rows({6});
   ASSERT_EQ(Export(), 141);
   EXPECT_EQ(Output(), "W,IV,P,M,6.0\r\n");
-}
-
-TEST_F(ExportTest, RowsPairWithCableLinesOnly) {
-  // No definition file: no length column.
-  WriteBytes(dir / "src.csv",
-             "h1,x\r\nh2,x\r\n#c,x\r\n\xEF\xBC\x83" "c,x\r\n" +
-                 wb::codepage::FromUtf16(u"＃c,x") + "\r\n\r\nA,x\r\nB,x\r\n");
-  list.startRow = 3;
-  Rows({1, 2});
-  ASSERT_EQ(Export(), 141);
-  // The UTF-8 bytes of "＃" are no comment mark in code page 932: that line
-  // takes the first row.
-  EXPECT_EQ(Output(), "h1,x\r\nh2,x\r\n#c,x\r\n\xEF\xBC\x83" "c,x,1.0\r\n" +
-                          wb::codepage::FromUtf16(u"＃c,x") + "\r\n\r\nA,x,2.0\r\nB,x\r\n");
 }
 
 TEST_F(ExportTest, FailuresLeaveTheOldOutputWhole) {

@@ -1,10 +1,12 @@
 // A definition file and a cable list, any bytes: the import answers one of
 // its results, the export writes the list, which imports again into as many
-// rows. Input: start row, the definition file's length (two bytes), the
+// rows, and every line reads back as it was but for the field the length
+// took: DIST's, else the last or a new one after it. Input: start row, the definition file's length (two bytes), the
 // definition file, the list.
 #include <cstdint>
 
 #include "module_fuzz_setup.h"
+#include "platform/fs/text_codec.h"
 #include "project/cable_list.h"
 #include "project/cable_list_export.h"
 
@@ -18,6 +20,14 @@ int Import(CableList& list, const std::string& path, int startRow) {
   const int result = list.Import();
   if (result > 0 || result < -3) std::abort();
   return result;
+}
+
+std::vector<std::vector<wb::WString>> Fields(const std::string& path) {
+  const auto bytes = wb::fs::ReadFile(path);
+  wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true});
+  std::vector<std::vector<wb::WString>> lines;
+  for (wb::WString line; reader.ReadLine(line);) lines.push_back(wb::Split(line, u","));
+  return lines;
 }
 
 }  // namespace
@@ -36,5 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ExportCableList(g_cableSetting, u"P", u"F", list, nullptr) != 141 ||
       Import(again, root + "/P/F/Cablelist.csv", startRow) != 0 || again.rows.size() != list.rows.size())
     std::abort();
+  const auto before = Fields(root + "/list.csv"), after = Fields(root + "/P/F/Cablelist.csv");
+  const size_t d = std::max(ReadLengthColumn(list), 0) - 1;  // none: the largest size_t
+  if (before.size() != after.size()) std::abort();
+  for (size_t i = 0; i < before.size(); ++i) {
+    auto s = before[i], o = after[i];  // never empty: n commas give n + 1 fields
+    const size_t at = d < s.size() ? d : o.size() > s.size() ? s.size() : s.size() - 1;
+    if (at < s.size()) s.erase(s.begin() + at);
+    if (at < o.size()) o.erase(o.begin() + at);
+    if (s != o) std::abort();
+  }
   return 0;
 }

@@ -1,5 +1,6 @@
 // Blocks that insert blocks, themselves and other spellings of their names
-// included: every walk keeps to its budget and every pick is answered.
+// included: every walk keeps to its budget, a pass over the drawing to its
+// pool, and every pick is answered.
 // Input: byte pairs; the first names the owner (one of eight blocks, or
 // model space), the second a line or a reference to a block.
 #include <cstdint>
@@ -26,8 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       db.AddEntity(owner, "INSERT", "0", {{2, std::string(1, block)}, {10, std::to_string(x & 7)}});
     }
   }
-  for (auto id : db.ModelSpaceEntities())
-    if (wb::editor::EntityPrimitives(id).size() > wb::db::BlockWalk::kBudget) std::abort();
+  // As one pass over the drawing: every walk within its budget, all of
+  // them within the pass's pool.
+  const auto entities = db.ModelSpaceEntities();
+  wb::db::WalkPool pool(entities.size());
+  size_t total = 0;
+  for (auto id : entities) {
+    const size_t n = wb::editor::EntityPrimitives(id, &pool).size();
+    if (n > wb::db::BlockWalk::kBudget) std::abort();
+    total += n;
+  }
+  if (total > wb::db::WalkPool::kFloor + 4 * entities.size()) std::abort();
   wb::editor::PickHit hit;
   for (double x : {0.0, 1.0, 5.0, 40.0}) wb::editor::PickAt({x, 0.5, 0}, 5.0, hit);
   wb::editor::SetActiveDatabase(nullptr);

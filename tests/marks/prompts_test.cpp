@@ -108,8 +108,14 @@ TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
   const AcDbObjectId fan = insert("", "FAN0", 100);
   EXPECT_GT(segments(fan), 1000);
   EXPECT_LE(segments(fan), static_cast<long>(wb::db::BlockWalk::kBudget));
+  // Further references share one pass's pool: a pick stays quick, and still
+  // finds the reference by its insertion point.
+  AcDbObjectId last;
+  for (int k = 1; k < 8; ++k) last = insert("", "FAN0", 100 + 50 * k);
   prompts.Point({100.5, 0, 0});
   EXPECT_EQ(Picked(RTNORM), fan);
+  prompts.Point({450, 0, 0});
+  EXPECT_EQ(Picked(RTNORM), last);
 }
 
 TEST_F(Prompts, PointsSelectionsAndAQueuedCommand) {

@@ -139,6 +139,11 @@ TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
   list.Build(*d);
   EXPECT_GT(list.primitives().size(), 1000u);
   EXPECT_LE(list.primitives().size(), db::BlockWalk::kBudget);
+  // Many such references: the whole drawing stays within the pass's pool.
+  for (int k = 1; k < 8; ++k) Insert(*d, "", "0", "FAN0", 10 * k, 0);
+  list.Build(*d);
+  EXPECT_LE(list.primitives().size(), db::WalkPool::kFloor + 8);
+  EXPECT_EQ(list.entities().size(), 10u);
 
   const std::string r12 =
       "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n8\n0\n66\n1\n70\n1\n10\n0\n20\n0\n30\n0\n"

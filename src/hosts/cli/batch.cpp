@@ -20,6 +20,14 @@ std::string Line(std::initializer_list<std::string> words) {
 
 std::string Id(int id) { return std::to_string(id); }
 
+// How a failure of the steps that follow is named to the user.
+std::string OnFailure(const std::string& what) { return Line({"on-failure", what}); }
+
+std::string Save(const std::string& output) {
+  return OnFailure("the drawing was not saved") +
+         (output.empty() ? Line({"save"}) : Line({"save", output}));
+}
+
 }  // namespace
 
 std::string AsFolder(const std::string& path) {
@@ -28,7 +36,9 @@ std::string AsFolder(const std::string& path) {
 
 // Opens the drawing and points the settings at the projects root.
 std::string OpenDrawing(const ProjectLoad& p) {
-  std::string s = Line({"open", p.drawing});
+  std::string s = OnFailure("the drawing could not be opened");
+  s += Line({"open", p.drawing});
+  s += OnFailure("the settings of this run could not be written");
   // The projects folder setting is relative to the system folder.
   s += Line({"system-folder", "/"});
   s += Line({"config", "ProjectDir", AsFolder(p.projectRoot)});
@@ -38,12 +48,15 @@ std::string OpenDrawing(const ProjectLoad& p) {
 // Loads the project through the project dialog, the file dialog and the
 // start-row dialog.
 std::string LoadThroughDialogs(const ProjectLoad& p) {
-  std::string s = Line({"command", "QZ_WireBinder"});
+  std::string s = OnFailure("the project " + p.plant + "/" + p.facility + " was not found in " +
+                            AsFolder(p.projectRoot));
+  s += Line({"command", "QZ_WireBinder"});
   s += Line({"dialog", Id(IDD_PROJECT)});
   s += "  " + Line({"select", Id(IDC_PLANT_LIST), p.plant});
   s += "  " + Line({"select", Id(IDC_FACILITY_LIST), p.facility});
   s += "  " + Line({"click", "1"});
   s += "end\n";
+  s += OnFailure("the cable list was refused");
   s += Line({"file", p.list});
   s += Line({"dialog", Id(IDD_STARTROW)});
   if (p.startRow) s += "  " + Line({"type", Id(IDC_STARTROW), std::to_string(*p.startRow)});
@@ -60,15 +73,17 @@ std::string AssignScript(const AssignRequest& r) {
   s += Line({"config", "OutLog", r.log ? "ON" : "OFF"});
   s += LoadThroughDialogs(r.project);
   // Assign, answering the confirmation with Yes.
+  s += OnFailure("the cables were not assigned");
   s += Line({"answer", "yes"});
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_SETCABLE)});
   s += Line({"expect", "134"});
   s += Line({"show", Id(IDC_CABLELIST)});
   if (r.exportList) {
+    s += OnFailure("the cable list was not exported");
     s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_FILEOUT)});
     s += Line({"expect", "141"});
   }
-  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  s += Save(r.output);
   return s;
 }
 
@@ -82,14 +97,16 @@ std::string MarkScript(const MarkRequest& r) {
   // One list of every mark, whichever end of a cable it stands at.
   s += Line({"config", "OneMarkDialog", "ON"});
   s += LoadThroughDialogs(r.project);
+  s += OnFailure("the mark dialog did not open");
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DRAWMARK)});
   for (const auto& [row, target] : r.marks) {
+    s += OnFailure("--set " + row + "=" + target + " was not done");
     s += Line({"in", Id(IDD_DRAWMARK), "item", Id(IDC_FROMLIST), row});
     s += Line({"pick", target});
     s += Line({"in", Id(IDD_DRAWMARK), "click", "1"});
   }
   s += Line({"in", Id(IDD_DRAWMARK), "close"});
-  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  s += Save(r.output);
   return s;
 }
 
@@ -97,6 +114,7 @@ std::string ConfirmScript(const ConfirmRequest& r) {
   std::string s = "# route confirmation\n";
   s += OpenDrawing(r.project);
   s += LoadThroughDialogs(r.project);
+  s += OnFailure("row " + std::to_string(r.row) + " of the cable list was not shown");
   s += Line({"in", Id(IDD_MAIN), "row", Id(IDC_CABLELIST), std::to_string(r.row)});
   // While the route is shown: report it, keep a picture of it, press Enter.
   s += Line({"meanwhile", "highlighted"});
@@ -108,7 +126,9 @@ std::string ConfirmScript(const ConfirmRequest& r) {
 
 std::string AnnotateScript(const AnnotateRequest& r) {
   std::string s = "# cable annotation\n";
+  s += OnFailure("the drawing could not be opened");
   s += Line({"open", r.drawing});
+  s += OnFailure("the wire " + r.wire + " was not annotated");
   s += Line({"command", "QZ_WireBinder"});
   s += Line({"in", Id(IDD_MAIN), "check", Id(IDC_FROMTO), r.fromTo ? "on" : "off"});
   s += Line({"in", Id(IDD_MAIN), "check", Id(IDC_CABLENO), r.cableNumber ? "on" : "off"});
@@ -117,30 +137,34 @@ std::string AnnotateScript(const AnnotateRequest& r) {
   s += Line({"drag", r.framePoint});
   s += Line({"cancel"});  // the command asks for the next wire
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DRAWINFO)});
-  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  s += Save(r.output);
   return s;
 }
 
 std::string DeleteMarksScript(const DeleteRequest& r) {
   std::string s = "# mark deletion\n";
+  s += OnFailure("the drawing could not be opened");
   s += Line({"open", r.drawing});
+  s += OnFailure("the marks were not deleted");
   s += Line({"command", "QZ_WireBinder"});
   // The command asks again after every mark it deleted; Esc ends it.
   s += Line({"unanswered", "cancel"});
   for (const auto& target : r.targets) s += Line({"pick", target});
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_DELETEMARK)});
-  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  s += Save(r.output);
   return s;
 }
 
 std::string DeleteAttributesScript(const DeleteRequest& r) {
   std::string s = "# cable attribute deletion\n";
+  s += OnFailure("the drawing could not be opened");
   s += Line({"open", r.drawing});
+  s += OnFailure("the cable attributes were not deleted");
   std::string handles;
   for (const auto& target : r.targets) handles += (handles.empty() ? "" : ",") + target;
   s += Line({"objects", handles});
   s += Line({"command", "QZ_DeleteCableAtt"});
-  s += r.output.empty() ? Line({"save"}) : Line({"save", r.output});
+  s += Save(r.output);
   return s;
 }
 
@@ -220,17 +244,22 @@ std::string SettingsScript(const std::vector<std::pair<std::string, std::string>
   }
   s += Line({"command", "QZ_WireBinder"});
   s += colors;
+  s += OnFailure("the settings were refused");
   s += Line({"dialog", Id(IDD_OPTION)});
   s += actions;
   s += "  " + Line({"click", "1"});
   s += "end\n";
+  s += OnFailure("the detailed settings are not offered here (ShowOptionButton is not ON)");
   s += Line({"in", Id(IDD_MAIN), "click", Id(IDC_OPTION)});
+  s += OnFailure("the settings were refused");
   s += Line({"expect", "150"});
   return s;
 }
 
 std::string ProjectScript(const ProjectRequest& r) {
   std::string s = r.create ? "# new project\n" : "# project deletion\n";
+  s += OnFailure("the project " + r.plant + (r.facility.empty() ? "" : "/" + r.facility) + " was not " +
+                 (r.create ? "created" : "deleted"));
   s += Line({"system-folder", "/"});
   s += Line({"config", "ProjectDir", AsFolder(r.projectRoot)});
   s += Line({"command", "QZ_WireBinder"});

@@ -26,7 +26,7 @@ using wb::cli::ScriptError;
 void PrintMessage(const wb::ui::ScriptedBackend::ShownMessage& m) {
   const unsigned icon = m.type & MB_ICONMASK;
   const char* kind = icon == MB_ICONINFORMATION ? "info" : (m.type & MB_TYPEMASK) == MB_YESNO ? "question" : "message";
-  std::string text = wb::Utf16ToUtf8(m.text);
+  std::string text = wb::cli::MessageText(m);
   std::fprintf(stdout, "[%s] %s", kind, text.c_str());
   if ((m.type & MB_TYPEMASK) == MB_YESNO)
     std::fputs(m.answer == IDYES ? " -> yes" : " -> no", stdout);

@@ -1,40 +1,13 @@
 #include "hosts/cli/script.h"
 
-#include <map>
 #include <sstream>
 
 namespace wb::cli {
 namespace {
 
-struct VerbShape {
-  size_t minArgs;
-  size_t maxArgs;
-  bool inDialog;    // allowed inside a dialog block
-  bool atTopLevel;  // allowed outside one
-};
-
-const std::map<std::string, VerbShape>& Verbs() {
-  static const std::map<std::string, VerbShape> verbs{
-      {"open", {1, 1, false, true}},     {"save", {0, 1, false, true}},
-      {"config", {2, 2, false, true}},   {"system-folder", {1, 1, false, true}},
-      {"command", {1, 1, false, true}},
-      {"dialog", {1, 1, false, true}},   {"in", {2, 4, false, true}},
-      {"file", {1, 1, false, true}},     {"answer", {1, 1, false, true}},
-      {"expect", {1, 1, false, true}},   {"pick", {1, 1, false, true}},
-      {"point", {1, 1, false, true}},    {"enter", {0, 0, false, true}},
-      {"cancel", {0, 0, false, true}},   {"drag", {1, 2, false, true}},
-      {"meanwhile", {1, 6, false, true}}, {"objects", {1, 1, false, true}},
-      {"unanswered", {1, 1, false, true}}, {"color", {1, 1, false, true}},
-      {"show", {1, 1, false, true}},
-      {"click", {1, 1, true, false}},    {"type", {2, 2, true, false}},
-      {"select", {2, 2, true, false}},   {"check", {2, 2, true, false}},
-      {"row", {2, 2, true, false}},      {"item", {2, 2, true, false}},      {"columns", {2, 2, true, false}},
-      {"close", {0, 0, true, false}},
-  };
-  return verbs;
-}
-
-bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem) {
+// `continues` is set when a quoted argument goes on past the end of `line`.
+bool Split(const std::string& line, std::vector<std::string>& words, std::string& problem,
+           bool& continues) {
   size_t i = 0;
   while (i < line.size()) {
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
@@ -44,7 +17,8 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
       ++i;
       bool closed = false;
       while (i < line.size()) {
-        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+        if (line[i] == '\\' && i + 1 < line.size() &&
+            (line[i + 1] == '"' || line[i + 1] == '\\' || line[i + 1] == '\n')) {
           word += line[i + 1];
           i += 2;
         } else if (line[i] == '"') {
@@ -52,6 +26,7 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
           ++i;
           break;
         } else {
+          continues = line[i] == '\\' && i + 1 == line.size();
           word += line[i++];
         }
       }
@@ -70,6 +45,7 @@ bool Split(const std::string& line, std::vector<std::string>& words, std::string
 }  // namespace
 
 std::string ScriptError::ToString() const {
+  if (!failing.empty()) return failing + ": " + message;
   std::ostringstream out;
   out << file << ':' << line << ": " << message;
   return out.str();
@@ -80,30 +56,41 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
   Script script{file, {}};
   ScriptStep* block = nullptr;
   auto fail = [&](int line, const std::string& message) -> std::optional<Script> {
-    if (error) *error = {file, line, message};
+    if (error) *error = {file, line, message, {}};
     return std::nullopt;
   };
   std::istringstream in(text);
   std::string raw;
   int lineNo = 0;
-  while (std::getline(in, raw)) {
+  auto next = [&](std::string& line) {
+    if (!std::getline(in, line)) return false;
     ++lineNo;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  };
+  while (next(raw)) {
+    const int first = lineNo;
     if (lineNo == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
     std::vector<std::string> words;
-    std::string problem;
-    if (!Split(raw, words, problem)) return fail(lineNo, problem);
+    std::string problem, more;
+    bool continues = false;
+    while (!Split(raw, words, problem, continues)) {
+      if (!continues || !next(more)) return fail(first, problem);
+      raw += "\n" + more;
+      words.clear();
+      continues = false;
+    }
     if (words.empty() || words[0][0] == '#') continue;
-    ScriptStep step{lineNo, words[0], {words.begin() + 1, words.end()}, {}};
+    ScriptStep step{first, words[0], {words.begin() + 1, words.end()}, {}};
     if (step.verb == "end") {
       if (!block) return fail(lineNo, "\"end\" without a \"dialog\" block");
       if (!step.args.empty()) return fail(lineNo, "\"end\" takes no arguments");
       block = nullptr;
       continue;
     }
-    const auto verb = Verbs().find(step.verb);
-    if (verb == Verbs().end()) return fail(lineNo, "unknown step \"" + step.verb + "\"");
-    const VerbShape& shape = verb->second;
+    const VerbShape* found = FindVerb(step.verb);
+    if (!found) return fail(lineNo, "unknown step \"" + step.verb + "\"");
+    const VerbShape& shape = *found;
     if (block && !shape.inDialog)
       return fail(lineNo, "\"" + step.verb + "\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
     if (!block && !shape.atTopLevel)
@@ -122,10 +109,12 @@ std::optional<Script> ParseScript(const std::string& text, const std::string& fi
 }
 
 std::string QuoteArg(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"\\#") == std::string::npos) return arg;
+  if (!arg.empty() && arg.find_first_of(" \t\"\\#\r\n") == std::string::npos) return arg;
   std::string out = "\"";
   for (char c : arg) {
-    if (c == '"' || c == '\\') out += '\\';
+    // A line break would end the step: the parser joins a line ending in a
+    // backslash with the next.
+    if (c == '"' || c == '\\' || c == '\n') out += '\\';
     out += c;
   }
   return out + "\"";

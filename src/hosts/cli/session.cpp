@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -87,8 +89,17 @@ bool Session::Run(const Script& script) {
   return true;
 }
 
+std::string MessageText(const ui::ScriptedBackend::ShownMessage& message) {
+  const std::string text = Utf16ToUtf8(message.text);
+  return message.caption.empty() ? text : Utf16ToUtf8(message.caption) + ": " + text;
+}
+
 bool Session::Fail(const ScriptStep& step, const std::string& message) {
-  error_ = {file_, step.line, message};
+  return Report(step.line, message, failing_);
+}
+
+bool Session::Report(int line, const std::string& message, const std::string& failing) {
+  if (error_.message.empty()) error_ = {file_, line, message, failing};
   return false;
 }
 
@@ -231,9 +242,7 @@ bool Session::Meanwhile(const ScriptStep& step) {
     prompts_.Do([this, id, action] {
       ui::Dialog* dialog = backend_.FindModeless(id);
       std::string problem = "dialog " + std::to_string(id) + " is not open";
-      if (!dialog || !DialogAction(*dialog, action, problem)) {
-        if (error_.message.empty()) error_ = {file_, action.line, problem};
-      }
+      if (!dialog || !DialogAction(*dialog, action, problem)) Report(action.line, problem, failing_);
     });
     return true;
   }
@@ -243,8 +252,8 @@ bool Session::Meanwhile(const ScriptStep& step) {
     prompts_.Do([this, path, line] {
       db::Error error;
       db::Database* database = editor::ActiveDatabase();
-      if ((!database || !database->Save(path, &error)) && error_.message.empty())
-        error_ = {file_, line, database ? error.ToString() : "no drawing is open"};
+      if (!database || !database->Save(path, &error))
+        Report(line, database ? error.ToString() : "no drawing is open", failing_);
     });
     return true;
   }
@@ -266,64 +275,67 @@ bool Session::Meanwhile(const ScriptStep& step) {
   return Fail(step, "meanwhile takes: in DIALOG ACTION..., save FILE, or highlighted");
 }
 
-bool Session::Step(const ScriptStep& step) {
-  const std::string& verb = step.verb;
-  const auto& args = step.args;
-  if (verb == "open") {
+// One handler a step verb; each returns false after Fail().
+struct Session::Steps {
+  static bool Open(Session& s, const ScriptStep& step) {
     db::Error error;
-    auto database = db::Database::Open(args[0], &error);
-    if (!database) return Fail(step, error.ToString());
+    auto database = db::Database::Open(step.args[0], &error);
+    if (!database) return s.Fail(step, error.ToString());
     editor::SetActiveDatabase(std::move(database));
-    drawingPath_ = args[0];
+    s.drawingPath_ = step.args[0];
     return true;
   }
-  if (verb == "save") {
+
+  static bool Save(Session& s, const ScriptStep& step) {
     // A script whose answers were not all used went differently than its
     // author meant: keep the file as it was.
-    if (!backend_.Idle() || !prompts_.Idle() || drag_.Remaining() != 0)
-      return Fail(step, "not saved: the script prepared dialog actions, answers, picks or files that were never used");
+    if (!s.backend_.Idle() || !s.prompts_.Idle() || s.drag_.Remaining() != 0)
+      return s.Fail(step, "not saved: the script prepared dialog actions, answers, picks or files that were never used");
     db::Database* database = editor::ActiveDatabase();
-    if (!database) return Fail(step, "no drawing is open");
-    const std::string path = args.empty() ? drawingPath_ : args[0];
+    if (!database) return s.Fail(step, "no drawing is open");
+    const std::string path = step.args.empty() ? s.drawingPath_ : step.args[0];
     db::Error error;
-    if (!database->Save(path, &error)) return Fail(step, error.ToString());
+    if (!database->Save(path, &error)) return s.Fail(step, error.ToString());
     return true;
   }
-  if (verb == "config") {
-    if (!UseConfigCopy(step)) return false;
-    QzComn_writeConfig(u"WireBinder", Utf8ToUtf16(args[0]), Utf8ToUtf16(args[1]), u"");
+
+  static bool Config(Session& s, const ScriptStep& step) {
+    if (!s.UseConfigCopy(step)) return false;
+    QzComn_writeConfig(u"WireBinder", Utf8ToUtf16(step.args[0]), Utf8ToUtf16(step.args[1]), u"");
     return true;
   }
-  if (verb == "system-folder") {
+
+  static bool SystemFolder(Session& s, const ScriptStep& step) {
     // The maker's environment profile names the system folder that the
     // project folder setting is relative to; the session uses its own.
-    if (envCopy_.empty() && !MakeTempFile(step, envCopy_)) return false;
+    if (s.envCopy_.empty() && !s.MakeTempFile(step, s.envCopy_)) return false;
     std::string error;
-    const WString folder = Utf8ToUtf16(args[0]);
-    if (!profile::WriteString(Utf8ToUtf16(envCopy_), LoadModuleString(101), LoadModuleString(102),
+    const WString folder = Utf8ToUtf16(step.args[0]);
+    if (!profile::WriteString(Utf8ToUtf16(s.envCopy_), LoadModuleString(101), LoadModuleString(102),
                               &folder, &error))
-      return Fail(step, "cannot write the environment profile: " + error);
-    QzComn_SetEnvFile(Utf8ToUtf16(envCopy_));
+      return s.Fail(step, "cannot write the environment profile: " + error);
+    QzComn_SetEnvFile(Utf8ToUtf16(s.envCopy_));
     return true;
   }
-  if (verb == "command") {
-    const WString name = Utf8ToUtf16(args[0]);
-    if (hosts::RunHostCommand(name)) return Problems(step);
+
+  static bool Command(Session& s, const ScriptStep& step) {
+    const WString name = Utf8ToUtf16(step.args[0]);
+    if (hosts::RunHostCommand(name)) return s.Problems(step);
     editor::CommandScope scope(name);
-    if (!editor::CommandStack::Instance().Run(name)) return Fail(step, "unknown command " + args[0]);
-    return RunCommandQueue(step);
+    if (!editor::CommandStack::Instance().Run(name)) return s.Fail(step, "unknown command " + step.args[0]);
+    return s.RunCommandQueue(step);
   }
-  if (verb == "dialog") {
+
+  static bool Dialog(Session& s, const ScriptStep& step) {
     int id = 0;
-    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
+    if (!ParseInt(step.args[0], id)) return s.Fail(step, "\"" + step.args[0] + "\" is not a dialog ID");
     // The actions run when the module opens the dialog; a failing action
-    // is reported against its own line.
-    std::vector<ScriptStep> body = step.body;
-    backend_.ExpectModal(id, [this, body](ui::Dialog& dialog) {
+    // is reported against its own line, under the name the block was given.
+    s.backend_.ExpectModal(id, [&s, body = step.body, failing = s.failing_](ui::Dialog& dialog) {
       for (const auto& action : body) {
         std::string problem;
-        if (!DialogAction(dialog, action, problem)) {
-          if (error_.message.empty()) error_ = {file_, action.line, problem};
+        if (!s.DialogAction(dialog, action, problem)) {
+          s.Report(action.line, problem, failing);
           dialog.Close();
           return;
         }
@@ -332,65 +344,82 @@ bool Session::Step(const ScriptStep& step) {
     });
     return true;
   }
-  if (verb == "in") {
+
+  static bool In(Session& s, const ScriptStep& step) {
+    const auto& args = step.args;
     int id = 0;
-    if (!ParseInt(args[0], id)) return Fail(step, "\"" + args[0] + "\" is not a dialog ID");
-    ui::Dialog* dialog = backend_.FindModeless(id);
-    if (!dialog) return Fail(step, "dialog " + args[0] + " is not open");
+    if (!ParseInt(args[0], id)) return s.Fail(step, "\"" + args[0] + "\" is not a dialog ID");
+    ui::Dialog* dialog = s.backend_.FindModeless(id);
+    if (!dialog) return s.Fail(step, "dialog " + args[0] + " is not open");
     ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
     std::string problem;
     if (action.args.empty() && action.verb != "close")
-      return Fail(step, "\"in\" needs an action and a control");
-    if (!DialogAction(*dialog, action, problem)) return Fail(step, problem);
-    return RunCommandQueue(step);
+      return s.Fail(step, "\"in\" needs an action and a control");
+    if (!s.DialogAction(*dialog, action, problem)) return s.Fail(step, problem);
+    return s.RunCommandQueue(step);
   }
-  if (verb == "file") {
-    backend_.AnswerFileOpen(args[0] == "cancel" ? std::nullopt
-                                                : std::optional<WString>(Utf8ToUtf16(args[0])));
+
+  static bool File(Session& s, const ScriptStep& step) {
+    const std::string& answer = step.args[0];
+    s.backend_.AnswerFileOpen(answer == "cancel" ? std::nullopt
+                                                 : std::optional<WString>(Utf8ToUtf16(answer)));
     return true;
   }
-  if (verb == "answer") {
+
+  static bool Answer(Session& s, const ScriptStep& step) {
     static const std::pair<const char*, int> kAnswers[] = {
         {"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
     for (const auto& [word, code] : kAnswers) {
-      if (args[0] == word) {
-        backend_.AnswerMessageBox(code);
+      if (step.args[0] == word) {
+        s.backend_.AnswerMessageBox(code);
         return true;
       }
     }
-    return Fail(step, "answer takes yes, no, ok or cancel");
+    return s.Fail(step, "answer takes yes, no, ok or cancel");
   }
-  if (verb == "expect") {
+
+  static bool Expect(Session& s, const ScriptStep& step) {
     int id = 0;
-    if (!ParseInt(args[0], id)) return Fail(step, "expect takes a message number");
-    const auto& shown = backend_.messages();
+    if (!ParseInt(step.args[0], id)) return s.Fail(step, "expect takes a message number");
+    const auto& shown = s.backend_.messages();
     const WString wanted = LoadModuleString(id);
-    if (shown.empty() || shown.back().text != wanted) {
-      std::string last = shown.empty() ? "no message" : "\"" + Utf16ToUtf8(shown.back().text) + "\"";
-      return Fail(step, "expected message " + args[0] + " \"" + Utf16ToUtf8(wanted) +
+    if (!shown.empty() && shown.back().text == wanted) return true;
+    // Under the user's name of the step, what the module said is the reason.
+    if (!s.failing_.empty())
+      return s.Fail(step, shown.empty()                  ? "no message"
+                          : shown.back().caption.empty() ? Utf16ToUtf8(shown.back().text)
+                                                         : Utf16ToUtf8(shown.back().caption));
+    const std::string last = shown.empty() ? "no message" : "\"" + MessageText(shown.back()) + "\"";
+    return s.Fail(step, "expected message " + step.args[0] + " \"" + Utf16ToUtf8(wanted) +
                             "\", but the last one shown was " + last);
-    }
-    return true;
   }
-  if (verb == "pick" || verb == "point") {
+
+  static bool Pick(Session& s, const ScriptStep& step) {
     AcGePoint3d point;
-    if (ParsePoint(args[0], point)) {
-      prompts_.Point(point);
-    } else if (verb == "pick" && !db::Database::FromHandleText(args[0]).isNull()) {
-      prompts_.Handle(args[0]);
+    if (ParsePoint(step.args[0], point)) {
+      s.prompts_.Point(point);
+    } else if (!db::Database::FromHandleText(step.args[0]).isNull()) {
+      s.prompts_.Handle(step.args[0]);
     } else {
-      return Fail(step, verb == "pick" ? "pick takes a handle or a point x,y"
-                                       : "point takes x,y or x,y,z");
+      return s.Fail(step, "pick takes a handle or a point x,y");
     }
     return true;
   }
-  if (verb == "show") {
+
+  static bool Point(Session& s, const ScriptStep& step) {
+    AcGePoint3d point;
+    if (!ParsePoint(step.args[0], point)) return s.Fail(step, "point takes x,y or x,y,z");
+    s.prompts_.Point(point);
+    return true;
+  }
+
+  static bool Show(Session& s, const ScriptStep& step) {
     // What the user sees in a list of an open dialog, in header order.
     int id = 0;
-    ui::Dialog* dialog = backend_.FindModeless(IDD_MAIN);
-    if (!ParseInt(args[0], id) || !dialog || !dialog->HasItem(id) ||
+    ui::Dialog* dialog = s.backend_.FindModeless(IDD_MAIN);
+    if (!ParseInt(step.args[0], id) || !dialog || !dialog->HasItem(id) ||
         dialog->Item(id).kind() != ui::ControlKind::kListView)
-      return Fail(step, "show takes the ID of a list of the main dialog");
+      return s.Fail(step, "show takes the ID of a list of the main dialog");
     const ui::Control& list = dialog->Item(id);
     const std::vector<int> order = list.GetColumnOrderArray();  // always a permutation
     WString text;
@@ -402,58 +431,126 @@ bool Session::Step(const ScriptStep& step) {
         line += (i ? u"\t" : u"") + list.GetItemText(row, order[i]);
       text += line + u"\n";
     }
-    output_.Print(text);
+    s.output_.Print(text);
     return true;
   }
-  if (verb == "color") {
+
+  static bool Color(Session& s, const ScriptStep& step) {
     int index = 0;
-    if (args[0] == "cancel") {
-      backend_.AnswerColorDialog(std::nullopt);
-    } else if (ParseInt(args[0], index) && index >= 0 && index <= 256) {
-      backend_.AnswerColorDialog(index);
+    if (step.args[0] == "cancel") {
+      s.backend_.AnswerColorDialog(std::nullopt);
+    } else if (ParseInt(step.args[0], index) && index >= 0 && index <= 256) {
+      s.backend_.AnswerColorDialog(index);
     } else {
-      return Fail(step, "color takes a colour number from 0 to 256 (256: by layer), or cancel");
+      return s.Fail(step, "color takes a colour number from 0 to 256 (256: by layer), or cancel");
     }
     return true;
   }
-  if (verb == "unanswered") {
-    if (args[0] != "cancel" && args[0] != "fail") return Fail(step, "unanswered takes cancel or fail");
-    prompts_.set_escape_when_out(args[0] == "cancel");
+
+  static bool Unanswered(Session& s, const ScriptStep& step) {
+    const std::string& what = step.args[0];
+    if (what != "cancel" && what != "fail") return s.Fail(step, "unanswered takes cancel or fail");
+    s.prompts_.set_escape_when_out(what == "cancel");
     return true;
   }
-  if (verb == "objects") {
+
+  static bool Objects(Session& s, const ScriptStep& step) {
     AcDbObjectIdArray ids;
-    for (const auto& handle : Split(Utf8ToUtf16(args[0]), u",")) {
+    for (const auto& handle : Split(Utf8ToUtf16(step.args[0]), u",")) {
       const db::ObjectId id = db::Database::FromHandleText(Utf16ToUtf8(handle));
-      if (id.isNull()) return Fail(step, "objects takes handles separated by commas");
+      if (id.isNull()) return s.Fail(step, "objects takes handles separated by commas");
       ids.push_back(id);
     }
-    prompts_.Select(std::move(ids));
+    s.prompts_.Select(std::move(ids));
     return true;
   }
-  if (verb == "enter") {
-    prompts_.Enter();
+
+  static bool Enter(Session& s, const ScriptStep&) {
+    s.prompts_.Enter();
     return true;
   }
-  if (verb == "cancel") {
-    prompts_.Cancel();
+
+  static bool Cancel(Session& s, const ScriptStep&) {
+    s.prompts_.Cancel();
     return true;
   }
-  if (verb == "drag") {
+
+  static bool Drag(Session& s, const ScriptStep& step) {
+    const auto& args = step.args;
     AcGePoint3d point;
     if (args[0] == "cancel" && args.size() == 1) {
-      drag_.Cancel();
+      s.drag_.Cancel();
     } else if (args.size() == 1 && ParsePoint(args[0], point)) {
-      drag_.Pick(point);
+      s.drag_.Pick(point);
     } else if (args.size() == 2 && args[0] == "move" && ParsePoint(args[1], point)) {
-      drag_.Move(point);
+      s.drag_.Move(point);
     } else {
-      return Fail(step, "drag takes x,y (a pick), move x,y, or cancel");
+      return s.Fail(step, "drag takes x,y (a pick), move x,y, or cancel");
     }
     return true;
   }
-  if (verb == "meanwhile") return Meanwhile(step);
-  return Fail(step, "\"" + verb + "\" is not available in this build");
+
+  static bool Meanwhile(Session& s, const ScriptStep& step) { return s.Meanwhile(step); }
+
+  static bool OnFailure(Session& s, const ScriptStep& step) {
+    s.failing_ = step.args[0];
+    return true;
+  }
+
+  // Every verb a script may use: its arguments, where it may stand, and the
+  // handler of a top-level step (none for an action inside a dialog block).
+  struct Entry {
+    VerbShape shape;
+    bool (*run)(Session&, const ScriptStep&);
+  };
+  static const std::map<std::string, Entry, std::less<>>& Table() {
+    static const std::map<std::string, Entry, std::less<>> table{
+        {"open", {{1, 1, false, true}, Open}},
+        {"save", {{0, 1, false, true}, Save}},
+        {"config", {{2, 2, false, true}, Config}},
+        {"system-folder", {{1, 1, false, true}, SystemFolder}},
+        {"command", {{1, 1, false, true}, Command}},
+        {"dialog", {{1, 1, false, true}, Dialog}},
+        {"in", {{2, 4, false, true}, In}},
+        {"file", {{1, 1, false, true}, File}},
+        {"answer", {{1, 1, false, true}, Answer}},
+        {"expect", {{1, 1, false, true}, Expect}},
+        {"pick", {{1, 1, false, true}, Pick}},
+        {"point", {{1, 1, false, true}, Point}},
+        {"show", {{1, 1, false, true}, Show}},
+        {"color", {{1, 1, false, true}, Color}},
+        {"unanswered", {{1, 1, false, true}, Unanswered}},
+        {"objects", {{1, 1, false, true}, Objects}},
+        {"enter", {{0, 0, false, true}, Enter}},
+        {"cancel", {{0, 0, false, true}, Cancel}},
+        {"drag", {{1, 2, false, true}, Drag}},
+        {"meanwhile", {{1, 6, false, true}, Meanwhile}},
+        {"on-failure", {{1, 1, false, true}, OnFailure}},
+        {"click", {{1, 1, true, false}, nullptr}},
+        {"type", {{2, 2, true, false}, nullptr}},
+        {"select", {{2, 2, true, false}, nullptr}},
+        {"check", {{2, 2, true, false}, nullptr}},
+        {"row", {{2, 2, true, false}, nullptr}},
+        {"item", {{2, 2, true, false}, nullptr}},
+        {"columns", {{2, 2, true, false}, nullptr}},
+        {"close", {{0, 0, true, false}, nullptr}},
+    };
+    return table;
+  }
+};
+
+const VerbShape* FindVerb(std::string_view verb) {
+  const auto& table = Session::Steps::Table();
+  const auto found = table.find(verb);
+  return found == table.end() ? nullptr : &found->second.shape;
+}
+
+bool Session::Step(const ScriptStep& step) {
+  const auto& table = Steps::Table();
+  const auto found = table.find(step.verb);
+  if (found == table.end() || !found->second.run)
+    return Fail(step, "\"" + step.verb + "\" is not available in this build");
+  return found->second.run(*this, step);
 }
 
 }  // namespace wb::cli

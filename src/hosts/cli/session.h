@@ -15,6 +15,10 @@
 
 namespace wb::cli {
 
+// A message box as the terminal shows it: the file, line and reason that a
+// box carries in its title, then its text.
+std::string MessageText(const ui::ScriptedBackend::ShownMessage& message);
+
 class Session {
  public:
   // Loads the module into the session; `output` receives command-line text.
@@ -38,8 +42,12 @@ class Session {
   }
 
  private:
+  struct Steps;  // the handler of each verb, with the verbs' table
+  friend const VerbShape* FindVerb(std::string_view verb);
   bool Step(const ScriptStep& step);
   bool Fail(const ScriptStep& step, const std::string& message);
+  // Keeps the first failure only: later ones follow from it.
+  bool Report(int line, const std::string& message, const std::string& failing);
   bool DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem);
   bool RunCommandQueue(const ScriptStep& step);
   bool Problems(const ScriptStep& step);
@@ -59,6 +67,7 @@ class Session {
   std::string configCopy_;  // the session's copy of the module configuration
   std::string envCopy_;     // the session's environment profile, when set
   std::string file_;
+  std::string failing_;  // the user's name of the steps now running
   ScriptError error_;
 };
 

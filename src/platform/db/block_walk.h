@@ -13,6 +13,33 @@
 
 namespace wb::db {
 
+// What one pass over the drawing (a pick, the display list) may unfold
+// through block references in all its walks together: a small file with many
+// references to such blocks would otherwise cost each pass the full budget
+// of every walk. Drawings whose blocks unfold into more than a hundred times
+// their model space are rare; the floor keeps a sheet full of title blocks.
+class WalkPool {
+ public:
+  static constexpr size_t kFloor = 1000000;
+  static constexpr size_t kPerModelSpaceEntity = 100;
+
+  explicit WalkPool(size_t modelSpaceEntities)
+      : left_(std::max(kFloor, kPerModelSpaceEntity * modelSpaceEntities)) {}
+
+  bool Spend(size_t n) {
+    if (left_ < n) {
+      left_ = 0;
+      return false;
+    }
+    left_ -= n;
+    return true;
+  }
+  bool Spent() const { return left_ == 0; }
+
+ private:
+  size_t left_;
+};
+
 class BlockWalk {
  public:
   // Generous for any real block (a title block has thousands), small
@@ -20,11 +47,13 @@ class BlockWalk {
   static constexpr size_t kBudget = 250000;
   static constexpr size_t kMaxDepth = 16;
 
-  explicit BlockWalk(size_t budget = kBudget) : left_(budget) {}
+  // A walk of a pass draws what it unfolds inside blocks also from `pool`.
+  explicit BlockWalk(size_t budget = kBudget, WalkPool* pool = nullptr)
+      : left_(budget), pool_(pool) {}
 
   // Counts `n` visited entities or primitives; false once the budget is spent.
   bool Spend(size_t n = 1) {
-    if (left_ < n) {
+    if (left_ < n || (pool_ && !open_.empty() && !pool_->Spend(n))) {
       left_ = 0;
       return false;
     }
@@ -38,7 +67,7 @@ class BlockWalk {
   // recursion of the walkers stays shallow) or the budget is spent. Block
   // names compare without regard to ASCII case, as the drawing's do.
   bool Enter(std::string_view blockName) {
-    if (open_.size() >= kMaxDepth || !Spend()) return false;
+    if (open_.size() >= kMaxDepth || (pool_ && pool_->Spent()) || !Spend()) return false;
     std::string key(blockName);
     for (char& c : key)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -51,6 +80,7 @@ class BlockWalk {
 
  private:
   size_t left_;
+  WalkPool* pool_;
   std::vector<std::string> open_;
 };
 

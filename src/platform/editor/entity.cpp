@@ -92,7 +92,8 @@ size_t CodePoints(const std::string& utf8) {
 
 class Collector {
  public:
-  explicit Collector(const db::Database& database) : db_(database) {}
+  Collector(const db::Database& database, db::WalkPool* pool)
+      : db_(database), walk_(db::BlockWalk::kBudget, pool) {}
 
   void Entity(AcDbObjectId id, const Xform& world) {
     if (!walk_.Spend()) return;
@@ -383,10 +384,10 @@ void SetAppearance(AcDbObjectId id, int code, int value, int fallback, bool subE
 
 }  // namespace
 
-std::vector<PickPrimitive> EntityPrimitives(AcDbObjectId id) {
+std::vector<PickPrimitive> EntityPrimitives(AcDbObjectId id, db::WalkPool* pool) {
   db::Database* database = Db();
   if (!database || !database->IsAlive(id)) return {};
-  Collector collector(*database);
+  Collector collector(*database, pool);
   collector.Entity(id, Xform{});
   return std::move(collector.out);
 }

@@ -10,6 +10,10 @@
 
 #include "platform/host/host_types.h"
 
+namespace wb::db {
+class WalkPool;
+}
+
 namespace wb::editor {
 
 struct Extents {
@@ -29,8 +33,9 @@ struct PickPrimitive {
 
 // The entity's geometry flattened to pick primitives: block references are
 // expanded through their definitions (insertion point included), arcs and
-// circles become short segments.
-std::vector<PickPrimitive> EntityPrimitives(AcDbObjectId id);
+// circles become short segments. The walks of one pass over the drawing share
+// a `pool`.
+std::vector<PickPrimitive> EntityPrimitives(AcDbObjectId id, db::WalkPool* pool = nullptr);
 // Distance in the XY plane from `point` to a primitive (0 inside a box).
 double PlanarDistance(const PickPrimitive& primitive, const AcGePoint3d& point);
 

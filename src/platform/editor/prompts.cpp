@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/db/block_walk.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
 #include "platform/editor/entity.h"
@@ -53,11 +54,13 @@ bool PickAt(const AcGePoint3d& point, double aperture, PickHit& hit) {
   db::Database* database = ActiveDatabase();
   if (!database) return false;
   bool found = false;
-  for (AcDbObjectId id : database->ModelSpaceEntities()) {
+  const std::vector<AcDbObjectId> entities = database->ModelSpaceEntities();
+  db::WalkPool pool(entities.size());
+  for (AcDbObjectId id : entities) {
     if (Unseen(*database, id, false)) continue;
     AcDbObjectId leaf = id;  // the primitives of one member come together
     bool leafUnseen = false;
-    for (const PickPrimitive& p : EntityPrimitives(id)) {
+    for (const PickPrimitive& p : EntityPrimitives(id, &pool)) {
       if (p.leaf != leaf) {
         leaf = p.leaf;
         leafUnseen = leaf != id && Unseen(*database, leaf, true);
