@@ -57,7 +57,6 @@ class MainDlgTest : public DialogTest {
     for (int c = 0; c < 7; ++c) cells.push_back(wb::Utf16ToUtf8(g_pMainDlg->m_list.GetItemText(item, c)));
     return cells;
   }
-  WString LastMessage() const { return user.messages().empty() ? WString() : user.messages().back().text; }
   std::vector<WString> Queued() {
     std::vector<WString> out;
     auto& stack = wb::editor::CommandStack::Instance();
@@ -109,10 +108,8 @@ TEST_F(MainDlgTest, ListShowsRowsWithLengthsInRed) {
 
 TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   // Without a project.
-  for (auto [button, message] : {std::pair{IDC_SETCABLE, 135}, {IDC_DRAWMARK, 135}, {IDC_CONFIRM, 142}}) {
-    main().Click(button);
-    EXPECT_EQ(LastMessage(), LoadModuleString(message)) << button;
-  }
+  for (int button : {IDC_SETCABLE, IDC_DRAWMARK, IDC_CONFIRM}) main().Click(button);
+  EXPECT_EQ(MessageIds(), (std::vector<int>{135, 135, 142}));
   EXPECT_TRUE(Queued().empty());
 
   main().m_cableList.sourcePath = U(dir / "list.csv");
@@ -120,7 +117,7 @@ TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   main().RefreshList();
   user.AnswerMessageBox(IDNO);
   main().Click(IDC_SETCABLE);
-  EXPECT_EQ(LastMessage(), LoadModuleString(129));
+  EXPECT_EQ(MessageIds().back(), 129);
   EXPECT_EQ(user.messages().back().type & MB_TYPEMASK, MB_YESNO);
   EXPECT_TRUE(Queued().empty());
   user.AnswerMessageBox(IDYES);
@@ -134,7 +131,7 @@ TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   main().m_list.InsertItem(2, u"extra");
   main().SelectListItem(IDC_CABLELIST, 2);
   main().Click(IDC_CONFIRM);
-  EXPECT_EQ(LastMessage(), LoadModuleString(143));
+  EXPECT_EQ(MessageIds().back(), 143);
   EXPECT_EQ(main().m_selectedRow, 1);
 
   main().Click(IDC_DELETEMARK);
