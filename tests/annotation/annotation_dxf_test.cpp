@@ -1,38 +1,14 @@
 // The finished annotation as another DXF reader sees it: saved, then read
 // back with ezdxf.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
+#include "dxf/dxf_test_util.h"
 #include "platform/editor/document.h"
 #include "platform/editor/drag.h"
 
 namespace {
 
 using wbtest::AnnotationTest;
-
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() /
-          (name + "-" + std::to_string(::getpid()) + ".dxf"))
-      .string();
-}
-
-// Output of the reader script, or a line saying why it failed.
-std::string ReadBack(const std::string& path) {
-  const std::string command = "/usr/bin/python3 " WB_SOURCE_DIR
-                              "/tests/annotation/read_annotation.py '" + path + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return "popen failed";
-  std::string out;
-  char buf[4096];
-  while (size_t n = std::fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
-  const int status = ::pclose(pipe);
-  if (status != 0) out += "exit status " + std::to_string(status);
-  return out;
-}
 
 class AnnotationDxfTest : public AnnotationTest {
  protected:
@@ -48,18 +24,23 @@ class AnnotationDxfTest : public AnnotationTest {
     EXPECT_TRUE(note.StartAnnotationDrag());
     wb::editor::SetDragBackend(previous);
   }
-  std::string SaveAndRead(const std::string& name) {
-    const std::string path = TempPath(name);
+  // What the reader script finds in the saved drawing.
+  std::string SaveAndRead() {
+    const std::string path = dir / "annotation.dxf";
     wb::db::Error error;
     EXPECT_TRUE(plant.db->Save(path, &error)) << error.ToString();
-    std::string out = ReadBack(path);
-    std::filesystem::remove(path);
-    return out;
+    int status = 0;
+    std::string out = wb::dxftest::Run(
+        "/usr/bin/python3 " WB_SOURCE_DIR "/tests/annotation/read_annotation.py '" + path + "'",
+        &status);
+    return status == 0 ? out : out + "exit status " + std::to_string(status);
   }
+  wbtest::TempDir dir;
   AcDbObjectId wire;
 };
 
 TEST_F(AnnotationDxfTest, SavedBlockReadsBackWithEzdxf) {
+  WB_REQUIRE_EZDXF();
   wire = Wire({0, 0, 0}, {10, 0, 0});
   Place({4, 1, 0}, {{4, 11, 0}, {2, 11, 0}});  // frame on the left
   // Widest row "P1 M2 W-1 IV5.5W": 16 units, plus 4.
@@ -76,22 +57,21 @@ TEST_F(AnnotationDxfTest, SavedBlockReadsBackWithEzdxf) {
       "TEXT QZ_ANNO 256 ByLayer -1 -16,12,0 2 0.8 Standard 記入 CV2\n"
       "LINE QZ_TABLE 256 ByLayer -1 -20,11,0 -20,20,0\n"
       "LINE QZ_TABLE 256 ByLayer -1 0,11,0 0,20,0\n";
-  EXPECT_EQ(SaveAndRead("annotation"), expected);
+  EXPECT_EQ(SaveAndRead(), expected);
 }
 
 TEST_F(AnnotationDxfTest, TwoAnnotationsInAnR12DrawingGetTwoBlocks) {
-  std::ifstream in(WB_SOURCE_DIR "/tests/fuzz/seeds/dxf/seed_r12.dxf", std::ios::binary);
-  std::stringstream contents;
-  contents << in.rdbuf();
+  WB_REQUIRE_EZDXF();
+  const std::string seed = wbtest::ReadBytes(WB_SOURCE_DIR "/tests/fuzz/seeds/dxf/seed_r12.dxf");
   wb::db::Error error;
-  auto r12 = wb::db::Database::OpenFromMemory(contents.str(), "seed_r12.dxf", &error);
+  auto r12 = wb::db::Database::OpenFromMemory(seed, "seed_r12.dxf", &error);
   ASSERT_TRUE(r12) << error.ToString();
   wb::editor::SetActiveDatabase(std::move(r12));
   plant.db = wb::editor::ActiveDatabase();
   wire = Wire({0, 0, 0}, {0, 10, 0});
   Place({1, 3, 0}, {{6, 3, 0}, {9, 3, 0}});
   Place({-1, 6, 0}, {{-6, 6, 0}, {-9, 6, 0}});
-  const std::string out = SaveAndRead("annotation-r12");
+  const std::string out = SaveAndRead();
   EXPECT_EQ(out.rfind("audit errors 0\n", 0), 0u) << out;
   EXPECT_NE(out.find("INSERT MWNT0001 QZ_TABLE 0,3,0\n"), std::string::npos) << out;
   EXPECT_NE(out.find("INSERT MWNT0002 QZ_TABLE 0,6,0\n"), std::string::npos) << out;

@@ -15,6 +15,18 @@ const AcDbLine& AsLine(const std::unique_ptr<AcDbEntity>& e) {
   return *line;
 }
 
+std::vector<std::u16string> Tags(const TextFrame& frame) {
+  std::vector<std::u16string> tags;
+  for (const auto& e : frame.entities) tags.push_back(e.tag);
+  return tags;
+}
+
+void ExpectLine(const std::unique_ptr<AcDbEntity>& e, AcGePoint3d a, AcGePoint3d b,
+                const char* what = "") {
+  ExpectPoint(AsLine(e).startPoint(), a.x, a.y, a.z, what);
+  ExpectPoint(AsLine(e).endPoint(), b.x, b.y, b.z, what);
+}
+
 TEST_F(AnnotationTest, AnchorOnHorizontalWireInBothDirections) {
   AcDbObjectId forward = Wire({0, 0, 0}, {10, 0, 0});
   AnchorGeometry g;
@@ -31,10 +43,8 @@ TEST_F(AnnotationTest, AnchorOnHorizontalWireInBothDirections) {
   EXPECT_NEAR(arc->radiusRatio(), 0.8, 1e-12);
   EXPECT_NEAR(arc->startParam(), 0, 1e-12);
   EXPECT_NEAR(arc->endParam(), M_PI, 1e-12);
-  ExpectPoint(AsLine(g.entities[1]).startPoint(), 4, 1, 0, "cross start");
-  ExpectPoint(AsLine(g.entities[1]).endPoint(), 4, -1, 0, "cross end");
-  ExpectPoint(AsLine(g.entities[2]).startPoint(), 4, 1, 0, "leader start");
-  ExpectPoint(AsLine(g.entities[2]).endPoint(), 4, 1, 0, "leader end");
+  ExpectLine(g.entities[1], {4, 1, 0}, {4, -1, 0}, "cross");
+  ExpectLine(g.entities[2], {4, 1, 0}, {4, 1, 0}, "leader");
   EXPECT_TRUE(plant.db->HasLayer("QZ_ANNO"));
   EXPECT_TRUE(plant.db->HasLayer("QZ_TABLE"));
 
@@ -44,8 +54,7 @@ TEST_F(AnnotationTest, AnchorOnHorizontalWireInBothDirections) {
   arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
   ASSERT_NE(arc, nullptr);
   EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);  // rotation 90 as well
-  ExpectPoint(AsLine(g.entities[1]).startPoint(), 4, -1, 0, "cross start");
-  ExpectPoint(AsLine(g.entities[1]).endPoint(), 4, 1, 0, "cross end");
+  ExpectLine(g.entities[1], {4, -1, 0}, {4, 1, 0}, "cross");
   ExpectPoint(AsLine(g.entities[2]).startPoint(), 4, 1, 0, "leader starts at the upper end");
 }
 
@@ -102,8 +111,7 @@ TEST_F(AnnotationTest, OriginModeForEtatFlaggedElements) {
   EXPECT_TRUE(g.originMode);
   ExpectPoint(g.anchor, 7, 8);
   ASSERT_EQ(g.entities.size(), 1u);
-  ExpectPoint(AsLine(g.entities[0]).startPoint(), 7, 8);
-  ExpectPoint(AsLine(g.entities[0]).endPoint(), 7, 8);
+  ExpectLine(g.entities[0], {7, 8, 0}, {7, 8, 0});
 
   // ETAT 0 is wire mode: one connection point is no wire.
   AcDbObjectId plain = plant.Insert("KK-ETAT", {1, 1, 0});
@@ -134,19 +142,12 @@ TEST_F(AnnotationTest, TextFrameRowsAndTags) {
   TextFrame frame = BuildTextFrame(p, {u"AB", u"ABCD"}, 1.0);
   // Widest row "ABCDW" is 5 units, plus the start offset 4.
   EXPECT_DOUBLE_EQ(frame.width, 9.0);
-  ASSERT_EQ(frame.entities.size(), 6u);
-  const std::vector<std::u16string> tags = {u"1", u"1", u"1", u"1", u"2", u"0"};
-  for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(frame.entities[i].tag, tags[i]) << i;
+  ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"1", u"1", u"1", u"2", u"0"}));
 
-  auto line = [&](size_t i) { return *dynamic_cast<const AcDbLine*>(frame.entities[i].entity.get()); };
-  ExpectPoint(line(0).startPoint(), 10, 20, 0, "bottom");
-  ExpectPoint(line(0).endPoint(), 19, 20, 0, "bottom");
-  ExpectPoint(line(1).startPoint(), 10, 29, 0, "top");
-  ExpectPoint(line(1).endPoint(), 19, 29, 0, "top");
-  ExpectPoint(line(4).startPoint(), 19, 20, 0, "right");
-  ExpectPoint(line(4).endPoint(), 19, 29, 0, "right");
-  ExpectPoint(line(5).startPoint(), 10, 20, 0, "left");
-  ExpectPoint(line(5).endPoint(), 10, 29, 0, "left");
+  ExpectLine(frame.entities[0].entity, {10, 20, 0}, {19, 20, 0}, "bottom");
+  ExpectLine(frame.entities[1].entity, {10, 29, 0}, {19, 29, 0}, "top");
+  ExpectLine(frame.entities[4].entity, {19, 20, 0}, {19, 29, 0}, "right");
+  ExpectLine(frame.entities[5].entity, {10, 20, 0}, {10, 29, 0}, "left");
 
   auto* first = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
   auto* second = dynamic_cast<const AcDbText*>(frame.entities[3].entity.get());
@@ -179,13 +180,8 @@ TEST_F(AnnotationTest, TextFrameScalesAndMeasuresWithoutTheStyle) {
   // No rows: a zero-width bottom line and zero-length sides.
   frame = BuildTextFrame({1, 2, 0}, {}, 1.0);
   EXPECT_DOUBLE_EQ(frame.width, 0);
-  ASSERT_EQ(frame.entities.size(), 3u);
-  EXPECT_EQ(frame.entities[0].tag, u"1");
-  EXPECT_EQ(frame.entities[1].tag, u"2");
-  EXPECT_EQ(frame.entities[2].tag, u"0");
-  auto* right = dynamic_cast<const AcDbLine*>(frame.entities[1].entity.get());
-  ExpectPoint(right->startPoint(), 1, 2);
-  ExpectPoint(right->endPoint(), 1, 2);
+  ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"2", u"0"}));
+  ExpectLine(frame.entities[1].entity, {1, 2, 0}, {1, 2, 0}, "right");
 }
 
 TEST(HeadlessFontMetricsTest, HalfAndFullWidthAdvances) {

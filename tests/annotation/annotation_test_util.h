@@ -25,15 +25,8 @@ class UnitFontMetrics : public wb::editor::FontMetrics {
 
 class AnnotationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = g_cableSetting;
-    g_cableSetting = CableSetting{};
-    previousFonts_ = wb::editor::SetFontMetrics(&fonts_);
-  }
-  void TearDown() override {
-    g_cableSetting = saved_;
-    wb::editor::SetFontMetrics(previousFonts_);
-  }
+  void SetUp() override { g_cableSetting = CableSetting{}; }
+  void TearDown() override { g_cableSetting = saved_; }
 
   // A wire from a to b, tagged as a route part with `entries` besides its
   // length.
@@ -50,15 +43,8 @@ class AnnotationTest : public ::testing::Test {
   UnitFontMetrics fonts_;
 
  private:
-  CableSetting saved_;
-  wb::editor::FontMetrics* previousFonts_ = nullptr;
+  CableSetting saved_ = g_cableSetting;
+  Installed<wb::editor::SetFontMetrics> installFonts_{&fonts_};
 };
-
-inline void ExpectPoint(const AcGePoint3d& p, double x, double y, double z = 0,
-                        const char* what = "") {
-  EXPECT_NEAR(p.x, x, 1e-9) << what;
-  EXPECT_NEAR(p.y, y, 1e-9) << what;
-  EXPECT_NEAR(p.z, z, 1e-9) << what;
-}
 
 }  // namespace wbtest

@@ -121,18 +121,16 @@ TEST_F(AnnotationTest, EtatEntriesAndEntryValues) {
 
 class LayerTest : public AnnotationTest {
  protected:
-  void SetUp() override {
-    AnnotationTest::SetUp();
-    previous_ = wb::ui::SetBackend(&user_);
-  }
-  void TearDown() override {
-    wb::ui::SetBackend(previous_);
-    AnnotationTest::TearDown();
+  std::vector<std::string> LockedLayers() const {
+    std::vector<std::string> locked;
+    for (const std::string& name : plant.db->LayerNames())
+      if (plant.db->IsLayerLocked(name)) locked.push_back(name);
+    return locked;
   }
   wb::ui::ScriptedBackend user_;
 
  private:
-  wb::ui::DialogBackend* previous_ = nullptr;
+  wbtest::Installed<wb::ui::SetBackend> installUser_{&user_};
 };
 
 TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
@@ -146,18 +144,13 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   ASSERT_EQ(user_.messages().size(), 1u);
   EXPECT_EQ(user_.messages()[0].text, u"画層 WIRES がﾛｯｸされています、確認してください。");
   EXPECT_EQ(user_.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
-  EXPECT_TRUE(db->IsLayerLocked("QZ_ANNO"));  // nothing unlocked on refusal
+  EXPECT_EQ(LockedLayers().size(), 8u);  // nothing unlocked on refusal
 
   // An unlocked wire layer: module layers are unlocked, the others stay.
   db->SetLayerLocked("WIRES", false);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
-  EXPECT_FALSE(db->IsLayerLocked("QZ_CONNECT"));
-  EXPECT_FALSE(db->IsLayerLocked("QZ_ANNO"));
-  EXPECT_FALSE(db->IsLayerLocked("7"));
-  EXPECT_FALSE(db->IsLayerLocked("16"));
-  EXPECT_TRUE(db->IsLayerLocked("17"));
-  EXPECT_TRUE(db->IsLayerLocked("qz_hide"));  // names compare exactly
-  EXPECT_TRUE(db->IsLayerLocked("OTHER"));
+  // Names compare exactly: "qz_hide" is not a module layer.
+  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
 
   // A locked current layer refuses as well, naming the current layer.
   db->SetHeaderValue("$CLAYER", 8, "OTHER");
@@ -166,8 +159,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   // Asked to unlock, both layers open up.
   db->SetLayerLocked("WIRES", true);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
-  EXPECT_FALSE(db->IsLayerLocked("WIRES"));
-  EXPECT_FALSE(db->IsLayerLocked("OTHER"));
+  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
 }
 
 TEST_F(LayerTest, LayersAreNamedAndMatchedAsTheLayerTableHasThem) {
@@ -203,7 +195,9 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   picker.Nested(AcDbObjectId{}, {1, 1, 0}, {wire});   // no id
   picker.Nested(inner, {2, 5, 0}, {lockedWire});      // locked layer
   picker.Nested(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
-  wb::editor::PromptBackend* previous = wb::editor::SetPromptBackend(&picker);
+  picker.Enter();
+  picker.Cancel();
+  wbtest::Installed<wb::editor::SetPromptBackend> installPicker(&picker);
   AcDbObjectId nested, picked;
   AcGePoint3d point;
   EXPECT_EQ(SelectWire(u"\n配線を選択:", nested, point, picked), RTNORM);
@@ -213,17 +207,10 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   EXPECT_EQ(picker.prompts().size(), 5u);
   EXPECT_EQ(user_.messages().size(), 1u);  // the locked layer was reported
 
-  wb::editor::ScriptedPrompts enter;
-  enter.Enter();
-  wb::editor::SetPromptBackend(&enter);
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
   EXPECT_TRUE(picked.isNull());
   EXPECT_TRUE(nested.isNull());
-  wb::editor::ScriptedPrompts esc;
-  esc.Cancel();
-  wb::editor::SetPromptBackend(&esc);
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTCAN);
-  wb::editor::SetPromptBackend(previous);
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
@@ -231,9 +218,6 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
  protected:
   void SetUp() override {
     LayerTest::SetUp();
-    previousOutput_ = wb::editor::SetHostOutput(this);
-    previousPicker_ = wb::editor::SetPromptBackend(&picker);
-    previousDrag_ = wb::editor::SetDragBackend(&drag);
     g_pMainDlg = new MainDlg();
     g_pMainDlg->Create();
     g_pMainDlg->CheckDlgButton(IDC_FROMTO, true);
@@ -248,9 +232,6 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
     delete g_pMainDlg;
     g_pMainDlg = nullptr;
     wb::editor::CommandStack::Instance().ClearQueue();
-    wb::editor::SetDragBackend(previousDrag_);
-    wb::editor::SetPromptBackend(previousPicker_);
-    wb::editor::SetHostOutput(previousOutput_);
     LayerTest::TearDown();
   }
   void Print(const wb::WString& text) override { printed += text; }
@@ -263,9 +244,8 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
   int Annotations() {
     int count = 0;
     for (AcDbObjectId id : plant.db->ModelSpaceEntities())
-      if (plant.db->EntityType(id) == "INSERT" &&
-          plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0)
-        ++count;
+      count += plant.db->EntityType(id) == "INSERT" &&
+               plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0;
     return count;
   }
 
@@ -274,9 +254,9 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
   std::u16string printed;
 
  private:
-  wb::editor::HostOutput* previousOutput_ = nullptr;
-  wb::editor::PromptBackend* previousPicker_ = nullptr;
-  DragBackend* previousDrag_ = nullptr;
+  wbtest::Installed<wb::editor::SetHostOutput> installOutput_{this};
+  wbtest::Installed<wb::editor::SetPromptBackend> installPicker_{&picker};
+  wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
 };
 
 TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
@@ -293,26 +273,11 @@ TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
   EXPECT_EQ(Annotations(), 1);
   EXPECT_TRUE(Requeued());
 
-  // The queued run: Enter at the prompt ends the repetition.
+  // Enter at the prompt ends the repetition.
   picker.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
   EXPECT_EQ(Annotations(), 1);
-}
-
-TEST_F(CommandTest, EscapeWhileChoosingTheSideAddsNothingAndAsksAgain) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
-                           {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
-                            "CB08|W-1|1|1|99|1|"});
-  const size_t before = plant.db->ModelSpaceEntities().size();
-  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
-  drag.Pick({4, 11, 0}).Move({0, 11, 0}).Cancel();
-  QZ_DrawCableInfo();
-  EXPECT_EQ(drag.Remaining(), 0u);
-  EXPECT_EQ(g_pDrawNote->phase, 1);
-  EXPECT_EQ(plant.db->ModelSpaceEntities().size(), before);
-  EXPECT_FALSE(plant.db->HasBlock("MWNT0001"));
-  EXPECT_TRUE(Requeued());
 }
 
 TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {

@@ -43,28 +43,15 @@ class DrawNoteTest : public AnnotationTest {
  protected:
   void SetUp() override {
     AnnotationTest::SetUp();
-    previous_ = wb::editor::SetDragBackend(&backend);
-    wire = Wire({0, 0, 0}, {10, 0, 0});
-    note.wireId = wire;
+    note.wireId = Wire({0, 0, 0}, {10, 0, 0});
     note.pickPoint = {4, 1, 0};
     note.lines = {u"P1 M2 W-1 IV5.5", u"P1 M3 W-2 CV2"};  // widest: 16 units with "W"
     note.scale = 1.0;
   }
-  void TearDown() override {
-    wb::editor::SetDragBackend(previous_);
-    AnnotationTest::TearDown();
-  }
-
-  double Double(AcDbObjectId id, int code) {
-    return std::atof(plant.db->Group(id, code).value_or("nan").c_str());
-  }
 
   RecordingBackend backend;
+  wbtest::Installed<wb::editor::SetDragBackend> installBackend{&backend};
   CDrawNote note;
-  AcDbObjectId wire;
-
- private:
-  DragBackend* previous_ = nullptr;
 };
 
 TEST_F(DrawNoteTest, FullPlacementFlipsTheFrameAndCommitsOneBlock) {
@@ -112,36 +99,9 @@ TEST_F(DrawNoteTest, FullPlacementFlipsTheFrameAndCommitsOneBlock) {
       ExpectPoint(back[i].points[k], right[i].points[k].x, right[i].points[k].y, 0, "back");
   for (bool on : backend.enabled) EXPECT_TRUE(on);
 
-  // One block reference at the anchor, on the frame layer.
-  std::vector<AcDbObjectId> inserts;
-  for (AcDbObjectId id : plant.db->ModelSpaceEntities())
-    if (plant.db->EntityType(id) == "INSERT" && plant.db->Insert(id)->blockName == "MWNT0001")
-      inserts.push_back(id);
-  ASSERT_EQ(inserts.size(), 1u);
-  EXPECT_EQ(plant.db->Layer(inserts[0]), "QZ_TABLE");
-  ExpectPoint(plant.db->Insert(inserts[0])->position, 4, 0);
-
-  // Its definition holds the preview, relative to the anchor.
-  const auto members = plant.db->BlockEntities("MWNT0001");
-  ASSERT_EQ(members.size(), 9u);
-  const std::vector<std::string> types = {"ELLIPSE", "LINE", "LINE", "LINE", "LINE",
-                                          "TEXT",    "TEXT", "LINE", "LINE"};
-  for (size_t i = 0; i < members.size(); ++i) {
-    EXPECT_EQ(plant.db->EntityType(members[i]), types[i]) << i;
-    EXPECT_EQ(plant.db->Layer(members[i]), types[i] == "TEXT" ? "QZ_ANNO" : "QZ_TABLE") << i;
-    EXPECT_EQ(plant.db->Color(members[i]), 256) << i;
-    EXPECT_EQ(plant.db->LineWeight(members[i]), -1) << i;
-    EXPECT_EQ(plant.db->Group(members[i], 6).value_or(""), "ByLayer") << i;
-  }
-  EXPECT_NEAR(Double(members[0], 10), 0, 1e-9);  // arc centred on the base point
-  EXPECT_NEAR(Double(members[2], 11), 0, 1e-9);  // leader end (4,11) - anchor
-  EXPECT_NEAR(Double(members[2], 21), 11, 1e-9);
-  EXPECT_NEAR(Double(members[3], 10), -w, 1e-9);  // frame on the left
-  EXPECT_NEAR(Double(members[3], 11), 0, 1e-9);
-  EXPECT_NEAR(Double(members[5], 10), -w + 4, 1e-9);
-  EXPECT_NEAR(Double(members[5], 20), 11 + 5.5, 1e-9);
-  EXPECT_EQ(plant.db->Group(members[5], 1).value_or(""), "P1 M2 W-1 IV5.5");
-  EXPECT_EQ(plant.db->Group(members[6], 1).value_or(""), "P1 M3 W-2 CV2");
+  // What was committed is checked as another reader sees it, in
+  // annotation_dxf_test.
+  EXPECT_TRUE(plant.db->HasBlock("MWNT0001"));
 }
 
 TEST_F(DrawNoteTest, MessagesWithoutWorkAnswerWhateverTheRecord) {
@@ -202,7 +162,7 @@ TEST_F(DrawNoteTest, LeaderFollowsTheCursorWithoutRevisionAndInOriginMode) {
   const auto members = plant.db->BlockEntities("MWNT0001");
   ASSERT_EQ(members.size(), 6u);
   EXPECT_EQ(plant.db->EntityType(members[0]), "LINE");
-  EXPECT_NEAR(Double(members[0], 10), 0, 1e-9);
+  EXPECT_NEAR(std::atof(plant.db->Group(members[0], 10).value_or("nan").c_str()), 0, 1e-9);
 }
 
 TEST_F(DrawNoteTest, FrameStartsOnTheLeftWhenSnappingMovedTheEndRightOfTheCursor) {

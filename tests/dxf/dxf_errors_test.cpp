@@ -2,9 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -69,11 +68,11 @@ TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLine) {
 
 TEST(DxfErrors, TruncatedRealDrawingAndMissingFile) {
   WB_REQUIRE_EZDXF();
-  const std::string full = ReadFile(Fixture("tagged_R2010.dxf"));
+  const std::string full = ReadBytes(Fixture("tagged_R2010.dxf"));
   // Cut at a line end in the middle of the entities.
   size_t cut = full.find("\nAcDbBlockReference\n", full.find("ENTITIES")) + 1;
   const std::string path = FixtureDir() + "/truncated.dxf";
-  WriteFile(path, full.substr(0, cut));
+  WriteBytes(path, full.substr(0, cut));
   wb::db::Error error;
   EXPECT_EQ(Database::Open(path, &error), nullptr);
   EXPECT_EQ(error.file, path);
@@ -101,19 +100,11 @@ TEST(DxfErrors, HandleTextAndErrorText) {
 
 class SaveTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/wb-dxf-save-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    chmod(dir_.c_str(), 0755);
-    std::filesystem::remove_all(dir_);
-  }
   size_t FilesInDir() const {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
   }
-  std::string dir_;
+  wbtest::TempDir tmp_;
+  const std::string dir_ = tmp_.path();
 };
 
 TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
@@ -123,7 +114,7 @@ TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
   database->AddEntity("", "POINT", "0", {{100, "AcDbPoint"}, {10, "1.0"}, {20, "1.0"}, {30, "0.0"}});
   const std::string target = dir_ + "/drawing.dxf";
   const std::string before(5000, 'x');  // the user's file, larger than the limit below
-  WriteFile(target, before);
+  WriteBytes(target, before);
 
   // A file-size limit cuts the write short; its signal (which would end
   // the process) is not left to kill the save before it cleans up.
@@ -137,7 +128,7 @@ TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
   EXPECT_FALSE(saved);
   EXPECT_EQ(error.file, target);
   EXPECT_NE(error.message.find("cannot write"), std::string::npos) << error.message;
-  EXPECT_EQ(ReadFile(target), before);
+  EXPECT_EQ(ReadBytes(target), before);
   EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
 
   // A folder that cannot be written (not testable as root, who may write anyway).
@@ -146,7 +137,7 @@ TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
     EXPECT_FALSE(database->Save(target, &error));
     EXPECT_NE(error.message.find("cannot create a temporary file"), std::string::npos);
     chmod(dir_.c_str(), 0755);
-    EXPECT_EQ(ReadFile(target), before);
+    EXPECT_EQ(ReadBytes(target), before);
   }
   EXPECT_FALSE(database->Save(dir_ + "/no-such-folder/drawing.dxf", &error));
 
@@ -155,7 +146,7 @@ TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
   chmod(target.c_str(), 0640);
   std::filesystem::create_symlink(target, dir_ + "/link.dxf");
   ASSERT_TRUE(database->Save(dir_ + "/link.dxf", &error)) << error.ToString();
-  EXPECT_EQ(ReadFile(target), database->SaveToString());
+  EXPECT_EQ(ReadBytes(target), database->SaveToString());
   struct stat st {};
   stat(target.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -163,11 +154,11 @@ TEST_F(SaveTest, FailedSaveLeavesTheTargetAlone) {
   EXPECT_EQ(FilesInDir(), 2u);
 
   // A read-only drawing is not replaced, whoever saves it.
-  WriteFile(target, before);
+  WriteBytes(target, before);
   chmod(target.c_str(), 0444);
   EXPECT_FALSE(database->Save(target, &error));
   EXPECT_EQ(error.ToString(), target + ": read-only, not replaced");
-  EXPECT_EQ(ReadFile(target), before);
+  EXPECT_EQ(ReadBytes(target), before);
 }
 
 TEST_F(SaveTest, AnInterruptedSaveLeavesNoTemporaryFile) {

@@ -6,43 +6,35 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "files/files_test_util.h"
 #include "platform/db/database.h"
 
 namespace wb::dxftest {
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using wbtest::ReadBytes;
+using wbtest::WriteBytes;
 
-inline void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary) << contents;
-}
-
-inline std::string Script() { return std::string(WB_SOURCE_DIR) + "/tests/dxf/fixtures.py"; }
-
-// Runs the fixture script; returns its standard output, status in *status.
-inline std::string RunScript(const std::string& args, int* status) {
-  std::string command = "/usr/bin/python3 '" + Script() + "' " + args + " 2>&1";
+// Output and exit status of a shell command, its error output included.
+inline std::string Run(const std::string& command, int* status) {
   std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
   if (!pipe) {
     *status = -1;
     return out;
   }
   char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  while (size_t n = fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
   *status = pclose(pipe);
   return out;
+}
+
+// Runs the fixture script with `args`.
+inline std::string RunScript(const std::string& args, int* status) {
+  return Run("/usr/bin/python3 '" WB_SOURCE_DIR "/tests/dxf/fixtures.py' " + args, status);
 }
 
 inline bool EzdxfAvailable() {
@@ -53,17 +45,15 @@ inline bool EzdxfAvailable() {
 
 // A private folder per test process, filled once with the fixture drawings.
 inline const std::string& FixtureDir() {
-  static const std::string dir = [] {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "wb-dxf-XXXXXX").string();
-    std::string made = mkdtemp(tmpl.data()) ? tmpl : std::string();
-    static std::string cleanup = made;
-    std::atexit([] { std::filesystem::remove_all(cleanup); });
+  static const wbtest::TempDir dir;
+  static const bool made = [] {
     int status = 0;
-    std::string out = RunScript("make '" + made + "'", &status);
+    std::string out = RunScript("make '" + dir.path() + "'", &status);
     if (status != 0) ADD_FAILURE() << "fixture script failed: " << out;
-    return made;
+    return true;
   }();
-  return dir;
+  (void)made;
+  return dir.path();
 }
 
 inline std::string Fixture(const std::string& name) { return FixtureDir() + "/" + name; }

@@ -13,6 +13,20 @@ using wbtest::ReadBytes;
 using wbtest::U;
 using wbtest::WriteBytes;
 
+namespace {
+
+// UTF-16LE bytes with their mark, as Windows tools write profiles.
+std::string Utf16(const WString& text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+  return out;
+}
+
+}  // namespace
+
 TEST(ProfileRead, WindowsLookupRules) {
   wbtest::TempDir dir;
   const std::string path = dir / "a.ini";
@@ -53,12 +67,7 @@ TEST(ProfileRead, EncodingsByByteOrderMark) {
   EXPECT_EQ(GetString(U(dir / "ansi.ini"), W("環境設定"), W("ｼｽﾃﾑ")), W("C:/QZ/システム"));
   WriteBytes(dir / "utf8.ini", "\xEF\xBB\xBF[環境設定]\nｼｽﾃﾑ=/opt/qz\n");
   EXPECT_EQ(GetString(U(dir / "utf8.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/opt/qz");
-  std::string utf16 = "\xFF\xFE";
-  for (char16_t c : W("[環境設定]\r\nｼｽﾃﾑ=/srv\r\n")) {
-    utf16.push_back(static_cast<char>(c & 0xFF));
-    utf16.push_back(static_cast<char>(c >> 8));
-  }
-  WriteBytes(dir / "utf16.ini", utf16);
+  WriteBytes(dir / "utf16.ini", Utf16(W("[環境設定]\r\nｼｽﾃﾑ=/srv\r\n")));
   EXPECT_EQ(GetString(U(dir / "utf16.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/srv");
 }
 
@@ -116,29 +125,21 @@ TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   EXPECT_EQ(ReadBytes(dir / "lf.ini"), "\xEF\xBB\xBF[A]\nk=1\nj=\xC3\xA9\n");
 
   // UTF-16LE stays UTF-16LE.
-  auto utf16 = [](const WString& text) {
-    std::string out = "\xFF\xFE";
-    for (char16_t c : text) {
-      out.push_back(static_cast<char>(c & 0xFF));
-      out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-  };
-  WriteBytes(dir / "w.ini", utf16(u"[A]\r\nk=1\r\n"));
+  WriteBytes(dir / "w.ini", Utf16(u"[A]\r\nk=1\r\n"));
   ASSERT_TRUE(WritePrivateProfileStringW(u"a", u"K", W("é2"), U(dir / "w.ini")));
-  EXPECT_EQ(ReadBytes(dir / "w.ini"), utf16(W("[A]\r\nk=é2\r\n")));
+  EXPECT_EQ(ReadBytes(dir / "w.ini"), Utf16(W("[A]\r\nk=é2\r\n")));
 
   // A UTF-16 file cut inside a code unit: the stray byte does not shift the
   // lines written after it, and the other bytes stay.
-  std::string cut = utf16(u"[A]\r\nk=1") + "\xFE";
+  std::string cut = Utf16(u"[A]\r\nk=1") + "\xFE";
   WriteBytes(dir / "cut.ini", cut);
   ASSERT_TRUE(WritePrivateProfileStringW(u"StartRow", u"RowNumber", u"12", U(dir / "cut.ini")));
-  EXPECT_EQ(ReadBytes(dir / "cut.ini"), utf16(u"[A]\r\nk=1\r\n\r\n[StartRow]\r\nRowNumber=12\r\n"));
+  EXPECT_EQ(ReadBytes(dir / "cut.ini"), Utf16(u"[A]\r\nk=1\r\n\r\n[StartRow]\r\nRowNumber=12\r\n"));
   EXPECT_EQ(GetString(U(dir / "cut.ini"), u"StartRow", u"RowNumber"), u"12");
   EXPECT_EQ(GetString(U(dir / "cut.ini"), u"A", u"k"), u"1");
   WriteBytes(dir / "stray.ini", "\xFF\xFE\xFE");  // the mark and half a unit
   ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", U(dir / "stray.ini")));
-  EXPECT_EQ(ReadBytes(dir / "stray.ini"), utf16(u"[S]\r\nk=v\r\n"));
+  EXPECT_EQ(ReadBytes(dir / "stray.ini"), Utf16(u"[S]\r\nk=v\r\n"));
 
   // A line break in a value cannot forge another key.
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"k", u"x\r\nforged=1", fresh));

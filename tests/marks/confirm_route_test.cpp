@@ -1,6 +1,4 @@
-#include <fstream>
-#include <sstream>
-
+#include "files/files_test_util.h"
 #include "marks_session.h"
 #include "platform/editor/entity.h"
 #include "route/confirm/route_confirmation.h"
@@ -173,11 +171,9 @@ TEST_F(ConfirmRoute, EveryLookupFailureHasItsMessageAndHighlightsNothing) {
 }
 
 TEST_F(ConfirmRoute, OnTheSamplePlantTheDrawingComesBackUnchanged) {
-  std::ifstream in(std::string(WB_SOURCE_DIR) + "/examples/plant.dxf", std::ios::binary);
-  std::stringstream contents;
-  contents << in.rdbuf();
   wb::db::Error error;
-  auto sample = wb::db::Database::OpenFromMemory(contents.str(), "plant.dxf", &error);
+  auto sample = wb::db::Database::OpenFromMemory(ReadBytes(WB_SOURCE_DIR "/examples/plant.dxf"),
+                                                 "plant.dxf", &error);
   ASSERT_TRUE(sample) << error.ToString();
   wb::editor::SetActiveDatabase(std::move(sample));
   plant.db = wb::editor::ActiveDatabase();

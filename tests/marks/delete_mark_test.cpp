@@ -18,16 +18,13 @@ class DeleteMark : public MarkSession {
     dialog.Click(IDOK);
     prompts.Entity(block);
     RunQueued();
-    CStringArray link;
-    ApiComn_extractAttributesArrayID(block, u"QZ_CABLEINFO", link, 0);
+    const CStringArray link = Entries(block, u"QZ_CABLEINFO");
     return link.empty() ? AcDbObjectId{} : GetIdFromHandleText(nullptr, link[0]);
   }
   bool Marked(AcDbObjectId block) {
-    for (const char16_t* key : {u"CB01", u"CB02", u"CB00", u"CB11"}) {
-      CStringArray list;
-      ApiComn_extractAttributesArrayID(block, u"QZ_ATTR", list, 0);
+    const CStringArray list = Entries(block);
+    for (const char16_t* key : {u"CB01", u"CB02", u"CB00", u"CB11"})
       if (CAttributeData::FindAtt(list, key) >= 0) return true;
-    }
     return false;
   }
 };
@@ -57,9 +54,7 @@ TEST_F(DeleteMark, PickingTextOrBlockErasesTheMarkAndAsksAgain) {
   EXPECT_FALSE(Marked(b));
   EXPECT_EQ(CAttributeData::GetValueAttID(a, u"S225"), u"0");
   // The old link stays on the block; marking again writes a fresh one.
-  CStringArray link;
-  ApiComn_extractAttributesArrayID(a, u"QZ_CABLEINFO", link, 0);
-  EXPECT_EQ(link.size(), 2u);
+  EXPECT_EQ(Entries(a, u"QZ_CABLEINFO").size(), 2u);
   AcDbObjectId again = Mark(a, 0);
   ASSERT_FALSE(again.isNull());
   EXPECT_NE(again, textA);
@@ -96,34 +91,36 @@ TEST_F(DeleteMark, UnmarkedBlocksAndPlainTextsEndTheCommand) {
   }
 }
 
-TEST_F(DeleteMark, ALinkToAGoneBlockStillErasesTheText) {
-  AcDbObjectId block = BareEquipment({0, 0, 0});
+TEST_F(DeleteMark, ALinkToSomethingGoneStillClearsWhatIsLeft) {
+  AcDbObjectId a = BareEquipment({0, 0, 0});
+  AcDbObjectId b = BareEquipment({40, 0, 0});
   LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
-  AcDbObjectId text = Mark(block);
-  plant.db->Erase(block);
+  AcDbObjectId textA = Mark(a, 0);
+  AcDbObjectId textB = Mark(b, 1);
+  // A's block is gone: picking its text still erases it, and asks again.
+  plant.db->Erase(a);
   g_pMainDlg->Click(IDC_DELETEMARK);
-  prompts.Entity(text);
+  prompts.Entity(textA);
   prompts.Cancel();
-  EXPECT_EQ(RunQueued().size(), 2u);  // erased, asked again
-  EXPECT_FALSE(plant.db->IsAlive(text));
-}
-
-TEST_F(DeleteMark, ALinkWhoseTextIsGoneOnlyClearsTheBlock) {
-  AcDbObjectId block = BareEquipment({0, 0, 0});
-  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
-  AcDbObjectId text = Mark(block);
-  plant.db->Erase(text);
+  EXPECT_EQ(RunQueued().size(), 2u);
+  EXPECT_FALSE(plant.db->IsAlive(textA));
+  // B's text is gone: picking the block only clears it.
+  plant.db->Erase(textB);
   g_pMainDlg->Click(IDC_DELETEMARK);
-  prompts.Entity(block);
+  prompts.Entity(b);
   EXPECT_EQ(RunQueued().size(), 1u);
-  EXPECT_FALSE(Marked(block));
+  EXPECT_FALSE(Marked(b));
 }
 
-TEST_F(DeleteMark, WithoutTheMainDialogNothingHappens) {
+TEST_F(DeleteMark, WithoutTheirDialogsTheCommandsDoNothing) {
+  BareEquipment({0, 0, 0});
+  const std::string before = plant.db->SaveToString();
+  wb::editor::CommandStack::Instance().Run(u"QZ_DrawMark");  // the mark dialog never opened
   delete g_pMainDlg;
   g_pMainDlg = nullptr;
   wb::editor::CommandStack::Instance().Run(u"QZ_DeleteMark");
   EXPECT_TRUE(prompts.prompts().empty());
+  EXPECT_EQ(plant.db->SaveToString(), before);
 }
 
 class DeleteCableAtt : public MarkSession {};
@@ -142,12 +139,9 @@ TEST_F(DeleteCableAtt, RemovesCableKeysFromTheSelectionButKeepsSubNumbers) {
   ASSERT_TRUE(g_pMainDlg->Click(IDC_DELETEATT));
   prompts.Select({w1, line, w2});
   EXPECT_EQ(RunQueued(), std::vector<wb::WString>{u"QZ_DELETECABLEATT"});
-  for (AcDbObjectId w : {w1, w2}) {
-    CStringArray list;
-    ApiComn_extractAttributesArrayID(w, u"QZ_ATTR", list, 0);
-    EXPECT_EQ(list, (CStringArray{u"S304|1000|1|1|99|1|", u"S401|0|1|1|99|1|",
-                                  u"CB09|v|1|1|99|1|", u"CB10|v|1|1|99|1|"}));
-  }
+  for (AcDbObjectId w : {w1, w2})
+    EXPECT_EQ(Entries(w), (CStringArray{u"S304|1000|1|1|99|1|", u"S401|0|1|1|99|1|",
+                                        u"CB09|v|1|1|99|1|", u"CB10|v|1|1|99|1|"}));
   EXPECT_EQ(CAttributeData::GetValueAttID(untouched, u"CB08"), u"v");
   EXPECT_EQ(output.text_, W("\n選択した要素のケーブル情報属性を削除しました。\n"));
 

@@ -11,6 +11,7 @@
 #include "app/command_table.h"
 #include "marks/draw_mark_dlg.h"
 #include "module/plant_fixture.h"
+#include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
 #include "platform/editor/command_queue.h"
@@ -31,25 +32,14 @@ class CapturedOutput : public wb::editor::HostOutput {
 
 inline CableRow Row(const char* number, const char* fromMark, const char* fromName,
                     const char* fromSub, const char* toMark, const char* toName, const char* toSub) {
-  CableRow row;
-  row.number = wb::W(number);
-  row.size = u"5.5";
-  row.fromMark = wb::W(fromMark);
-  row.fromName = wb::W(fromName);
-  row.fromSubNo = wb::W(fromSub);
-  row.toMark = wb::W(toMark);
-  row.toName = wb::W(toName);
-  row.toSubNo = wb::W(toSub);
-  return row;
+  return {wb::W(number), u"5.5",       wb::W(fromMark), wb::W(fromName),
+          wb::W(toMark), wb::W(toName), wb::W(fromSub),  wb::W(toSub)};
 }
 
 class MarkSession : public ::testing::Test {
  protected:
   void SetUp() override {
     g_cableSetting = CableSetting{};
-    previousBackend_ = wb::ui::SetBackend(&dialogs);
-    previousPrompts_ = wb::editor::SetPromptBackend(&prompts);
-    previousOutput_ = wb::editor::SetHostOutput(&output);
     wb::editor::CommandStack::Instance().ClearQueue();
     TheApp().On_kInitAppMsg(nullptr);
     g_pMainDlg = new MainDlg();
@@ -68,9 +58,6 @@ class MarkSession : public ::testing::Test {
     g_pMainDlg = nullptr;
     TheApp().On_kUnloadAppMsg(nullptr);
     wb::editor::CommandStack::Instance().ClearQueue();
-    wb::editor::SetHostOutput(previousOutput_);
-    wb::editor::SetPromptBackend(previousPrompts_);
-    wb::ui::SetBackend(previousBackend_);
     g_cableSetting = CableSetting{};
   }
 
@@ -97,6 +84,13 @@ class MarkSession : public ::testing::Test {
       stack.Run(line);
     }
     return ran;
+  }
+
+  // An entity's entries of one application, as the module reads them.
+  static CStringArray Entries(AcDbObjectId id, const char16_t* app = u"QZ_ATTR") {
+    CStringArray list;
+    ApiComn_extractAttributesArrayID(id, app, list, 0);
+    return list;
   }
 
   std::vector<wb::WString> Messages() const {
@@ -133,9 +127,9 @@ class MarkSession : public ::testing::Test {
   CapturedOutput output;
 
  private:
-  wb::ui::DialogBackend* previousBackend_ = nullptr;
-  wb::editor::PromptBackend* previousPrompts_ = nullptr;
-  wb::editor::HostOutput* previousOutput_ = nullptr;
+  Installed<wb::ui::SetBackend> installDialogs_{&dialogs};
+  Installed<wb::editor::SetPromptBackend> installPrompts_{&prompts};
+  Installed<wb::editor::SetHostOutput> installOutput_{&output};
   int bare_ = 0;
 };
 

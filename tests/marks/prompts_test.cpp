@@ -15,11 +15,7 @@ namespace {
 
 class Prompts : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = wb::editor::SetPromptBackend(&prompts); }
-  void TearDown() override {
-    wb::editor::SetPromptBackend(previous_);
-    wb::editor::CommandStack::Instance().ClearQueue();
-  }
+  void TearDown() override { wb::editor::CommandStack::Instance().ClearQueue(); }
   AcDbObjectId Picked(int expected) {
     ads_name name;
     AcGePoint3d at;
@@ -32,7 +28,7 @@ class Prompts : public ::testing::Test {
   }
   PlantFixture plant;
   wb::editor::ScriptedPrompts prompts;
-  wb::editor::PromptBackend* previous_ = nullptr;
+  Installed<wb::editor::SetPromptBackend> installPrompts_{&prompts};
 };
 
 TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {

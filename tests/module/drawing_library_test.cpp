@@ -17,14 +17,9 @@
 
 using wb::W;
 using wb::db::Tag;
+using wbtest::ExpectPoint;
 
 namespace {
-
-void ExpectPoint(const AcGePoint3d& p, double x, double y, double z) {
-  EXPECT_NEAR(p.x, x, 1e-9);
-  EXPECT_NEAR(p.y, y, 1e-9);
-  EXPECT_NEAR(p.z, z, 1e-9);
-}
 
 // Every 1000 value as the file stores it.
 std::vector<std::string> StringGroupsInFile(const wb::db::Database& database) {
@@ -85,22 +80,6 @@ TEST(DrawingLibrary, ConnectionPointsOnAnyCaseOfTheLayerAndUnderAnyExtrusion) {
   ASSERT_EQ(points.size(), 2u);
   ExpectPoint(points[0], 3, 0, 0);
   ExpectPoint(points[1], 3, 2, 1);
-}
-
-TEST(DrawingLibrary, RootKindNeedsANumber) {
-  wbtest::PlantFixture plant;
-  plant.Block("KK-1", {});
-  AcDbObjectId id = plant.Insert("KK-1", {0, 0, 0});
-  plant.db->SetXData(id, "QZ_LINK", {{1000, "x"}, {1070, " 3"}, {1070, "0"}});
-  int kind = -1;
-  EXPECT_EQ(RootComn_GetBlockRootKind(id, kind), 0);
-  EXPECT_EQ(kind, ROOTKIND_PART);  // the first 1070 counts
-
-  // A damaged group is no kind at all, not equipment.
-  plant.db->SetXData(id, "QZ_LINK", {{1070, "abc"}});
-  kind = -1;
-  EXPECT_NE(RootComn_GetBlockRootKind(id, kind), 0);
-  EXPECT_EQ(kind, -1);
 }
 
 TEST(DrawingLibrary, AttributeWritesKeepWhatOtherToolsStoredBesideTheEntries) {
@@ -202,9 +181,8 @@ TEST(DrawingLibrary, LoadStringFillsTheCallersBufferAndNoMore) {
 }
 
 TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
-  auto database = wb::db::Database::CreateEmpty();
-  wb::db::Database* db = database.get();
-  wb::editor::SetActiveDatabase(std::move(database));
+  wbtest::PlantFixture plant;
+  wb::db::Database* db = plant.db;
   AcDbObjectId id;
   db->SetHeaderValue("$TEXTSTYLE", 7, "JP");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M1", AcDbObjectId{}, 2.5, 0), &id), 0);
@@ -213,13 +191,11 @@ TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
   db->SetHeaderValue("$TEXTSTYLE", 7, "Standard");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M2", AcDbObjectId{}, 2.5, 0), &id), 0);
   EXPECT_FALSE(db->Group(id, 7).has_value());
-  wb::editor::SetActiveDatabase(nullptr);
 }
 
 TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
-  auto database = wb::db::Database::CreateEmpty();
-  wb::db::Database* db = database.get();
-  wb::editor::SetActiveDatabase(std::move(database));
+  wbtest::PlantFixture plant;
+  wb::db::Database* db = plant.db;
   db->CreateLayer("FROZEN", 1);
   db->CreateLayer("OFF", 1);
   db->SetGroup(db->LayerId("FROZEN"), 70, "1");
@@ -251,5 +227,4 @@ TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
   // Off layers are still selected by "all"; frozen ones are not.
   EXPECT_EQ(selected(u"A"), (std::vector<AcDbObjectId>{lines[0], lines[2]}));
   EXPECT_EQ(selected(u"X"), lines);
-  wb::editor::SetActiveDatabase(nullptr);
 }

@@ -2,6 +2,8 @@
 // conventions, and makes them the active drawing.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,28 @@ inline std::string Num(double v) {
   std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
 }
+
+inline void ExpectPoint(const wb::db::Point3& p, double x, double y, double z = 0,
+                        const char* what = "") {
+  EXPECT_NEAR(p.x, x, 1e-9) << what;
+  EXPECT_NEAR(p.y, y, 1e-9) << what;
+  EXPECT_NEAR(p.z, z, 1e-9) << what;
+}
+
+// Installs one of the host's backends for the object's lifetime, then puts
+// the previous one back: declare it after the backend it installs.
+template <auto Set>
+class Installed {
+ public:
+  template <class Backend>
+  explicit Installed(Backend* backend) : previous_(Set(backend)) {}
+  ~Installed() { Set(previous_); }
+  Installed(const Installed&) = delete;
+  Installed& operator=(const Installed&) = delete;
+
+ private:
+  decltype(Set(nullptr)) previous_;
+};
 
 class PlantFixture {
  public:

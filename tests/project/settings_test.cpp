@@ -25,6 +25,11 @@ class SettingsTest : public ::testing::Test {
     QzComn_SetConfigFile(u"");
     QzComn_SetEnvFile(u"");
   }
+  // The on/off settings the configuration's switch words set.
+  static std::vector<bool> Switches(const CableSetting& s) {
+    return {s.oneMarkDialog,       s.drawSubNumber,    s.mostShortDist,
+            s.cinfoLeaderRevision, s.showOptionButton, s.outLog};
+  }
   void Config(const std::string& body) { WriteBytes(dir_ / "wirebinder.ini", "[WireBinder]\r\n" + body); }
   void SystemFolder(const std::string& utf8) {
     WriteBytes(dir_ / "env.ini", wb::codepage::FromUtf16(W("[環境設定]\r\nｼｽﾃﾑ=" + utf8 + "\r\n")));
@@ -42,12 +47,7 @@ TEST_F(SettingsTest, DefaultsAndSwitchWords) {
   EXPECT_EQ(s.systemDir, u"/");
   EXPECT_EQ(s.projectRoot, W("/プロジェクト/"));
   EXPECT_EQ(s.subNumberSeparator, u" ");
-  EXPECT_TRUE(s.oneMarkDialog);
-  EXPECT_TRUE(s.drawSubNumber);
-  EXPECT_TRUE(s.mostShortDist);
-  EXPECT_TRUE(s.cinfoLeaderRevision);
-  EXPECT_FALSE(s.showOptionButton);
-  EXPECT_FALSE(s.outLog);
+  EXPECT_EQ(Switches(s), (std::vector<bool>{true, true, true, true, false, false}));
   EXPECT_EQ(s.markTextHeight, 2.0);
   EXPECT_EQ(s.markLayer, fresh.markLayer);
   EXPECT_EQ(s.cinfoTextFormat, fresh.cinfoTextFormat);
@@ -58,11 +58,7 @@ TEST_F(SettingsTest, DefaultsAndSwitchWords) {
          "MOST_SHORT_DIST=OFF\r\nKIGO_HEIGHT=abc\r\nKIGO_COLOR=7\r\nCINFO_TEXTFORMAT=A B\r\n"
          "KIGO_OFFSET=\r\n");
   LoadSettings(s);
-  EXPECT_TRUE(s.showOptionButton);
-  EXPECT_FALSE(s.outLog);
-  EXPECT_FALSE(s.oneMarkDialog);
-  EXPECT_TRUE(s.drawSubNumber);
-  EXPECT_FALSE(s.mostShortDist);
+  EXPECT_EQ(Switches(s), (std::vector<bool>{false, true, false, true, true, false}));
   EXPECT_EQ(s.markTextHeight, 0.0);  // letters convert to 0 and are taken
   EXPECT_EQ(s.markColor, 7);
   EXPECT_EQ(s.cinfoTextFormat, u"A B");
