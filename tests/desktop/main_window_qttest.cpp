@@ -4,57 +4,27 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
 #include <QDockWidget>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTest>
 #include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 
-#include "screenshots.h"
 #include "hosts/desktop/main_window.h"
-#include "platform/editor/document.h"
+#include "qt_test_util.h"
 
 namespace wb::desktop {
 namespace {
 
+using wbtest::Click;
+using wbtest::Drag;
+using wbtest::InsertsOf;
+
 const QString kPlant = QStringLiteral(WB_SOURCE_DIR "/examples/plant.dxf");
-
-
-void Send(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons,
-          Qt::KeyboardModifiers modifiers = {}) {
-  QMouseEvent event(type, p, w->mapToGlobal(p), button, buttons, modifiers);
-  QCoreApplication::sendEvent(w, &event);
-}
-
-void Click(QWidget* w, QPointF p, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {}) {
-  Send(w, QEvent::MouseButtonPress, p, button, button, modifiers);
-  Send(w, QEvent::MouseButtonRelease, p, button, Qt::NoButton, modifiers);
-}
-
-void Drag(QWidget* w, QPointF from, QPointF to, Qt::MouseButton button = Qt::LeftButton) {
-  Send(w, QEvent::MouseButtonPress, from, button, button);
-  Send(w, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button);
-  Send(w, QEvent::MouseMove, to, Qt::NoButton, button);
-  Send(w, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
-}
-
-// The INSERTs of a block in model space, in drawing order.
-std::vector<db::ObjectId> InsertsOf(const std::string& block) {
-  std::vector<db::ObjectId> out;
-  const db::Database* d = editor::ActiveDatabase();
-  for (db::ObjectId id : d->ModelSpaceEntities())
-    if (auto info = d->Insert(id); info && info->blockName == block) out.push_back(id);
-  return out;
-}
 
 class DesktopHost : public testing::Test {
  protected:
@@ -88,13 +58,6 @@ class DesktopHost : public testing::Test {
   QStringList questions, errors;
   QMessageBox::StandardButton answer = QMessageBox::Cancel;
 };
-
-TEST_F(DesktopHost, JapaneseDialogFontAndQtTexts) {
-  EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
-  // The unsaved-changes question's buttons come from Qt's own texts.
-  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
-  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
-}
 
 TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
   const auto mcc = InsertsOf("KK-MCC");
@@ -225,7 +188,7 @@ TEST_F(DesktopHost, DragPreviewHooks) {
   QObject::connect(view, &DrawingView::cursorMoved, [&](QPointF w) { moves.push_back(w); });
   view->SetOverlay(&overlay);
   const QPointF target = view->ToScreen({6000, 0});
-  Send(view, QEvent::MouseMove, target, Qt::NoButton, Qt::NoButton);
+  wbtest::MoveTo(view, target);
   ASSERT_EQ(moves.size(), 1u);
   EXPECT_NEAR(moves[0].x(), 6000, 2 / view->transform().scale());
   overlay.at = {moves[0].x(), moves[0].y()};

@@ -6,16 +6,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -23,28 +19,26 @@
 #include <QThread>
 #include <QTimer>
 #include <deque>
-#include <set>
 #include <filesystem>
-#include <iostream>
+#include <set>
 
 #include "hosts/desktop/color_index_dialog.h"
-#include "screenshots.h"
-#include "marks/draw_mark_dlg.h"
 #include "hosts/desktop/dialog_window.h"
 #include "hosts/desktop/drag_backend.h"
 #include "hosts/desktop/layer_panel.h"
 #include "hosts/desktop/main_window.h"
-#include "hosts/desktop/properties_panel.h"
 #include "hosts/desktop/module_host.h"
 #include "hosts/desktop/paper_dialog.h"
 #include "hosts/desktop/prompt_backend.h"
+#include "hosts/desktop/properties_panel.h"
 #include "hosts/desktop/qt_dialog_backend.h"
+#include "marks/draw_mark_dlg.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
-#include "platform/editor/document.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
+#include "qt_test_util.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -55,32 +49,13 @@ namespace wb::desktop {
 namespace {
 
 namespace fs = std::filesystem;
+using wbtest::Click;
+using wbtest::InsertsOf;
+using wbtest::MoveTo;
 
 void Shot(QWidget* w, const QString& name) { wbtest::SaveScreenshot(w, name); }
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(2);
-  }
-  return done();
-}
-
 QString Q(const WString& s) { return QString::fromStdU16String(s); }
-
-void MouseAt(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
-  QCoreApplication::sendEvent(w, &event);
-}
-
-void ClickAt(QWidget* w, QPointF p) {
-  MouseAt(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-  MouseAt(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-}
-
-void MoveTo(QWidget* w, QPointF p) { MouseAt(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
 
 template <typename T>
 T* ControlOf(DialogWindow* window, int id) {
@@ -112,14 +87,6 @@ int CountWithColor(int color) {
   for (db::ObjectId id : d->ModelSpaceEntities())
     if (auto c = d->Group(id, 62); c && std::stoi(*c) == color) ++n;
   return n;
-}
-
-std::vector<db::ObjectId> InsertsOf(const std::string& prefix) {
-  std::vector<db::ObjectId> out;
-  const db::Database* d = editor::ActiveDatabase();
-  for (db::ObjectId id : d->ModelSpaceEntities())
-    if (auto info = d->Insert(id); info && info->blockName.rfind(prefix, 0) == 0) out.push_back(id);
-  return out;
 }
 
 // The sample's element blocks draw on layer 0 by layer and its scales are
@@ -199,12 +166,13 @@ class ModuleSession : public testing::Test {
     answers.pop_front();
     answer(w);
   }
-  // A message box with this module message: screenshot, then a button.
-  void ExpectMessage(int id, const char* button, const QString& shot = {}) {
+  // A message box with this module message (its %s filled in): screenshot,
+  // then a button.
+  void ExpectMessage(int id, const char* button, const QString& shot = {}, const QString& arg = {}) {
     Expect([=, this](QWidget* w) {
       auto* box = qobject_cast<QMessageBox*>(w);
       ASSERT_NE(box, nullptr) << "expected message " << id << ", got " << w->objectName().toStdString();
-      EXPECT_EQ(box->text(), Q(LoadModuleString(id)));
+      EXPECT_EQ(box->text(), Q(LoadModuleString(id)).replace(QStringLiteral("%s"), arg));
       messages.push_back(id);
       if (!shot.isEmpty()) Shot(box, shot);
       auto* b = box->findChild<QPushButton*>(QString::fromLatin1(button));
@@ -257,7 +225,12 @@ class ModuleSession : public testing::Test {
       step.act();  // may open nested loops; later steps run inside them
     });
     timer.start(5);
-    WaitUntil([&] { return (steps.empty() && Idle()) || failed; }, 600000);
+    QElapsedTimer total;
+    total.start();
+    while (!(steps.empty() && Idle()) && !failed && total.elapsed() < 600000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+      QThread::msleep(2);
+    }
     EXPECT_TRUE(steps.empty()) << "left at: " << (steps.empty() ? "" : steps.front().what);
   }
 
@@ -283,9 +256,6 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   Do("type QZ_WireBinder", [this] { RunCommandTyped(QStringLiteral("QZ_WireBinder")); });
   Then("main dialog", [this] { return Main() && Main()->isVisible(); }, [this] {
     EXPECT_EQ(Main()->windowTitle(), QStringLiteral("ケーブル情報設定"));
-    const ui::DialogResource& main = DialogTemplate(IDD_MAIN);
-    EXPECT_EQ(Main()->size(), QSize(Main()->units().X(main.width), Main()->units().Y(main.height)))
-        << "the template's size in dialog units";
     EXPECT_FALSE(ControlOf<QPushButton>(Main(), IDC_BACK)->isVisibleTo(Main()));
     EXPECT_EQ(List()->columnCount(), 7);
     Shot(Main(), QStringLiteral("main_dialog_empty.png"));
@@ -381,7 +351,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   Then("equipment prompt", waiting, [this] {
     EXPECT_EQ(view->pickMode(), PickMode::kEntity);
     // The panel's outline: 400 to the right of its insertion point.
-    ClickAt(view, view->ToScreen({-2600, 0}));
+    Click(view, view->ToScreen({-2600, 0}));
   });
   Then("mark placed", idle, [&] {
     EXPECT_EQ(CAttributeData::GetValueAttID(panel[0], u"CB01"), u"CP1");
@@ -422,7 +392,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   Then("redone", idle, [&] {
     EXPECT_TRUE(editor::ActiveDatabase()->SaveToString() == assigned);
     // The properties panel of a routed wire: one row per cable on it.
-    ClickAt(view, view->ToScreen({1500, 0}));
+    Click(view, view->ToScreen({1500, 0}));
     PropertiesPanel* properties = window->properties();
     ASSERT_EQ(view->selection().size(), 1u);
     const db::ObjectId wire = view->selection()[0];
@@ -448,7 +418,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     EXPECT_FALSE(ControlOf<QPushButton>(Main(), IDC_CONFIRM)->isVisible());
     Shot(window.get(), QStringLiteral("main_window_route_confirmation.png"));
     Shot(Main(), QStringLiteral("main_dialog_confirming.png"));
-    ClickAt(view, view->ToScreen({1000, 5000}));
+    Click(view, view->ToScreen({1000, 5000}));
   });
   Then("asked again after a click", waiting, [this] {
     EXPECT_TRUE(host->running());
@@ -468,33 +438,27 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     ClickButton(Main(), IDC_DRAWINFO);
   });
   Then("wire prompt on a locked layer", [&] { return waiting() && editor::ActiveDatabase()->IsLayerLocked(kWireLayer); }, [&] {
-    Expect([&](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(box->text(), Q(LoadModuleString(155)).replace(QStringLiteral("%s"), QString::fromStdString(kWireLayer)));
-      messages.push_back(155);
-      QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
-    });
-    ClickAt(view, view->ToScreen({1500, 0}));
+    ExpectMessage(155, "ok", {}, QString::fromStdString(kWireLayer));
+    Click(view, view->ToScreen({1500, 0}));
   });
   Then("asked again", [&] { return answers.empty() && waiting(); }, [&] { lockCell()->setCheckState(Qt::Unchecked); });
   size_t notesBefore = InsertsOf("MWNT").size();
   const QPointF leaderEnd = view->ToScreen({2500, 2500});
   const QPointF frameSide = view->ToScreen({4000, 2500});
   Then("wire prompt, layer unlocked", [&] { return waiting() && !editor::ActiveDatabase()->IsLayerLocked(kWireLayer); },
-       [this] { ClickAt(view, view->ToScreen({1500, 0})); });
+       [this] { Click(view, view->ToScreen({1500, 0})); });
   Then("drag", [this] { return host->drags().active(); }, [&] {
     MoveTo(view, view->ToScreen({2000, 1500}));
     MoveTo(view, leaderEnd);
   });
   Then("leader follows", [this] { return host->drags().frames() >= 2; }, [&] {
     Shot(window.get(), QStringLiteral("main_window_annotation_leader.png"));
-    ClickAt(view, leaderEnd);
+    Click(view, leaderEnd);
     MoveTo(view, frameSide);
   });
   Then("frame follows", [this] { return host->drags().frames() >= 4; }, [&] {
     Shot(window.get(), QStringLiteral("main_window_annotation_frame.png"));
-    ClickAt(view, frameSide);
+    Click(view, frameSide);
   });
   Then("next wire prompt", [this] { return !host->drags().active() && host->prompts().waiting(); }, [&] {
     EXPECT_EQ(InsertsOf("MWNT").size(), notesBefore + 1);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "render/test_drawing.h"
-#include "render/view_transform.h"
 
 namespace wb::desktop {
 namespace {
@@ -87,25 +86,6 @@ TEST(Picking, WindowCrossingAndXDataFilter) {
 
   EXPECT_EQ(ModeForDrag({10, 10}, {50, 0}), SelectMode::kWindow);
   EXPECT_EQ(ModeForDrag({50, 10}, {10, 40}), SelectMode::kCrossing);
-}
-
-TEST(ViewTransform, ZoomKeepsThePointUnderTheCursor) {
-  ViewTransform v;
-  v.SetViewport(800, 600);
-  v.ZoomExtents(Box::Of({0, 0}, {100, 50}), 0);
-  EXPECT_DOUBLE_EQ(v.scale(), 8);  // width-limited
-  Vec2 s = v.ToScreen({0, 50});
-  EXPECT_DOUBLE_EQ(s.x, 0);
-  EXPECT_DOUBLE_EQ(s.y, 100);  // Y grows downwards on screen
-  Vec2 cursor{123, 456};
-  Vec2 before = v.ToWorld(cursor);
-  v.ZoomAbout(cursor, 1.7);
-  Vec2 after = v.ToWorld(cursor);
-  EXPECT_NEAR(before.x, after.x, 1e-9);
-  EXPECT_NEAR(before.y, after.y, 1e-9);
-  v.PanPixels(80, -80);
-  EXPECT_NEAR(v.ToWorld({cursor.x + 80, cursor.y - 80}).x, before.x, 1e-9);
-  EXPECT_NEAR(v.ToWorld({cursor.x + 80, cursor.y - 80}).y, before.y, 1e-9);
 }
 
 }  // namespace

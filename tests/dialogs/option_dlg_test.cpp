@@ -17,11 +17,6 @@ class OptionDlgTest : public DialogTest {
     OptionDlg dialog;
     return dialog.DoModal();
   }
-  CString Stored(const char16_t* key) {
-    CString value;
-    QzComn_readConfig(value, u"", u"WireBinder", key);
-    return value;
-  }
 };
 
 TEST_F(OptionDlgTest, OpensWithTheSettings) {
@@ -31,17 +26,14 @@ TEST_F(OptionDlgTest, OpensWithTheSettings) {
   g_cableSetting.subNumberSeparator = u"_";
   Run([](Dialog& d) {
     EXPECT_EQ(d.GetWindowText(), u"詳細設定画面");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKHEIGHT), u"2");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKWIDTH), u"0.8");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_MARKLAYER), u"_QZ_KIGO");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_LINEWEIGHT), u"30");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_STARTOFFSET), u"4");
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_LEADERDEGREE), u"15");
+    const std::pair<int, const char16_t*> shown[] = {
+        {IDC_OPT_MARKHEIGHT, u"2"},    {IDC_OPT_MARKWIDTH, u"0.8"},    {IDC_OPT_MARKLAYER, u"_QZ_KIGO"},
+        {IDC_OPT_LINEWEIGHT, u"30"},   {IDC_OPT_STARTOFFSET, u"4"},    {IDC_OPT_LEADERDEGREE, u"15"},
+        {IDC_OPT_TEXTFORMAT, u"C D A B"}, {IDC_OPT_SEPARATOR, u"_"}};
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.GetDlgItemText(id), text) << id;
     EXPECT_FALSE(d.IsDlgButtonChecked(IDC_OPT_LEADERREVISION));
     EXPECT_FALSE(d.Item(IDC_OPT_LEADERDEGREE).enabled());
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_TEXTFORMAT), u"C D A B");
     EXPECT_TRUE(d.IsDlgButtonChecked(IDC_OPT_DRAWSUBNO));
-    EXPECT_EQ(d.GetDlgItemText(IDC_OPT_SEPARATOR), u"_");
     EXPECT_FALSE(d.IsDlgButtonChecked(IDC_OPT_ANNOSUBNO));
     auto& dlg = static_cast<OptionDlg&>(d);
     EXPECT_EQ(dlg.m_markColorButton.GetColor(), wb::ui::ColorFromIndex(255));  // by layer
@@ -126,6 +118,7 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(user.colorRequests()[0].layerColor, 256);
   EXPECT_TRUE(user.colorRequests()[0].allowMetaColors);
   EXPECT_EQ(user.colorRequests()[1].layerColor, 1);
+  EXPECT_EQ(user.colorRequests()[3].initialIndex, 256);  // the colour chosen so far
 
   const CableSetting& s = g_cableSetting;
   EXPECT_EQ(s.markTextHeight, 3.0);
@@ -140,18 +133,17 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(s.markColor, 256);  // the colour after the last save
   EXPECT_EQ(s.confirmColor, 3);
 
-  EXPECT_EQ(Stored(u"KIGO_HEIGHT"), u"3");
-  EXPECT_EQ(Stored(u"KIGO_OFFSET"), u"0");
-  EXPECT_EQ(Stored(u"KIGO_LAYER"), u"記号層");
-  EXPECT_EQ(Stored(u"KIGO_COLOR"), u"256");
-  EXPECT_EQ(Stored(u"CONFIRM_COLOR"), u"3");
-  EXPECT_EQ(Stored(u"CONFIRM_LINEWEIGHT"), u"50");
-  EXPECT_EQ(Stored(u"CINFO_TEXTLEADERREVISION"), u"OFF");
-  EXPECT_EQ(Stored(u"CINFO_TEXTFORMAT"), u"A B");
-  EXPECT_EQ(Stored(u"NO_DRAW"), u"OFF");
-  EXPECT_EQ(Stored(u"NO_ANNO"), u"ON");
-  EXPECT_EQ(Stored(u"NO_DEVIDESTRING"), u"");
-  EXPECT_EQ(Stored(u"ProjectDir"), u"");  // never written here
+  // ProjectDir is never written here.
+  const std::pair<const char16_t*, const char16_t*> stored[] = {
+      {u"KIGO_HEIGHT", u"3"},          {u"KIGO_OFFSET", u"0"},      {u"KIGO_LAYER", u"記号層"},
+      {u"KIGO_COLOR", u"256"},         {u"CONFIRM_COLOR", u"3"},    {u"CONFIRM_LINEWEIGHT", u"50"},
+      {u"CINFO_TEXTLEADERREVISION", u"OFF"}, {u"CINFO_TEXTFORMAT", u"A B"}, {u"NO_DRAW", u"OFF"},
+      {u"NO_ANNO", u"ON"},             {u"NO_DEVIDESTRING", u""},   {u"ProjectDir", u""}};
+  for (const auto& [key, value] : stored) {
+    CString got;
+    QzComn_readConfig(got, u"", u"WireBinder", key);
+    EXPECT_EQ(got, value) << wb::Utf16ToUtf8(key);
+  }
 
   // Read back as the next QZ_WireBinder would.
   CableSetting loaded;
@@ -162,35 +154,14 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(loaded.subNumberSeparator, u" ");  // an empty separator loads as a blank
 }
 
-TEST(ColorDialogTest, PaletteAndDialog) {
-  EXPECT_EQ(wb::ui::ColorFromIndex(1), wb::ui::Rgb(255, 0, 0));
-  EXPECT_EQ(wb::ui::ColorFromIndex(5), wb::ui::Rgb(0, 0, 255));
-  EXPECT_EQ(wb::ui::ColorFromIndex(10), wb::ui::Rgb(255, 0, 0));
-  EXPECT_EQ(wb::ui::ColorFromIndex(11), wb::ui::Rgb(255, 127, 127));
-  EXPECT_EQ(wb::ui::ColorFromIndex(30), wb::ui::Rgb(255, 127, 0));
-  EXPECT_EQ(wb::ui::ColorFromIndex(90), wb::ui::Rgb(0, 255, 0));
-  EXPECT_EQ(wb::ui::ColorFromIndex(130), wb::ui::Rgb(0, 255, 255));
-  EXPECT_EQ(wb::ui::ColorFromIndex(170), wb::ui::Rgb(0, 0, 255));
-  EXPECT_EQ(wb::ui::ColorFromIndex(210), wb::ui::Rgb(255, 0, 255));
-  EXPECT_EQ(wb::ui::ColorFromIndex(12), wb::ui::Rgb(204, 0, 0));
-  EXPECT_EQ(wb::ui::ColorFromIndex(250), wb::ui::Rgb(51, 51, 51));
-  EXPECT_EQ(wb::ui::ColorFromIndex(255), wb::ui::Rgb(255, 255, 255));
+TEST(ColorDialogTest, Palette) {
+  const struct {
+    int index, r, g, b;
+  } palette[] = {{1, 255, 0, 0},       {5, 0, 0, 255},     {10, 255, 0, 0},    {11, 255, 127, 127},
+                 {30, 255, 127, 0},    {90, 0, 255, 0},    {130, 0, 255, 255}, {170, 0, 0, 255},
+                 {210, 255, 0, 255},   {12, 204, 0, 0},    {250, 51, 51, 51},  {255, 255, 255, 255}};
+  for (const auto& c : palette) EXPECT_EQ(wb::ui::ColorFromIndex(c.index), wb::ui::Rgb(c.r, c.g, c.b)) << c.index;
   EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));
-
-  wb::ui::ScriptedBackend backend;
-  auto* previous = wb::ui::SetBackend(&backend);
-  backend.AnswerColorDialog(42);
-  backend.AnswerColorDialog(std::nullopt);
-  int color = 7;
-  EXPECT_TRUE(acedSetColorDialog(color, false, 2));
-  EXPECT_EQ(color, 42);
-  EXPECT_FALSE(acedSetColorDialog(color, true, 2));
-  EXPECT_EQ(color, 42);
-  ASSERT_EQ(backend.colorRequests().size(), 2u);
-  EXPECT_EQ(backend.colorRequests()[0].initialIndex, 7);
-  EXPECT_FALSE(backend.colorRequests()[0].allowMetaColors);
-  EXPECT_TRUE(backend.Idle());
-  wb::ui::SetBackend(previous);
 }
 
 }  // namespace

@@ -38,6 +38,21 @@ class ProjectDlgTest : public DialogTest {
     return names;
   }
   static std::string Text(const Dialog& d, int id) { return wb::Utf16ToUtf8(d.GetDlgItemText(id)); }
+  static void Ok(Dialog& d) { d.Click(IDOK); }
+  static void OkStays(Dialog& d) {
+    d.Click(IDOK);
+    EXPECT_FALSE(d.ended());
+  }
+  // Loading chooses from lists; creating and deleting take typed names.
+  static void ExpectBoxes(const Dialog& d, bool lists) {
+    for (int id : {IDC_PLANT_LIST, IDC_FACILITY_LIST}) EXPECT_EQ(d.Item(id).visible(), lists) << id;
+    for (int id : {IDC_PLANT_EDIT, IDC_FACILITY_EDIT}) EXPECT_EQ(d.Item(id).visible(), !lists) << id;
+  }
+  static void ExpectTexts(const Dialog& d, int title, int ok) {
+    EXPECT_EQ(d.GetWindowText(), LoadModuleString(title));
+    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(ok));
+    EXPECT_EQ(d.GetDlgItemText(IDCANCEL), LoadModuleString(115));
+  }
 };
 
 TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
@@ -48,10 +63,7 @@ TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
     EXPECT_EQ(d.GetWindowText(), LoadModuleString(104));
     EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(124));
     EXPECT_EQ(Text(d, IDCANCEL), "キャンセル");
-    EXPECT_TRUE(d.Item(IDC_PLANT_LIST).visible());
-    EXPECT_TRUE(d.Item(IDC_FACILITY_LIST).visible());
-    EXPECT_FALSE(d.Item(IDC_PLANT_EDIT).visible());
-    EXPECT_FALSE(d.Item(IDC_FACILITY_EDIT).visible());
+    ExpectBoxes(d, true);
     EXPECT_EQ(Items(d, IDC_PLANT_LIST), (std::vector<std::string>{"PlantA", "plantB", "plantC"}));
     EXPECT_EQ(d.Item(IDC_PLANT_LIST).currentIndex(), 0);
     EXPECT_EQ(Items(d, IDC_FACILITY_LIST), std::vector<std::string>{"x"});
@@ -67,57 +79,6 @@ TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
   });
 }
 
-TEST_F(ProjectDlgTest, CreateAndDeleteModesShowTheEditableBoxes) {
-  Run(ProjectDlg::kCreate, [&](Dialog& d) {
-    EXPECT_EQ(d.GetWindowText(), LoadModuleString(105));
-    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(118));
-    EXPECT_EQ(d.GetDlgItemText(IDCANCEL), LoadModuleString(115));
-    EXPECT_TRUE(d.Item(IDC_PLANT_EDIT).visible());
-    EXPECT_FALSE(d.Item(IDC_PLANT_LIST).visible());
-    // An empty root: both lists empty.
-    EXPECT_EQ(d.Item(IDC_PLANT_EDIT).GetCount(), 0);
-    EXPECT_EQ(d.Item(IDC_FACILITY_EDIT).GetCount(), 0);
-  });
-  Run(ProjectDlg::kDelete, [&](Dialog& d) {
-    EXPECT_EQ(d.GetWindowText(), LoadModuleString(106));
-    EXPECT_EQ(d.GetDlgItemText(IDOK), LoadModuleString(119));
-    EXPECT_EQ(d.GetDlgItemText(IDCANCEL), LoadModuleString(115));
-  });
-}
-
-TEST_F(ProjectDlgTest, LoadImportsTheChosenFileFromTheChosenRow) {
-  DefineSimple(root, 4);
-  stdfs::create_directories(Project("P1", "設備A"));
-  WriteList(dir / "list.csv", {"title", "", "NO,SIZE,FROM,TO", "W-1,IV5.5,P1,M2", "W-2,CV,P2,M3,12.5"});
-  user.AnswerFileOpen(U(dir / "list.csv"));
-  ProjectDlg dialog;
-  const int result = Run(ProjectDlg::kLoad, [&](Dialog& d) { d.Click(IDOK); }, &dialog,
-                         [&] { ExpectStartRow(u"4", IDOK, u"4"); });
-  EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(MessageIds(), std::vector<int>{111});
-  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
-  EXPECT_EQ(dialog.m_selectedPlant, u"P1");
-  EXPECT_EQ(dialog.m_selectedFacility, u"設備A");
-  const CableList& list = dialog.m_cableList;
-  EXPECT_EQ(list.plant, u"P1");
-  EXPECT_EQ(list.facility, u"設備A");
-  EXPECT_EQ(list.sourcePath, U(dir / "list.csv"));
-  EXPECT_EQ(list.startRow, 4);
-  ASSERT_EQ(list.rows.size(), 2u);
-  EXPECT_EQ(list.rows[0].number, u"W-1");
-  EXPECT_EQ(list.rows[1].toMark, u"M3");
-  EXPECT_TRUE(list.rows[1].hasLength);
-
-  ASSERT_EQ(user.fileRequests().size(), 1u);
-  const auto& request = user.fileRequests()[0];
-  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
-  EXPECT_EQ(request.defaultExtension, u".csv");
-  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
-  EXPECT_TRUE(request.fileMustExist);
-  EXPECT_TRUE(request.readOnlyChecked);
-  EXPECT_TRUE(user.Idle());
-}
-
 TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
   Define(root, {{"NO", "1"}, {"FROM_MARK", "3"}, {"TO_MARK", "0"}}, 2);
   stdfs::create_directories(Project("P", "F"));
@@ -125,9 +86,7 @@ TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
   user.AnswerFileOpen(U(dir / "list.csv"));
   ProjectDlg dialog;
   dialog.m_cableList.rows.resize(3);  // rows of an earlier load stay on -2
-  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
-                [&] { ExpectStartRow(u"7"); }),
-            IDCANCEL);
+  EXPECT_EQ(Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"7"); }), IDCANCEL);
   EXPECT_EQ(MessageIds(), std::vector<int>{109});
   EXPECT_EQ(LastMessageType(), MB_OK);
   EXPECT_EQ(QzComn_GetEnv(U(root + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"7");
@@ -140,9 +99,7 @@ TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
   user.Clear();
   DefineSimple(root);
   user.AnswerFileOpen(U(dir / "list.csv"));
-  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
-                [&] { ExpectStartRow(u"3"); }),
-            IDCANCEL);
+  EXPECT_EQ(Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"3"); }), IDCANCEL);
   EXPECT_EQ(MessageIds(), std::vector<int>{110});
   EXPECT_TRUE(dialog.m_cableList.rows.empty());
 }
@@ -162,20 +119,14 @@ TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
 
   // The file dialog cancelled: the project dialog stays, silently.
   user.AnswerFileOpen(std::nullopt);
-  EXPECT_EQ(Run(ProjectDlg::kLoad, [](Dialog& d) {
-              d.Click(IDOK);
-              EXPECT_FALSE(d.ended());
-            }, &dialog), IDCANCEL);
+  EXPECT_EQ(Run(ProjectDlg::kLoad, OkStays, &dialog), IDCANCEL);
   EXPECT_TRUE(user.messages().empty());
   unchanged();
 
   // No definition file anywhere: the load steps back silently, before the
   // start row is asked for.
   user.AnswerFileOpen(U(dir / "list.csv"));
-  Run(ProjectDlg::kLoad, [](Dialog& d) {
-    d.Click(IDOK);
-    EXPECT_FALSE(d.ended());
-  }, &dialog);
+  Run(ProjectDlg::kLoad, OkStays, &dialog);
   EXPECT_TRUE(user.messages().empty());
   EXPECT_EQ(user.fileRequests().size(), 2u);
   unchanged();
@@ -185,21 +136,16 @@ TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
   DefineSimple(Project("P", "F"));
   user.AnswerFileOpen(U(dir / "list.csv"));
   // No RowNumber yet: 1 is proposed.
-  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); }, &dialog,
-      [&] { ExpectStartRow(u"1", IDCANCEL, u"1"); });
+  Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"1", IDCANCEL, u"1"); });
   EXPECT_TRUE(user.messages().empty());
   unchanged();
-  EXPECT_EQ(QzComn_GetEnv(U(Project("P", "F") + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"),
-            u"");
+  EXPECT_EQ(QzComn_GetEnv(U(Project("P", "F") + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"");
 }
 
 TEST_F(ProjectDlgTest, LoadWithoutAFacilityStopsBeforeTheFileDialog) {
   stdfs::create_directories(root + "/P");
   DefineSimple(root);
-  Run(ProjectDlg::kLoad, [](Dialog& d) {
-    d.Click(IDOK);
-    EXPECT_FALSE(d.ended());
-  });
+  Run(ProjectDlg::kLoad, OkStays);
   EXPECT_EQ(MessageIds(), std::vector<int>{107});
   EXPECT_TRUE(user.fileRequests().empty());
 }
@@ -208,13 +154,13 @@ TEST_F(ProjectDlgTest, LoadProposesTheExportedListWhenAsked) {
   g_cableSetting.readDefaultOutFile = true;
   stdfs::create_directories(Project("P", "F"));
   user.AnswerFileOpen(std::nullopt);
-  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); });
+  Run(ProjectDlg::kLoad, Ok);
   ASSERT_EQ(user.fileRequests().size(), 1u);
   EXPECT_EQ(user.fileRequests()[0].initialFile, g_cableSetting.projectRoot);
 
   WriteBytes(Project("P", "F") + "/Cablelist.csv", "W-1,IV,P1,M2,3.5\r\n");
   user.AnswerFileOpen(std::nullopt);
-  Run(ProjectDlg::kLoad, [](Dialog& d) { d.Click(IDOK); });
+  Run(ProjectDlg::kLoad, Ok);
   ASSERT_EQ(user.fileRequests().size(), 2u);
   EXPECT_EQ(user.fileRequests()[1].initialFile, U(Project("P", "F") + "/Cablelist.csv"));
 }
@@ -222,6 +168,8 @@ TEST_F(ProjectDlgTest, LoadProposesTheExportedListWhenAsked) {
 TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThem) {
   stdfs::create_directories(root + "/AB/x");
   Run(ProjectDlg::kCreate, [&](Dialog& d) {
+    ExpectTexts(d, 105, 118);
+    ExpectBoxes(d, false);
     // A new plant and facility.
     d.TypeText(IDC_PLANT_EDIT, u"A");
     d.TypeText(IDC_FACILITY_EDIT, u"設備1");
@@ -318,6 +266,7 @@ TEST_F(ProjectDlgTest, DeleteAsksAndRemovesTheProjectOrThePlant) {
   user.AnswerMessageBox(IDYES);
   user.AnswerMessageBox(IDYES);
   Run(ProjectDlg::kDelete, [&](Dialog& d) {
+    ExpectTexts(d, 106, 119);
     EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "P");
     EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "F1");
     d.Click(IDOK);  // No
@@ -375,24 +324,6 @@ TEST_F(ProjectDlgTest, StartRowAcceptsOnlyALeadingIntegerOfOneOrMore) {
   });
   EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
   EXPECT_EQ(cancelled.m_startRow, 1);
-}
-
-TEST(ScriptedBackendFiles, RecordsEveryFileRequest) {
-  wb::ui::ScriptedBackend backend;
-  wb::ui::FileDialogRequest request;
-  request.initialFile = u"/p/*.csv";
-  request.defaultExtension = u".csv";
-  backend.AnswerFileOpen(u"/p/a.csv");
-  EXPECT_EQ(backend.FileOpen(request), std::optional<wb::WString>(u"/p/a.csv"));
-  request.initialFile = u"/q/";
-  EXPECT_EQ(backend.FileOpen(request), std::nullopt);  // unanswered
-  ASSERT_EQ(backend.fileRequests().size(), 2u);
-  EXPECT_EQ(backend.fileRequests()[0].initialFile, u"/p/*.csv");
-  EXPECT_EQ(backend.fileRequests()[0].defaultExtension, u".csv");
-  EXPECT_EQ(backend.fileRequests()[1].initialFile, u"/q/");
-  EXPECT_EQ(backend.problems().size(), 1u);
-  backend.Clear();
-  EXPECT_TRUE(backend.fileRequests().empty());
 }
 
 }  // namespace

@@ -160,12 +160,9 @@ TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
 }
 
 TEST(DisplayList, ColourIndexPalette) {
-  EXPECT_EQ(AciToRgb(1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(AciToRgb(5), (Rgb{0, 0, 255}));
-  EXPECT_EQ(AciToRgb(10), (Rgb{255, 0, 0}));
-  EXPECT_EQ(AciToRgb(11), (Rgb{255, 128, 128}));
-  EXPECT_EQ(AciToRgb(30), (Rgb{255, 128, 0}));
-  EXPECT_EQ(AciToRgb(250), (Rgb{51, 51, 51}));
+  const std::pair<int, Rgb> palette[] = {{1, {255, 0, 0}},       {5, {0, 0, 255}},   {10, {255, 0, 0}},
+                                         {11, {255, 128, 128}},  {30, {255, 128, 0}}, {250, {51, 51, 51}}};
+  for (const auto& [index, rgb] : palette) EXPECT_EQ(AciToRgb(index), rgb) << index;
   EXPECT_EQ(AciToRgb(-3), AciToRgb(3));  // a layer switched off keeps its colour
 }
 

@@ -6,7 +6,7 @@
 #include "platform/dialogs/scripted_backend.h"
 
 using namespace wb::ui;
-using wb::W;
+using wb::WString;
 
 TEST(Controls, SortedComboBoxAndPrefixSearch) {
   Control combo(ControlTemplate{10, ControlKind::kComboBox, u"", {}, kStyleSort});
@@ -113,6 +113,12 @@ TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
   EXPECT_EQ(user.MessageBox(u"q2", u"", 0x4), IDNO);
   EXPECT_EQ(user.problems().size(), 2u);
   EXPECT_EQ(user.messages().size(), 3u);
+  // So are file names, and every request is kept.
+  user.AnswerFileOpen(u"/p/a.csv");
+  EXPECT_EQ(user.FileOpen({}), std::optional<WString>(u"/p/a.csv"));
+  EXPECT_EQ(user.FileOpen({}), std::nullopt);
+  EXPECT_EQ(user.fileRequests().size(), 2u);
+  EXPECT_EQ(user.problems().size(), 3u);
   EXPECT_TRUE(user.Idle());
 
   // Modeless windows are tracked until destroyed.

@@ -1,58 +1,61 @@
+// The main dialog driven as a user drives it: its list, and its buttons
+// that open the project dialog, the file dialog and the start-row dialog in
+// turn or queue the module's commands.
 #include "ui/main_dlg.h"
 
-#include <gtest/gtest.h>
-
-#include "../files/files_test_util.h"
 #include "app/command_table.h"
-#include "platform/dialogs/message_box.h"
-#include "platform/dialogs/scripted_backend.h"
+#include "dialogs/dialog_test_util.h"
 #include "platform/editor/command_queue.h"
-#include "platform/qzcomn/config/qzcomn_config.h"
+#include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
-#include "resources/string_table.h"
-#include "settings/cable_setting.h"
 
-using wb::W;
-using wb::WString;
-using wbtest::TempDir;
-using wbtest::U;
-using wbtest::WriteBytes;
-
+namespace wbtest {
 namespace {
 
-// A scripted user, a settings file and a projects root of its own.
-class MainDialogTest : public ::testing::Test {
+using wb::WString;
+using wb::ui::Dialog;
+
+class MainDlgTest : public DialogTest {
  protected:
   void SetUp() override {
-    previous_ = wb::ui::SetBackend(&user_);
-    QzComn_SetConfigFile(U(dir_ / "wirebinder.ini"));
-    WriteBytes(dir_ / "wirebinder.ini", "[WireBinder]\r\nProjectDir=" + dir_.path() + "/projects/\r\n");
-    WriteBytes(dir_ / "projects/CablelistDefine.ini",
-               "[WireBinder]\r\nNO=1\r\nSIZE=2\r\nFROM_MARK=3\r\nFROM_NAME=4\r\nFROM_NO=5\r\n"
-               "TO_MARK=6\r\nTO_NAME=7\r\nTO_NO=8\r\n[StartRow]\r\nRowNumber=1\r\n"
-               "[ListColumnNumber]\r\nNO=2\r\nSIZE=1\r\n");
+    DialogTest::SetUp();
+    // The system folder comes from the environment profile, the projects
+    // root relative to it from the module configuration.
+    WritePrivateProfileStringW(u"環境設定", u"ｼｽﾃﾑ", U(dir.path()), U(dir / "qzenv.ini"));
+    QzComn_writeConfig(u"WireBinder", u"ProjectDir", u"/projects", u"");
     acrxEntryPoint(kInitAppMsg, nullptr);
     QZ_WireBinder();
     ASSERT_NE(g_pMainDlg, nullptr);
+    ASSERT_EQ(g_cableSetting.projectRoot, U(root) + u"/");
   }
   void TearDown() override {
     acrxEntryPoint(kUnloadAppMsg, nullptr);
-    delete g_pMainDlg;
-    g_pMainDlg = nullptr;
     wb::editor::CommandStack::Instance().ClearQueue();
-    wb::ui::SetBackend(previous_);
-    QzComn_SetConfigFile(u"");
+    DialogTest::TearDown();
   }
-  MainDlg& dlg() { return *g_pMainDlg; }
-  void LoadRows() {
-    dlg().m_cableList.sourcePath = U(dir_ / "list.csv");
-    CableRow a{u"C-1", u"CV 2sq", u"M1", u"", u"M2", u"", u"1", u"2", true, 12.34};
-    CableRow b{u"C-2", u"CV 5.5sq", u"M3", u"", u"M4", u"", u"", u"", false, 0};
-    dlg().m_cableList.rows = {a, b};
-    dlg().RefreshList();
+  MainDlg& main() { return *g_pMainDlg; }
+
+  // "読込み", then plant and facility picked by name, the file and the row.
+  void LoadProject(const std::string& plant, const std::string& facility, const std::string& file, int row) {
+    user.ExpectModal(IDD_PROJECT, [=](Dialog& d) {
+      const auto& plants = d.Item(IDC_PLANT_LIST);
+      ASSERT_TRUE(d.SelectComboItem(IDC_PLANT_LIST, plants.FindStringExact(-1, wb::W(plant))));
+      const auto& facilities = d.Item(IDC_FACILITY_LIST);
+      ASSERT_TRUE(d.SelectComboItem(IDC_FACILITY_LIST, facilities.FindStringExact(-1, wb::W(facility))));
+      d.Click(IDOK);
+    });
+    user.AnswerFileOpen(U(file));
+    user.ExpectModal(IDD_STARTROW, [=](Dialog& d) {
+      d.TypeText(IDC_STARTROW, wb::Format(u"%d", row));
+      d.Click(IDOK);
+    });
+    ASSERT_TRUE(main().Click(IDC_LOAD));
+    EXPECT_TRUE(user.Idle());
   }
-  WString LastMessage() const {
-    return user_.messages().empty() ? WString() : user_.messages().back().text;
+  std::vector<std::string> Row(int item) const {
+    std::vector<std::string> cells;
+    for (int c = 0; c < 7; ++c) cells.push_back(wb::Utf16ToUtf8(g_pMainDlg->m_list.GetItemText(item, c)));
+    return cells;
   }
   std::vector<WString> Queued() {
     std::vector<WString> out;
@@ -60,16 +63,12 @@ class MainDialogTest : public ::testing::Test {
     while (stack.HasQueued()) out.push_back(stack.TakeQueued());
     return out;
   }
-
-  TempDir dir_;
-  wb::ui::ScriptedBackend user_;
-  wb::ui::DialogBackend* previous_ = nullptr;
 };
 
-TEST_F(MainDialogTest, CreatedOnceAndShownAgain) {
+TEST_F(MainDlgTest, CreatedOnceAndShownAgain) {
   MainDlg* first = g_pMainDlg;
   EXPECT_TRUE(first->IsWindowVisible());
-  EXPECT_EQ(first->GetWindowText(), W("ケーブル情報設定"));
+  EXPECT_EQ(first->GetWindowText(), u"ケーブル情報設定");
   first->Close();  // closing only hides
   EXPECT_FALSE(first->IsWindowVisible());
   QZ_WireBinder();
@@ -78,81 +77,150 @@ TEST_F(MainDialogTest, CreatedOnceAndShownAgain) {
   EXPECT_EQ(wb::ui::ResourceOverride::Depth(), 0);
 }
 
-TEST_F(MainDialogTest, ListShowsRowsWithLengthsInRed) {
-  const auto& list = dlg().m_list;
+TEST_F(MainDlgTest, ListShowsRowsWithLengthsInRed) {
+  const auto& list = main().m_list;
   ASSERT_EQ(list.columns().size(), 7u);
-  EXPECT_EQ(list.columns()[0].title, W("ｹｰﾌﾞﾙ番号"));
-  EXPECT_EQ(list.columns()[3].title, W("From副番"));
+  EXPECT_EQ(list.columns()[0].title, u"ｹｰﾌﾞﾙ番号");
+  EXPECT_EQ(list.columns()[3].title, u"From副番");
   EXPECT_EQ(list.columns()[6].title, u"m");
   EXPECT_EQ(list.columns()[1].width, 165);
   EXPECT_EQ(list.extendedStyle(), 0x31u);
-  // The definition file swaps the first two columns.
-  EXPECT_EQ(list.GetColumnOrderArray(), (std::vector<int>{1, 0, 2, 3, 4, 5, 6}));
   // An empty list asks for no colours.
-  EXPECT_FALSE(dlg().ListTextColor(IDC_CABLELIST, 0, 6).has_value());
+  EXPECT_FALSE(main().ListTextColor(IDC_CABLELIST, 0, 6).has_value());
 
-  LoadRows();
+  main().m_cableList.rows = {{u"C-1", u"CV 2sq", u"M1", u"", u"M2", u"", u"1", u"2", true, 12.34},
+                             {u"C-2", u"CV 5.5sq", u"M3", u"", u"M4", u"", u"", u"", false, 0}};
+  main().RefreshList();
   ASSERT_EQ(list.GetItemCount(), 2);
-  EXPECT_EQ(list.GetItemText(0, 0), u"C-1");
-  EXPECT_EQ(list.GetItemText(0, 3), u"1");
-  EXPECT_EQ(list.GetItemText(0, 5), u"2");
-  EXPECT_EQ(list.GetItemText(0, 6), u"12.3");
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"C-1", "CV 2sq", "M1", "1", "M2", "2", "12.3"}));
   EXPECT_EQ(list.GetItemText(1, 6), u"");
-  EXPECT_EQ(dlg().ListTextColor(IDC_CABLELIST, 1, 6), wb::ui::Rgb(255, 0, 0));
-  EXPECT_EQ(dlg().ListTextColor(IDC_CABLELIST, 1, 2), wb::ui::Rgb(0, 0, 0));
+  EXPECT_EQ(main().ListTextColor(IDC_CABLELIST, 1, 6), wb::ui::Rgb(255, 0, 0));
+  EXPECT_EQ(main().ListTextColor(IDC_CABLELIST, 1, 2), wb::ui::Rgb(0, 0, 0));
 
   // "長さ初期化" is hidden by default and empties every length at once.
-  EXPECT_FALSE(dlg().Item(IDC_INITLENGTH).visible());
-  EXPECT_FALSE(dlg().Click(IDC_INITLENGTH));
-  dlg().ShowItem(IDC_INITLENGTH, true);
-  EXPECT_TRUE(dlg().Click(IDC_INITLENGTH));
+  EXPECT_FALSE(main().Item(IDC_INITLENGTH).visible());
+  EXPECT_FALSE(main().Click(IDC_INITLENGTH));
+  main().ShowItem(IDC_INITLENGTH, true);
+  EXPECT_TRUE(main().Click(IDC_INITLENGTH));
   EXPECT_EQ(list.GetItemText(0, 6), u"");
-  EXPECT_FALSE(dlg().m_cableList.rows[0].hasLength);
+  EXPECT_FALSE(main().m_cableList.rows[0].hasLength);
 }
 
-TEST_F(MainDialogTest, ButtonsRefuseOrQueueTheirCommand) {
+TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   // Without a project.
-  dlg().Click(IDC_SETCABLE);
-  EXPECT_EQ(LastMessage(), LoadModuleString(135));
-  dlg().Click(IDC_DRAWMARK);
-  EXPECT_EQ(LastMessage(), LoadModuleString(135));
-  dlg().Click(IDC_CONFIRM);
-  EXPECT_EQ(LastMessage(), LoadModuleString(142));
+  for (int button : {IDC_SETCABLE, IDC_DRAWMARK, IDC_CONFIRM}) main().Click(button);
+  EXPECT_EQ(MessageIds(), (std::vector<int>{135, 135, 142}));
   EXPECT_TRUE(Queued().empty());
 
-  LoadRows();
-  user_.AnswerMessageBox(IDNO);
-  dlg().Click(IDC_SETCABLE);
-  EXPECT_EQ(LastMessage(), LoadModuleString(129));
-  EXPECT_EQ(user_.messages().back().type & MB_TYPEMASK, MB_YESNO);
+  main().m_cableList.sourcePath = U(dir / "list.csv");
+  main().m_cableList.rows.resize(2);
+  main().RefreshList();
+  user.AnswerMessageBox(IDNO);
+  main().Click(IDC_SETCABLE);
+  EXPECT_EQ(MessageIds().back(), 129);
+  EXPECT_EQ(user.messages().back().type & MB_TYPEMASK, MB_YESNO);
   EXPECT_TRUE(Queued().empty());
-  user_.AnswerMessageBox(IDYES);
-  dlg().Click(IDC_SETCABLE);
+  user.AnswerMessageBox(IDYES);
+  main().Click(IDC_SETCABLE);
   EXPECT_EQ(Queued(), std::vector<WString>{u"QZ_SETCABLEDIST"});
 
-  dlg().SelectListItem(IDC_CABLELIST, 1);
-  dlg().Click(IDC_CONFIRM);
-  EXPECT_EQ(dlg().m_selectedRow, 1);
+  main().SelectListItem(IDC_CABLELIST, 1);
+  main().Click(IDC_CONFIRM);
+  EXPECT_EQ(main().m_selectedRow, 1);
   // A list longer than the rows (not reachable by the dialog itself).
-  dlg().m_list.InsertItem(2, u"extra");
-  dlg().SelectListItem(IDC_CABLELIST, 2);
-  dlg().Click(IDC_CONFIRM);
-  EXPECT_EQ(LastMessage(), LoadModuleString(143));
-  EXPECT_EQ(dlg().m_selectedRow, 1);
+  main().m_list.InsertItem(2, u"extra");
+  main().SelectListItem(IDC_CABLELIST, 2);
+  main().Click(IDC_CONFIRM);
+  EXPECT_EQ(MessageIds().back(), 143);
+  EXPECT_EQ(main().m_selectedRow, 1);
 
-  dlg().Click(IDC_DELETEMARK);
-  dlg().Click(IDC_DRAWINFO);
+  main().Click(IDC_DELETEMARK);
+  main().Click(IDC_DRAWINFO);
   EXPECT_EQ(Queued(), (std::vector<WString>{u"QZ_CONFIRTCABLE", u"QZ_DELETEMARK", u"QZ_DrawCableInfo"}));
 
-  dlg().ShowConfirmButtons(true);
-  EXPECT_FALSE(dlg().Item(IDC_CONFIRM).visible());
-  EXPECT_TRUE(dlg().Click(IDC_BACK));
+  main().ShowConfirmButtons(true);
+  EXPECT_FALSE(main().Item(IDC_CONFIRM).visible());
+  EXPECT_TRUE(main().Click(IDC_BACK));
   EXPECT_EQ(Queued(), std::vector<WString>{u"QZ_BACKCABLE"});
-  dlg().ShowConfirmButtons(false);
-  EXPECT_FALSE(dlg().Item(IDC_BACK).visible());
+  main().ShowConfirmButtons(false);
+  EXPECT_FALSE(main().Item(IDC_BACK).visible());
 }
 
-TEST_F(MainDialogTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
+TEST_F(MainDlgTest, LoadCreateDeleteAndExportFromTheMainDialog) {
+  // Create a project from the main dialog.
+  user.ExpectModal(IDD_PROJECT, [](Dialog& d) {
+    EXPECT_EQ(d.GetWindowText(), LoadModuleString(105));
+    d.TypeText(IDC_PLANT_EDIT, u"PLANT1");
+    d.TypeText(IDC_FACILITY_EDIT, u"設備1");
+    d.Click(IDOK);
+    d.TypeText(IDC_FACILITY_EDIT, u"設備2");
+    d.Click(IDOK);
+    d.Click(IDCANCEL);
+  });
+  ASSERT_TRUE(main().Click(IDC_NEW));
+  EXPECT_EQ(MessageIds(), (std::vector<int>{113, 113}));
+  EXPECT_TRUE(stdfs::is_directory(Project("PLANT1", "設備1")));
+
+  DefineSimple(root + "/PLANT1");
+  Define(root + "/PLANT1", {{"DIST", "5"}});
+  WriteList(dir / "cables.csv", {"番号,サイズ,From,To,長さ", "W-1,IV5.5,P1,M1,", "#保留", "W-2,〃,P2,M2,3.5"});
+  user.Clear();
+  LoadProject("PLANT1", "設備2", dir / "cables.csv", 2);
+  EXPECT_EQ(MessageIds(), std::vector<int>{111});
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  ASSERT_EQ(user.fileRequests().size(), 1u);
+  const auto& request = user.fileRequests()[0];
+  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
+  EXPECT_EQ(request.defaultExtension, u".csv");
+  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
+  EXPECT_TRUE(request.fileMustExist && request.readOnlyChecked);
+  EXPECT_EQ(main().m_cableList.sourcePath, U(dir / "cables.csv"));
+  EXPECT_EQ(main().m_cableList.startRow, 2);
+  EXPECT_EQ(main().GetWindowText(), u"設備2 - " + LoadModuleString(120));
+  EXPECT_EQ(main().m_lastPlant, u"PLANT1");
+  EXPECT_EQ(main().m_lastFacility, u"設備2");
+  ASSERT_EQ(main().m_list.GetItemCount(), 2);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"W-1", "IV5.5", "P1", "", "M1", "", ""}));
+  EXPECT_EQ(Row(1), (std::vector<std::string>{"W-2", "IV5.5", "P2", "", "M2", "", "3.5"}));
+
+  // Export: the length lands in column 5 of its own line only.
+  main().m_cableList.rows[0].hasLength = true;
+  main().m_cableList.rows[0].length = 12.34;
+  user.Clear();
+  ASSERT_TRUE(main().Click(IDC_FILEOUT));
+  EXPECT_EQ(MessageIds(), std::vector<int>{141});
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  const std::string exported = ReadBytes(Project("PLANT1", "設備2") + "/Cablelist.csv");
+  EXPECT_EQ(exported, wb::codepage::FromUtf16(u"番号,サイズ,From,To,長さ\r\nW-1,IV5.5,P1,M1,12.3\r\n"
+                                               u"#保留\r\nW-2,〃,P2,M2,3.5\r\n"));
+
+  // Delete the other project; the loaded one stays.
+  user.Clear();
+  user.ExpectModal(IDD_PROJECT, [](Dialog& d) {
+    d.TypeText(IDC_PLANT_EDIT, u"PLANT1");
+    d.TypeText(IDC_FACILITY_EDIT, u"設備1");
+    d.Click(IDOK);
+  });
+  user.AnswerMessageBox(IDYES);
+  ASSERT_TRUE(main().Click(IDC_DELETE));
+  EXPECT_EQ(MessageIds(), (std::vector<int>{114, 117}));
+  EXPECT_FALSE(stdfs::exists(Project("PLANT1", "設備1")));
+  EXPECT_TRUE(stdfs::exists(Project("PLANT1", "設備2") + "/Cablelist.csv"));
+  EXPECT_EQ(main().m_list.GetItemCount(), 2);
+}
+
+TEST_F(MainDlgTest, ExportWithoutAProjectIsRefused) {
+  ASSERT_TRUE(main().Click(IDC_FILEOUT));
+  EXPECT_EQ(MessageIds(), std::vector<int>{137});
+  EXPECT_EQ(LastMessageType(), MB_OK);
+  // A source that has gone: the box names it.
+  main().m_cableList.sourcePath = U(dir / "gone.csv");
+  ASSERT_TRUE(main().Click(IDC_FILEOUT));
+  EXPECT_EQ(MessageIds(), (std::vector<int>{137, 137}));
+  EXPECT_NE(user.messages().back().caption.find(u"gone.csv"), WString::npos);
+}
+
+TEST_F(MainDlgTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
   // A rank outside 1..7, or one shown further left already, gives its place
   // to the first column not shown yet.
   const struct {
@@ -164,23 +232,51 @@ TEST_F(MainDialogTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
       {"NO=0\r\nSIZE=99", {0, 1, 2, 3, 4, 5, 6}},
       {"NO=-2147483648\r\nSIZE=-99999999999\r\nFROM_MARK=7", {0, 1, 6, 3, 4, 5, 2}},
       {"NO=3\r\nSIZE=3\r\nFROM_MARK=3", {2, 0, 1, 3, 4, 5, 6}},
-      {"NO=7\r\nSIZE=6\r\nFROM_MARK=5\r\nFROM_NO=4\r\nTO_MARK=3\r\nTO_NO=2\r\nDIST=1",
-       {6, 5, 4, 3, 2, 1, 0}},
+      {"NO=7\r\nSIZE=6\r\nFROM_MARK=5\r\nFROM_NO=4\r\nTO_MARK=3\r\nTO_NO=2\r\nDIST=1", {6, 5, 4, 3, 2, 1, 0}},
   };
   for (const auto& c : cases) {
-    WriteBytes(dir_ / "projects/CablelistDefine.ini",
-               std::string("[ListColumnNumber]\r\n") + c.section + "\r\n");
-    dlg().SetupList();
-    dlg().SetupList();  // the columns are deleted again under that order
-    EXPECT_EQ(dlg().m_list.GetColumnOrderArray(), c.order) << c.section;
+    WriteBytes(root + "/CablelistDefine.ini", std::string("[ListColumnNumber]\r\n") + c.section + "\r\n");
+    main().SetupList();
+    main().SetupList();  // the columns are deleted again under that order
+    EXPECT_EQ(main().m_list.GetColumnOrderArray(), c.order) << c.section;
   }
-  // A drag only permutes (saving and loading an order: main_dlg_flow_test).
-  EXPECT_FALSE(dlg().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));
+  // A drag only permutes.
+  EXPECT_FALSE(main().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));
 }
 
-TEST_F(MainDialogTest, AReloadedModuleStartsFromTheDefaults) {
+TEST_F(MainDlgTest, ButtonsAndTheSavedColumnOrderComeWithTheProject) {
+  EXPECT_FALSE(main().Item(IDC_OPTION).visible());
+  QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"On", u"");
+  QZ_WireBinder();
+  EXPECT_TRUE(g_cableSetting.showOptionButton);
+  EXPECT_FALSE(main().Item(IDC_OPTION).visible());  // not before the list is set up again
+  stdfs::create_directories(Project("P", "F"));
+  DefineSimple(Project("P", "F"));
+  WriteList(dir / "list.csv", {"W-1,IV,P1,M1"});
+  LoadProject("P", "F", dir / "list.csv", 1);
+  EXPECT_TRUE(main().Item(IDC_OPTION).visible());
+  EXPECT_FALSE(main().Item(IDC_DELETEATT).visible());
+  EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+
+  ASSERT_TRUE(main().DragColumns(IDC_CABLELIST, {6, 0, 2, 1, 3, 4, 5}));
+  user.Clear();
+  ASSERT_TRUE(main().Click(IDC_SAVEORDER));
+  EXPECT_EQ(MessageIds(), std::vector<int>{164});
+  const auto ini = U(Project("P", "F") + "/CablelistDefine.ini");
+  EXPECT_EQ(QzComn_GetEnv(ini, u"ListColumnNumber", u"NO"), u"7");
+  EXPECT_EQ(QzComn_GetEnv(ini, u"ListColumnNumber", u"DIST"), u"6");
+
+  // Back to the natural order on screen, then the project again.
+  ASSERT_TRUE(main().DragColumns(IDC_CABLELIST, {0, 1, 2, 3, 4, 5, 6}));
+  LoadProject("P", "F", dir / "list.csv", 1);
+  EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
+  // Showing the dialog again keeps it.
+  QZ_WireBinder();
+  EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
+}
+
+TEST_F(MainDlgTest, AReloadedModuleStartsFromTheDefaults) {
   EXPECT_EQ(g_cableSetting.subNumberSeparator, u" ");  // loaded: no separator configured
-  EXPECT_FALSE(g_cableSetting.projectRoot.empty());
   acrxEntryPoint(kUnloadAppMsg, nullptr);
   acrxEntryPoint(kInitAppMsg, nullptr);
   // A command typed before the next QZ_WireBinder sees the construction
@@ -211,3 +307,4 @@ TEST(CommandTable, RegistersEightCommandsAndRemovesThem) {
 }
 
 }  // namespace
+}  // namespace wbtest
