@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "platform/db/block_walk.h"
+#include "platform/host/color_index.h"
 
 namespace wb::render {
 namespace {
@@ -107,33 +108,8 @@ bool IsWide(uint32_t cp) {
 }  // namespace
 
 Rgb AciToRgb(int aci) {
-  static const Rgb kBasic[10] = {{0, 0, 0},     {255, 0, 0},   {255, 255, 0}, {0, 255, 0},
-                                 {0, 255, 255}, {0, 0, 255},   {255, 0, 255}, {255, 255, 255},
-                                 {128, 128, 128}, {192, 192, 192}};
-  static const uint8_t kGrey[6] = {51, 91, 132, 173, 214, 255};
-  aci = std::abs(aci);
-  if (aci >= 1 && aci <= 9) return kBasic[aci];
-  if (aci >= 250 && aci <= 255) {
-    uint8_t v = kGrey[aci - 250];
-    return {v, v, v};
-  }
-  if (aci < 10 || aci > 249) return kBasic[7];
-  // 24 hues of 15 degrees; in each group of ten, five shades, each full and
-  // half saturated.
-  static const double kValue[5] = {1.0, 0.8, 0.6, 0.5, 0.3};
-  double hue = (aci / 10 - 1) * 15.0;
-  double v = kValue[(aci % 10) / 2];
-  double s = aci % 2 ? 0.5 : 1.0;
-  double c = v * s, hp = hue / 60, x = c * (1 - std::abs(std::fmod(hp, 2) - 1)), m = v - c;
-  double r = 0, g = 0, b = 0;
-  if (hp < 1) r = c, g = x;
-  else if (hp < 2) r = x, g = c;
-  else if (hp < 3) g = c, b = x;
-  else if (hp < 4) g = x, b = c;
-  else if (hp < 5) r = x, b = c;
-  else r = c, b = x;
-  auto channel = [](double t) { return static_cast<uint8_t>(std::lround(std::clamp(t, 0.0, 1.0) * 255)); };
-  return {channel(r + m), channel(g + m), channel(b + m)};
+  const IndexColor c = ColorOfIndex(std::abs(aci));
+  return {c.r, c.g, c.b};
 }
 
 double TextMeasurer::Advance(std::string_view utf8) const {

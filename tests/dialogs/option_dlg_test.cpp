@@ -154,13 +154,7 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(loaded.subNumberSeparator, u" ");  // an empty separator loads as a blank
 }
 
-TEST(ColorDialogTest, Palette) {
-  const struct {
-    int index, r, g, b;
-  } palette[] = {{1, 255, 0, 0},       {5, 0, 0, 255},     {10, 255, 0, 0},    {11, 255, 127, 127},
-                 {30, 255, 127, 0},    {90, 0, 255, 0},    {130, 0, 255, 255}, {170, 0, 0, 255},
-                 {210, 255, 0, 255},   {12, 204, 0, 0},    {250, 51, 51, 51},  {255, 255, 255, 255}};
-  for (const auto& c : palette) EXPECT_EQ(wb::ui::ColorFromIndex(c.index), wb::ui::Rgb(c.r, c.g, c.b)) << c.index;
+TEST(ColorDialogTest, SwatchOfByLayerAndByBlock) {
   EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));
 }
 
