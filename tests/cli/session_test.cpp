@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -311,14 +310,9 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
   };
   std::vector<std::string> outputs;
   for (const auto& run : runs) {
-    const std::string command = "cd '" + p.dir.path() + "' && " WB_BINARY_DIR "/src/hosts/cli/wirebinder " +
-                                run.args + " 2>&1";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    const int status = pclose(pipe);
+    int status = 0;
+    const std::string output =
+        wbtest::Run("cd '" + p.dir.path() + "' && " WB_BINARY_DIR "/src/hosts/cli/wirebinder " + run.args, &status);
     EXPECT_EQ(WEXITSTATUS(status), run.status) << run.args << "\n" << output;
     EXPECT_NE(output.find(run.output), std::string::npos) << run.args << "\n" << output;
     outputs.push_back(output);

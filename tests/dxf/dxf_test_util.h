@@ -16,21 +16,8 @@
 namespace wb::dxftest {
 
 using wbtest::ReadBytes;
+using wbtest::Run;
 using wbtest::WriteBytes;
-
-// Output and exit status of a shell command, its error output included.
-inline std::string Run(const std::string& command, int* status) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) {
-    *status = -1;
-    return out;
-  }
-  char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
-  *status = pclose(pipe);
-  return out;
-}
 
 // Runs the fixture script with `args`.
 inline std::string RunScript(const std::string& args, int* status) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,20 @@ inline std::string ReadBytes(const std::string& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+// Output and exit status of a shell command, its error output included.
+inline std::string Run(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) {
+    *status = -1;
+    return out;
+  }
+  char buf[4096];
+  while (size_t n = fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
+  *status = pclose(pipe);
+  return out;
 }
 
 inline wb::WString U(const std::string& native) { return wb::Utf8ToUtf16(native); }
