@@ -6,26 +6,22 @@
 // that grow exponentially with the depth of a small file.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/db/database.h"
+
 namespace wb::db {
 
-// What one pass over the drawing (a pick, the display list) may unfold
-// through block references in all its walks together: a small file with many
-// references to such blocks would otherwise cost each pass the full budget
-// of every walk. Drawings whose blocks unfold into more than a hundred times
-// their model space are rare; the floor keeps a sheet full of title blocks.
-class WalkPool {
+// A count of visited entities and primitives that runs down to zero.
+class WalkBudget {
  public:
-  static constexpr size_t kFloor = 1000000;
-  static constexpr size_t kPerModelSpaceEntity = 100;
+  explicit WalkBudget(size_t n) : left_(n) {}
 
-  explicit WalkPool(size_t modelSpaceEntities)
-      : left_(std::max(kFloor, kPerModelSpaceEntity * modelSpaceEntities)) {}
-
+  // False, and nothing left, once `n` is more than what is left.
   bool Spend(size_t n) {
     if (left_ < n) {
       left_ = 0;
@@ -34,10 +30,25 @@ class WalkPool {
     left_ -= n;
     return true;
   }
+  void Drain() { left_ = 0; }
   bool Spent() const { return left_ == 0; }
 
  private:
   size_t left_;
+};
+
+// What one pass over the drawing (a pick, the display list) may unfold
+// through block references in all its walks together: a small file with many
+// references to such blocks would otherwise cost each pass the full budget
+// of every walk. Drawings whose blocks unfold into more than a hundred times
+// their model space are rare; the floor keeps a sheet full of title blocks.
+class WalkPool : public WalkBudget {
+ public:
+  static constexpr size_t kFloor = 1000000;
+  static constexpr size_t kPerModelSpaceEntity = 100;
+
+  explicit WalkPool(size_t modelSpaceEntities)
+      : WalkBudget(std::max(kFloor, kPerModelSpaceEntity * modelSpaceEntities)) {}
 };
 
 class BlockWalk {
@@ -49,18 +60,19 @@ class BlockWalk {
 
   // A walk of a pass draws what it unfolds inside blocks also from `pool`.
   explicit BlockWalk(size_t budget = kBudget, WalkPool* pool = nullptr)
-      : left_(budget), pool_(pool) {}
+      : own_(budget), pool_(pool) {}
 
   // Counts `n` visited entities or primitives; false once the budget is spent.
+  // Inside a block the pool pays too; when it cannot, the walk ends.
   bool Spend(size_t n = 1) {
-    if (left_ < n || (pool_ && !open_.empty() && !pool_->Spend(n))) {
-      left_ = 0;
+    if (!own_.Spend(n)) return false;
+    if (pool_ && !open_.empty() && !pool_->Spend(n)) {
+      own_.Drain();
       return false;
     }
-    left_ -= n;
     return true;
   }
-  bool Spent() const { return left_ == 0; }
+  bool Spent() const { return own_.Spent(); }
 
   // False, and nothing to Leave, when the block is already open on the
   // chain of inserts being walked, the chain is kMaxDepth long (the
@@ -68,9 +80,7 @@ class BlockWalk {
   // names compare without regard to ASCII case, as the drawing's do.
   bool Enter(std::string_view blockName) {
     if (open_.size() >= kMaxDepth || (pool_ && pool_->Spent()) || !Spend()) return false;
-    std::string key(blockName);
-    for (char& c : key)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    std::string key = AsciiUpper(blockName);
     for (const std::string& open : open_)
       if (open == key) return false;
     open_.push_back(std::move(key));
@@ -79,7 +89,7 @@ class BlockWalk {
   void Leave() { open_.pop_back(); }
 
  private:
-  size_t left_;
+  WalkBudget own_;
   WalkPool* pool_;
   std::vector<std::string> open_;
 };

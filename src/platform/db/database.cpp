@@ -14,6 +14,14 @@
 #include "platform/text/codepage.h"
 
 namespace wb::db {
+
+std::string AsciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return out;
+}
+
 namespace {
 
 using dxf::EditedTag;
@@ -31,13 +39,6 @@ constexpr uint64_t kLastId = ~uint64_t{0};
 std::string Reason(const std::string& message, const std::string& path) {
   return message.compare(0, path.size() + 2, path + ": ") == 0 ? message.substr(path.size() + 2)
                                                                : message;
-}
-
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -267,7 +268,7 @@ class DxfDatabase final : public Database {
       uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
       table.entries.push_back(index);
       BumpTableCount(table);
-      blockRecords_[Upper(name)] = id;
+      blockRecords_[AsciiUpper(name)] = id;
       recordHandle = Hex(id);
     }
     SectionInfo blocks = EnsureSection("BLOCKS");
@@ -297,7 +298,7 @@ class DxfDatabase final : public Database {
       if (modern_) tags.push_back({100, "AcDbBlockEnd"});
       block.end = AddRecord(std::move(tags), blocks.end, Kind::kBlockEnd, Section::kBlocks, id);
     }
-    blockIndex_[Upper(name)] = static_cast<uint32_t>(blocks_.size());
+    blockIndex_[AsciiUpper(name)] = static_cast<uint32_t>(blocks_.size());
     blocks_.push_back(std::move(block));
     return true;
   }
@@ -385,7 +386,7 @@ class DxfDatabase final : public Database {
   }
 
   ObjectId LayerId(std::string_view name) const override {
-    auto it = layers_.find(Upper(name));
+    auto it = layers_.find(AsciiUpper(name));
     if (it == layers_.end() || doc_.records[it->second].erased) return {};
     return {doc_.records[it->second].id};
   }
@@ -460,12 +461,12 @@ class DxfDatabase final : public Database {
 
   std::vector<std::string> TableEntryNames(std::string_view table) const override {
     std::vector<std::string> names;
-    const std::string type = Upper(std::string(table));
+    const std::string type = AsciiUpper(std::string(table));
     auto it = tableIndex_.find(type);
     if (it == tableIndex_.end()) return names;
     for (uint32_t index : tables_[it->second].entries) {
       const Record& r = doc_.records[index];
-      if (r.erased || Upper(std::string(Trim(doc_.Type(r)))) != type) continue;
+      if (r.erased || AsciiUpper(std::string(Trim(doc_.Type(r)))) != type) continue;
       size_t i = FindOwn(r, 2);
       if (i != kNpos) names.push_back(codec_.Decode(doc_.At(r, i).value));
     }
@@ -506,11 +507,11 @@ class DxfDatabase final : public Database {
     uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
     table.entries.push_back(index);
     BumpTableCount(table);
-    layers_[Upper(name)] = index;
+    layers_[AsciiUpper(name)] = index;
   }
 
   bool IsLayerLocked(std::string_view name) const override {
-    auto it = layers_.find(Upper(name));
+    auto it = layers_.find(AsciiUpper(name));
     if (it == layers_.end() || !Alive(it->second)) return false;
     const Record& r = doc_.records[it->second];
     size_t i = FindOwn(r, 70);
@@ -518,7 +519,7 @@ class DxfDatabase final : public Database {
   }
 
   void SetLayerLocked(std::string_view name, bool locked) override {
-    auto it = layers_.find(Upper(name));
+    auto it = layers_.find(AsciiUpper(name));
     if (it == layers_.end() || !Alive(it->second)) return;
     const Record& r = doc_.records[it->second];
     size_t i = FindOwn(r, 70);
@@ -530,7 +531,7 @@ class DxfDatabase final : public Database {
 
   ObjectId AddEntity(std::string_view ownerBlock, std::string_view entityType, std::string_view layerName,
                      std::vector<Tag> tags) override {
-    std::string type = Upper(OneLine(std::string(Trim(entityType))));
+    std::string type = AsciiUpper(OneLine(std::string(Trim(entityType))));
     if (type.empty() || type == "SECTION" || type == "ENDSEC" || type == "EOF" || type == "BLOCK" ||
         type == "ENDBLK" || type == "TABLE" || type == "ENDTAB")
       return {};
@@ -541,7 +542,7 @@ class DxfDatabase final : public Database {
       anchor = EnsureSection("ENTITIES").end;
       owner = BlockRecordHandle("*Model_Space");
     } else {
-      auto it = blockIndex_.find(Upper(ownerBlock));
+      auto it = blockIndex_.find(AsciiUpper(ownerBlock));
       if (it == blockIndex_.end()) return {};
       container = static_cast<int32_t>(it->second);
       anchor = blocks_[it->second].end;
@@ -612,7 +613,7 @@ class DxfDatabase final : public Database {
   // again, so lookups by name check that the record they find is alive.
   bool Alive(uint32_t index) const { return index != kNone && !doc_.records[index].erased; }
   bool HasAppId(std::string_view name) const {
-    auto it = appids_.find(Upper(name));
+    auto it = appids_.find(AsciiUpper(name));
     return it != appids_.end() && Alive(it->second);
   }
   bool Moved(bool done) {
@@ -719,7 +720,7 @@ class DxfDatabase final : public Database {
   }
 
   const Block* FindBlock(std::string_view name) const {
-    auto it = blockIndex_.find(Upper(name));
+    auto it = blockIndex_.find(AsciiUpper(name));
     return it == blockIndex_.end() || !Alive(blocks_[it->second].begin) ? nullptr : &blocks_[it->second];
   }
 
@@ -741,7 +742,7 @@ class DxfDatabase final : public Database {
   }
 
   std::string BlockRecordHandle(std::string_view blockName) const {
-    auto it = blockRecords_.find(Upper(blockName));
+    auto it = blockRecords_.find(AsciiUpper(blockName));
     return it == blockRecords_.end() ? std::string() : Hex(it->second);
   }
 
@@ -818,7 +819,7 @@ class DxfDatabase final : public Database {
     uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
     table.entries.push_back(index);
     BumpTableCount(table);
-    appids_[Upper(name)] = index;
+    appids_[AsciiUpper(name)] = index;
   }
 
   SectionInfo EnsureSection(const std::string& name) {
@@ -959,7 +960,7 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
         if (type == "TABLE") {
           if (table) return Fail(error, r, 0, "table " + table->name + " has no ENDTAB");
           if (r.count < 2 || doc_.At(r, 1).code != 2) return Fail(error, r, 0, "TABLE without a name");
-          std::string name = Upper(Trim(doc_.At(r, 1).value));
+          std::string name = AsciiUpper(Trim(doc_.At(r, 1).value));
           if (tableIndex_.count(name)) return Fail(error, r, 1, "second " + name + " table");
           tableIndex_[name] = static_cast<uint32_t>(tables_.size());
           tables_.push_back({name, index, kNone, {}});
@@ -1105,7 +1106,7 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
       const Record& r = records[index];
       size_t i = FindOwn(r, 2);
       if (i == kNpos) continue;
-      std::string key = Upper(codec_.Decode(doc_.At(r, i).value));
+      std::string key = AsciiUpper(codec_.Decode(doc_.At(r, i).value));
       if (t.name == "LAYER") layers_.emplace(key, index);
       else if (t.name == "APPID") appids_.emplace(key, index);
       else if (t.name == "BLOCK_RECORD") {
@@ -1122,7 +1123,7 @@ bool DxfDatabase::Build(dxf::ParseError* error) {
       error->message = "BLOCK without a name";
       return false;
     }
-    blockIndex_.emplace(Upper(codec_.Decode(doc_.At(r, i).value)), b);
+    blockIndex_.emplace(AsciiUpper(codec_.Decode(doc_.At(r, i).value)), b);
   }
   return true;
 }

@@ -44,6 +44,10 @@ struct InsertInfo {
   Point3 extrusion{0, 0, 1};
 };
 
+// Names in a drawing (blocks, layers, tables, types) are the same whatever
+// the case of their ASCII letters: this is the form they compare in.
+std::string AsciiUpper(std::string_view text);
+
 struct Error {
   std::string file;
   int line = 0;  // 1-based line of the file; 0 when not tied to a line
