@@ -51,20 +51,21 @@ struct Memo {
   std::unique_ptr<std::atomic<uint32_t>[]> decoded{new std::atomic<uint32_t>[0x10000 + 0x100]()};
 };
 
-bool IsLead(unsigned char byte, int codePage) {
-  if (byte < 0x80) return false;
-  bool lead = false;
+// A byte that starts a two-byte character is one iconv cannot finish alone.
+std::array<bool, 256> LeadBytes(int codePage) {
+  std::array<bool, 256> lead{};
   iconv_t cd = iconv_open("UTF-16LE", IconvName(codePage).c_str());
-  if (Valid(cd)) {
-    char in[1] = {static_cast<char>(byte)};
+  if (!Valid(cd)) return lead;
+  for (int b = 0x80; b < 256; ++b) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char in[1] = {static_cast<char>(b)};
     char out[8];
     char* ip = in;
     char* op = out;
     size_t il = 1, ol = sizeof out;
-    size_t r = iconv(cd, &ip, &il, &op, &ol);
-    lead = r == static_cast<size_t>(-1) && errno == EINVAL;
-    iconv_close(cd);
+    lead[b] = iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) && errno == EINVAL;
   }
+  iconv_close(cd);
   return lead;
 }
 
@@ -78,7 +79,7 @@ Memo& MemoFor(int codePage) {
   auto& slot = memos[codePage];
   if (!slot) {
     slot = std::make_unique<Memo>(codePage);
-    for (int b = 0x80; b < 256; ++b) slot->lead[b] = IsLead(static_cast<unsigned char>(b), codePage);
+    slot->lead = LeadBytes(codePage);
   }
   last.store(slot.get(), std::memory_order_release);
   return *slot;
