@@ -58,6 +58,17 @@ std::vector<EditedTag>& Document::Edit(uint32_t index) {
   return edits_[r.edit];
 }
 
+void Document::Replace(uint32_t index, std::vector<EditedTag> tags) {
+  if (watcher_) watcher_->Changing(index);
+  Record& r = records[index];
+  if (r.edit == kNone) {
+    r.edit = static_cast<uint32_t>(edits_.size());
+    edits_.push_back(std::move(tags));
+  } else {
+    edits_[r.edit] = std::move(tags);
+  }
+}
+
 void Document::Reindex(uint32_t index) {
   Record& r = records[index];
   size_t n = Size(r);
