@@ -1,7 +1,9 @@
 #include "route/assign/cable_assignment.h"
 
+#include <exception>
 #include <map>
 #include <memory>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 
@@ -331,8 +333,23 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     }
     s = Search{};
   }
-  lists.WriteAll(routedValues, wb::WorkerThreads());
-  log.Write();
+  {
+    // The log goes to its file while the keys go into the drawing: the one
+    // is mostly the kernel's work, the other the threads'.
+    std::exception_ptr logFailure;
+    std::jthread logWriter;  // joined however the writing below ends
+    if (logging)
+      logWriter = std::jthread([&] {
+        try {
+          log.Write();
+        } catch (...) {
+          logFailure = std::current_exception();
+        }
+      });
+    lists.WriteAll(routedValues, wb::WorkerThreads());
+    logWriter = {};
+    if (logFailure) std::rethrow_exception(logFailure);
+  }
   acedRestoreStatusBar();
   summary.cumulativeMs = cumulativeMs;
   return summary;
