@@ -28,15 +28,8 @@ class AnnotationTest : public ::testing::Test {
   void SetUp() override { g_cableSetting = CableSetting{}; }
   void TearDown() override { g_cableSetting = saved_; }
 
-  // A wire from a to b, tagged as a route part with `entries` besides its
-  // length.
-  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b,
-                    const std::vector<std::string>& entries = {}) {
-    AcDbObjectId id = plant.Wire(a, b, 1000);
-    auto items = plant.db->XData(id, "QZ_ATTR");
-    for (const auto& e : entries) items.push_back({1000, e});
-    plant.db->SetXData(id, "QZ_ATTR", items);
-    return id;
+  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b, std::vector<std::string> entries = {}) {
+    return plant.Wire(a, b, 1000, 0, std::move(entries));
   }
 
   PlantFixture plant;

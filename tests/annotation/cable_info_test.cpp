@@ -3,6 +3,7 @@
 #include "annotation/annotation_command.h"
 #include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
+#include "module/user_session.h"
 #include "platform/editor/prompts.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
@@ -214,12 +215,10 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
-class CommandTest : public LayerTest, public wb::editor::HostOutput {
+class CommandTest : public wbtest::UserSession {
  protected:
   void SetUp() override {
-    LayerTest::SetUp();
-    g_pMainDlg = new MainDlg();
-    g_pMainDlg->Create();
+    UserSession::SetUp();
     g_pMainDlg->CheckDlgButton(IDC_FROMTO, true);
     g_pMainDlg->CheckDlgButton(IDC_CABLENO, true);
     g_pDrawNote = new CDrawNote();
@@ -229,78 +228,70 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
   void TearDown() override {
     delete g_pDrawNote;
     g_pDrawNote = nullptr;
-    delete g_pMainDlg;
-    g_pMainDlg = nullptr;
-    wb::editor::CommandStack::Instance().ClearQueue();
-    LayerTest::TearDown();
+    UserSession::TearDown();
   }
-  void Print(const wb::WString& text) override { printed += text; }
   bool Requeued() {
     auto& stack = wb::editor::CommandStack::Instance();
     bool found = false;
     while (stack.HasQueued()) found |= stack.TakeQueued() == u"QZ_DrawCableInfo";
     return found;
   }
-  int Annotations() {
-    int count = 0;
-    for (AcDbObjectId id : plant.db->ModelSpaceEntities())
-      count += plant.db->EntityType(id) == "INSERT" &&
-               plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0;
+  size_t Annotations() {
+    size_t count = 0;
+    for (AcDbObjectId id : OfType("INSERT")) count += plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0;
     return count;
   }
 
-  wb::editor::ScriptedPrompts picker;
   ScriptedDragBackend drag;
-  std::u16string printed;
+  wbtest::UnitFontMetrics fonts;
 
  private:
-  wbtest::Installed<wb::editor::SetHostOutput> installOutput_{this};
-  wbtest::Installed<wb::editor::SetPromptBackend> installPicker_{&picker};
   wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
+  wbtest::Installed<wb::editor::SetFontMetrics> installFonts_{&fonts};
 };
 
 TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
-                           {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
-                            "CB08|W-1|1|1|99|1|"});
+  AcDbObjectId wire = plant.Wire({0, 0, 0}, {10, 0, 0}, 1000, 0,
+                                 {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
+                                  "CB08|W-1|1|1|99|1|"});
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
   drag.Pick({4, 11, 0}).Pick({9, 11, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(picker.prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(prompts.prompts(), std::vector<CString>{u"\n配線を選択:"});
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
   EXPECT_EQ(g_pDrawNote->wireId, wire);
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
 
   // Enter at the prompt ends the repetition.
-  picker.Enter();
+  prompts.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
 }
 
 TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Inconsistent cable data: message 154, not queued again.
-  AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
-                          {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
-                           "CB08|1,2|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
+  AcDbObjectId bad = plant.Wire({0, 0, 0}, {10, 0, 0}, 1000, 0,
+                                {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
+                                 "CB08|1,2|1|1|99|1|"});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
   QZ_DrawCableInfo();
-  EXPECT_EQ(printed, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
+  EXPECT_EQ(output.text_, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
   EXPECT_FALSE(Requeued());
 
   // Equipment without ETAT: silently ended.
   plant.Block("KK-1", {{0, 0, 0}});
   AcDbObjectId equipment = plant.Insert("KK-1", {20, 0, 0});
   plant.Tag(equipment, 0, {"ETAT|0|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
+  prompts.Nested(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
 
   // A pick beyond the wire's end: no drag, but the next wire is asked for.
-  AcDbObjectId wire = Wire({0, 5, 0}, {10, 5, 0});
-  picker.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
+  AcDbObjectId wire = plant.Wire({0, 5, 0}, {10, 5, 0}, 1000);
+  prompts.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
   EXPECT_EQ(drag.Consumed(), 0u);
@@ -309,19 +300,19 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // ETAT-flagged equipment counts as a part and is annotated at its origin.
   AcDbObjectId flagged = plant.Insert("KK-1", {30, 0, 0});
   plant.Tag(flagged, 0, {"ETAT|1|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
+  prompts.Nested(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
   drag.Pick({30, 10, 0});
   QZ_DrawCableInfo();
   EXPECT_TRUE(g_pDrawNote->originMode);
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
 
   // Without the drag window nothing happens at all.
   delete g_pDrawNote;
   g_pDrawNote = nullptr;
-  picker.Nested(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
   QZ_DrawCableInfo();
-  EXPECT_EQ(picker.Remaining(), 1u);
+  EXPECT_EQ(prompts.Remaining(), 1u);
 }
 
 }  // namespace

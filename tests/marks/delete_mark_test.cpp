@@ -1,6 +1,6 @@
 #include "drawing/tagged_entities.h"
 #include "marks/mark_commands.h"
-#include "marks_session.h"
+#include "module/user_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
@@ -9,7 +9,7 @@ using wb::W;
 namespace wbtest {
 namespace {
 
-class DeleteMark : public MarkSession {
+class DeleteMark : public UserSession {
  protected:
   // Marks `block` with the first list item through the mark dialog.
   AcDbObjectId Mark(AcDbObjectId block, int item = 0) {
@@ -123,7 +123,7 @@ TEST_F(DeleteMark, WithoutTheirDialogsTheCommandsDoNothing) {
   EXPECT_EQ(plant.db->SaveToString(), before);
 }
 
-class DeleteCableAtt : public MarkSession {};
+class DeleteCableAtt : public UserSession {};
 
 TEST_F(DeleteCableAtt, RemovesCableKeysFromTheSelectionButKeepsSubNumbers) {
   g_cableSetting.showDeleteAttButton = true;

@@ -2,7 +2,7 @@
 
 #include "drawing/tagged_entities.h"
 #include "marks/mark_commands.h"
-#include "marks_session.h"
+#include "module/user_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/entity.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
@@ -14,7 +14,7 @@ namespace {
 
 double Number(const std::optional<std::string>& text) { return text ? std::atof(text->c_str()) : NAN; }
 
-class DrawMark : public MarkSession {};
+class DrawMark : public UserSession {};
 
 TEST_F(DrawMark, ListsEachEquipmentOnceInOrderOfFirstAppearance) {
   LoadList({Row("C1", "P1", "MCC", "1", "M1", "モータ", "1"),

@@ -1,6 +1,6 @@
-// A user session for the mark and confirmation commands: a drawing, the
-// main dialog with a loaded cable list, the module's commands registered, a
-// dialog script and a prompt script that play the user.
+// A user session for the module's commands: a drawing, the main dialog, the
+// commands registered, and a dialog script and a prompt script that play
+// the user.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ inline CableRow Row(const char* number, const char* fromMark, const char* fromNa
           wb::W(toMark), wb::W(toName), wb::W(fromSub),  wb::W(toSub)};
 }
 
-class MarkSession : public ::testing::Test {
+class UserSession : public ::testing::Test {
  protected:
   void SetUp() override {
     g_cableSetting = CableSetting{};
