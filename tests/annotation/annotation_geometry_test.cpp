@@ -27,35 +27,23 @@ void ExpectLine(const std::unique_ptr<AcDbEntity>& e, AcGePoint3d a, AcGePoint3d
   ExpectPoint(AsLine(e).endPoint(), b.x, b.y, b.z, what);
 }
 
-TEST_F(AnnotationTest, AnchorOnHorizontalWireInBothDirections) {
-  AcDbObjectId forward = Wire({0, 0, 0}, {10, 0, 0});
+// The arc, cross line and leader on a wire drawn left to right are read
+// back from the saved drawing in annotation_dxf_test.
+TEST_F(AnnotationTest, AnchorOnAWireDrawnRightToLeft) {
+  AcDbObjectId backward = Wire({10, 0, 0}, {0, 0, 0});
   AnchorGeometry g;
-  ASSERT_TRUE(BuildAnchorGeometry(forward, {4, 1, 0}, 1.0, g));
+  ASSERT_TRUE(BuildAnchorGeometry(backward, {4, 1, 0}, 1.0, g));
   EXPECT_FALSE(g.originMode);
   ExpectPoint(g.anchor, 4, 0);
   ASSERT_EQ(g.entities.size(), 3u);
   auto* arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
   ASSERT_NE(arc, nullptr);
-  ExpectPoint(arc->center(), 4, 0);
-  // Rotation 90: the major axis (length 1.0) points up; minor 0.8.
-  EXPECT_NEAR(arc->majorAxis().x, 0, 1e-12);
-  EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);
-  EXPECT_NEAR(arc->radiusRatio(), 0.8, 1e-12);
-  EXPECT_NEAR(arc->startParam(), 0, 1e-12);
-  EXPECT_NEAR(arc->endParam(), M_PI, 1e-12);
-  ExpectLine(g.entities[1], {4, 1, 0}, {4, -1, 0}, "cross");
-  ExpectLine(g.entities[2], {4, 1, 0}, {4, 1, 0}, "leader");
-  EXPECT_TRUE(plant.db->HasLayer("QZ_ANNO"));
-  EXPECT_TRUE(plant.db->HasLayer("QZ_TABLE"));
-
-  AcDbObjectId backward = Wire({10, 0, 0}, {0, 0, 0});
-  ASSERT_TRUE(BuildAnchorGeometry(backward, {4, 1, 0}, 1.0, g));
-  ExpectPoint(g.anchor, 4, 0);
-  arc = dynamic_cast<const AcDbEllipse*>(g.entities[0].get());
-  ASSERT_NE(arc, nullptr);
   EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);  // rotation 90 as well
+  EXPECT_NEAR(arc->radiusRatio(), 0.8, 1e-12);
   ExpectLine(g.entities[1], {4, -1, 0}, {4, 1, 0}, "cross");
   ExpectPoint(AsLine(g.entities[2]).startPoint(), 4, 1, 0, "leader starts at the upper end");
+  EXPECT_TRUE(plant.db->HasLayer("QZ_ANNO"));
+  EXPECT_TRUE(plant.db->HasLayer("QZ_TABLE"));
 }
 
 TEST_F(AnnotationTest, AnchorOnSlantedWireScalesWithH) {
@@ -155,11 +143,6 @@ TEST_F(AnnotationTest, TextFrameRowsAndTags) {
   EXPECT_EQ(first->textString(), u"AB");
   ExpectPoint(first->position(), 14, 25.5, 0, "first row");
   ExpectPoint(second->position(), 14, 21.0, 0, "last row, h above the bottom");
-  EXPECT_DOUBLE_EQ(first->height(), 2.0);
-  EXPECT_DOUBLE_EQ(first->widthFactor(), 0.8);
-  EXPECT_EQ(first->layer(), u"QZ_ANNO");
-  EXPECT_EQ(first->colorIndex(), 256);
-  EXPECT_EQ(first->textStyle(), u"Standard");
   EXPECT_EQ(first->horizontalMode(), AcDb::kTextLeft);
   EXPECT_EQ(first->verticalMode(), AcDb::kTextBase);
 }
