@@ -110,8 +110,6 @@ TEST_F(ConfirmRoute, WithoutARouteOnlyTheTwoEquipmentLightUp) {
   Chain();
   plant.db->Erase(wires[2]);
   Confirm(0);
-  AcDbObjectId f, t;
-  AcDbObjectIdArray route;
   prompts.Do([&] {
     EXPECT_EQ(Looks({from, wires[0], wires[1], wires[3], to}),
               (std::vector<std::pair<int, int>>{{1, 30}, {256, -1}, {256, -1}, {256, -1}, {1, 30}}));
@@ -120,10 +118,6 @@ TEST_F(ConfirmRoute, WithoutARouteOnlyTheTwoEquipmentLightUp) {
   RunQueued();
   EXPECT_EQ(Looks({from, to}), (std::vector<std::pair<int, int>>(2, {256, -1})));
   EXPECT_TRUE(Messages().empty());
-
-  EXPECT_EQ(FindCableRoute(f, t, route), kRouteNone);
-  EXPECT_EQ(f, from);
-  EXPECT_EQ(t, to);
 }
 
 TEST_F(ConfirmRoute, EveryLookupFailureHasItsMessageAndHighlightsNothing) {

@@ -60,6 +60,22 @@ TEST_F(DeleteMark, PickingTextOrBlockErasesTheMarkAndAsksAgain) {
   EXPECT_NE(again, textA);
   EXPECT_EQ(OfType("TEXT").size(), 1u);
   EXPECT_TRUE(Marked(a));
+
+  // A link to something gone still clears what is left. A's block gone:
+  // picking its text erases it, and asks again.
+  AcDbObjectId textB2 = Mark(b, 1);
+  plant.db->Erase(a);
+  g_pMainDlg->Click(IDC_DELETEMARK);
+  prompts.Entity(again);
+  prompts.Cancel();
+  EXPECT_EQ(RunQueued().size(), 2u);
+  EXPECT_FALSE(plant.db->IsAlive(again));
+  // B's text gone: picking the block only clears it.
+  plant.db->Erase(textB2);
+  g_pMainDlg->Click(IDC_DELETEMARK);
+  prompts.Entity(b);
+  EXPECT_EQ(RunQueued().size(), 1u);
+  EXPECT_FALSE(Marked(b));
 }
 
 TEST_F(DeleteMark, UnmarkedBlocksAndPlainTextsEndTheCommand) {
@@ -89,27 +105,6 @@ TEST_F(DeleteMark, UnmarkedBlocksAndPlainTextsEndTheCommand) {
     if (i == 0) prompts.Enter(); else prompts.Point({500, 500, 0});
     EXPECT_EQ(RunQueued().size(), 1u);
   }
-}
-
-TEST_F(DeleteMark, ALinkToSomethingGoneStillClearsWhatIsLeft) {
-  AcDbObjectId a = BareEquipment({0, 0, 0});
-  AcDbObjectId b = BareEquipment({40, 0, 0});
-  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
-  AcDbObjectId textA = Mark(a, 0);
-  AcDbObjectId textB = Mark(b, 1);
-  // A's block is gone: picking its text still erases it, and asks again.
-  plant.db->Erase(a);
-  g_pMainDlg->Click(IDC_DELETEMARK);
-  prompts.Entity(textA);
-  prompts.Cancel();
-  EXPECT_EQ(RunQueued().size(), 2u);
-  EXPECT_FALSE(plant.db->IsAlive(textA));
-  // B's text is gone: picking the block only clears it.
-  plant.db->Erase(textB);
-  g_pMainDlg->Click(IDC_DELETEMARK);
-  prompts.Entity(b);
-  EXPECT_EQ(RunQueued().size(), 1u);
-  EXPECT_FALSE(Marked(b));
 }
 
 TEST_F(DeleteMark, WithoutTheirDialogsTheCommandsDoNothing) {

@@ -96,11 +96,6 @@ TEST_F(DrawMark, PlacesTheMarkAboveThePickedBlockAndTagsIt) {
   EXPECT_EQ(GetIdFromHandleText(db, link[1]), block);
   EXPECT_TRUE(GetIdFromHandleText(nullptr, u"FFFFF").isNull());
   EXPECT_TRUE(GetIdFromHandleText(nullptr, u"").isNull());
-
-  // The drawing as saved carries the text with its link.
-  auto reread = wb::db::Database::OpenFromMemory(db->SaveToString(), "mark.dxf", nullptr);
-  ASSERT_TRUE(reread);
-  EXPECT_EQ(reread->XData(text, "QZ_CABLEINFO").size(), 2u);
 }
 
 TEST_F(DrawMark, ToSideByHandleWithTheDrawingScaleAndWithoutSubNumber) {
