@@ -37,6 +37,7 @@ TEST_F(OptionDlgTest, OpensWithTheSettings) {
     EXPECT_FALSE(d.IsDlgButtonChecked(IDC_OPT_ANNOSUBNO));
     auto& dlg = static_cast<OptionDlg&>(d);
     EXPECT_EQ(dlg.m_markColorButton.GetColor(), wb::ui::ColorFromIndex(255));  // by layer
+    EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));         // by block too
     EXPECT_EQ(dlg.m_confirmColorButton.GetColor(), wb::ui::Rgb(255, 0, 0));
     EXPECT_EQ(dlg.m_markColor, 256);
     d.Click(IDC_OPT_LEADERREVISION);
@@ -152,10 +153,6 @@ TEST_F(OptionDlgTest, GoodValuesAreStoredAndWrittenBack) {
   EXPECT_EQ(loaded.confirmColor, 3);
   EXPECT_FALSE(loaded.drawSubNumber);
   EXPECT_EQ(loaded.subNumberSeparator, u" ");  // an empty separator loads as a blank
-}
-
-TEST(ColorDialogTest, SwatchOfByLayerAndByBlock) {
-  EXPECT_EQ(OptionDlg::SwatchColor(0), wb::ui::ColorFromIndex(255));
 }
 
 }  // namespace

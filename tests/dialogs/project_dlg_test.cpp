@@ -76,7 +76,11 @@ TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
     EXPECT_EQ(Text(d, IDC_FACILITY_LIST), "");
     // Typing is for the other modes.
     EXPECT_FALSE(d.TypeText(IDC_PLANT_LIST, u"plantB"));
+    // Without a facility the load stops before the file dialog.
+    OkStays(d);
   });
+  EXPECT_EQ(MessageIds(), std::vector<int>{107});
+  EXPECT_TRUE(user.fileRequests().empty());
 }
 
 TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
@@ -140,14 +144,6 @@ TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
   EXPECT_TRUE(user.messages().empty());
   unchanged();
   EXPECT_EQ(QzComn_GetEnv(U(Project("P", "F") + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"");
-}
-
-TEST_F(ProjectDlgTest, LoadWithoutAFacilityStopsBeforeTheFileDialog) {
-  stdfs::create_directories(root + "/P");
-  DefineSimple(root);
-  Run(ProjectDlg::kLoad, OkStays);
-  EXPECT_EQ(MessageIds(), std::vector<int>{107});
-  EXPECT_TRUE(user.fileRequests().empty());
 }
 
 TEST_F(ProjectDlgTest, LoadProposesTheExportedListWhenAsked) {
