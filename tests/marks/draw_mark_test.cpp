@@ -4,7 +4,6 @@
 #include "marks/mark_commands.h"
 #include "module/user_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
-#include "platform/editor/entity.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
 using wb::W;
@@ -153,14 +152,6 @@ TEST_F(DrawMark, AMirroredBlockIsMarkedWhereItIsDrawn) {
        {210, "0"}, {220, "0"}, {230, "-1"}});
   plant.Tag(block, 0, {"S225|0|1|1|99|1|"});
   // World extents: x 4..10, y 20..25 (the circle's top).
-  auto entity = wb::editor::Entity::Open(block, wb::editor::Entity::kForRead);
-  ASSERT_TRUE(entity);
-  wb::editor::Extents extents;
-  ASSERT_TRUE(entity->getGeomExtents(extents));
-  EXPECT_NEAR(extents.min.x, 4, 1e-9);
-  EXPECT_NEAR(extents.max.x, 10, 1e-9);
-  EXPECT_NEAR(extents.max.y, 25, 1e-9);
-
   LoadList({Row("C1", "P1", "ポンプ", "", "M1", "モータ", "1")});
   DrawMarkDlg& dialog = OpenMarkDialog();
   dialog.SelectListItem(IDC_FROMLIST, 0);
