@@ -2,12 +2,12 @@
 #include <optional>
 
 #include "annotation/annotation_geometry.h"
-#include "annotation/annotation_test_util.h"
+#include "module/user_session.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
 namespace {
 
-using wbtest::AnnotationTest;
+using AnnotationTest = wbtest::UserSession;
 using wbtest::ExpectPoint;
 
 const AcDbLine& AsLine(const std::unique_ptr<AcDbEntity>& e) {

@@ -1,21 +1,13 @@
 #include "annotation/cable_info.h"
 
 #include "annotation/annotation_command.h"
-#include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
 #include "module/user_session.h"
-#include "platform/editor/prompts.h"
-#include "platform/dialogs/message_box.h"
-#include "platform/dialogs/scripted_backend.h"
-#include "platform/editor/command_queue.h"
-#include "platform/editor/document.h"
 #include "platform/editor/drag.h"
-#include "resources/resource_ids.h"
-#include "ui/main_dlg.h"
 
 namespace {
 
-using wbtest::AnnotationTest;
+using AnnotationTest = wbtest::UserSession;
 using wbtest::ExpectPoint;
 
 CableInfoLists OneCable() {
@@ -128,10 +120,6 @@ class LayerTest : public AnnotationTest {
       if (plant.db->IsLayerLocked(name)) locked.push_back(name);
     return locked;
   }
-  wb::ui::ScriptedBackend user_;
-
- private:
-  wbtest::Installed<wb::ui::SetBackend> installUser_{&user_};
 };
 
 TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
@@ -144,9 +132,9 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   // An entity may spell its layer in another case: the report names the
   // layer record.
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
-  ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
-  EXPECT_EQ(user_.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
+  ASSERT_EQ(dialogs.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
+  EXPECT_EQ(dialogs.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
   EXPECT_EQ(LockedLayers().size(), 8u);  // nothing unlocked on refusal
 
   // An unlocked wire layer, which is also the current one under another
@@ -154,14 +142,14 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   db->SetLayerLocked("Wires", false);
   db->SetHeaderValue("$CLAYER", 8, "wires");
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
-  EXPECT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages().size(), 1u);
   // Names compare exactly: "qz_hide" is not a module layer.
   EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
 
   // A locked current layer refuses as well, naming the current layer.
   db->SetHeaderValue("$CLAYER", 8, "OTHER");
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
-  EXPECT_EQ(user_.messages().back().text, u"画層 OTHER がﾛｯｸされています、確認してください。");
+  EXPECT_EQ(dialogs.messages().back().text, u"画層 OTHER がﾛｯｸされています、確認してください。");
   // Asked to unlock, both layers open up.
   db->SetLayerLocked("Wires", true);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
@@ -191,7 +179,7 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   EXPECT_EQ(nested, inner);
   ExpectPoint(point, 3, 1);
   EXPECT_EQ(picker.prompts().size(), 5u);
-  EXPECT_EQ(user_.messages().size(), 1u);  // the locked layer was reported
+  EXPECT_EQ(dialogs.messages().size(), 1u);  // the locked layer was reported
 
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
   EXPECT_TRUE(picked.isNull());
@@ -200,10 +188,10 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
-class CommandTest : public wbtest::UserSession {
+class CommandTest : public AnnotationTest {
  protected:
   void SetUp() override {
-    UserSession::SetUp();
+    AnnotationTest::SetUp();
     g_pMainDlg->CheckDlgButton(IDC_FROMTO, true);
     g_pMainDlg->CheckDlgButton(IDC_CABLENO, true);
     g_pDrawNote = new CDrawNote();
@@ -213,7 +201,7 @@ class CommandTest : public wbtest::UserSession {
   void TearDown() override {
     delete g_pDrawNote;
     g_pDrawNote = nullptr;
-    UserSession::TearDown();
+    AnnotationTest::TearDown();
   }
   bool Requeued() {
     auto& stack = wb::editor::CommandStack::Instance();
@@ -228,17 +216,15 @@ class CommandTest : public wbtest::UserSession {
   }
 
   ScriptedDragBackend drag;
-  wbtest::UnitFontMetrics fonts;
 
  private:
   wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
-  wbtest::Installed<wb::editor::SetFontMetrics> installFonts_{&fonts};
 };
 
 TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
-  AcDbObjectId wire = plant.Wire({0, 0, 0}, {10, 0, 0}, 1000, 0,
-                                 {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
-                                  "CB08|W-1|1|1|99|1|"});
+  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+                           {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
+                            "CB08|W-1|1|1|99|1|"});
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
   prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
   drag.Pick({4, 11, 0}).Pick({9, 11, 0});
@@ -258,9 +244,9 @@ TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
 
 TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Inconsistent cable data: message 154, not queued again.
-  AcDbObjectId bad = plant.Wire({0, 0, 0}, {10, 0, 0}, 1000, 0,
-                                {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
-                                 "CB08|1,2|1|1|99|1|"});
+  AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
+                          {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
+                           "CB08|1,2|1|1|99|1|"});
   prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
   QZ_DrawCableInfo();
   EXPECT_EQ(output.text_, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
@@ -275,7 +261,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   EXPECT_FALSE(Requeued());
 
   // A pick beyond the wire's end: no drag, but the next wire is asked for.
-  AcDbObjectId wire = plant.Wire({0, 5, 0}, {10, 5, 0}, 1000);
+  AcDbObjectId wire = Wire({0, 5, 0}, {10, 5, 0});
   prompts.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
