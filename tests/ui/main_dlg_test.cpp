@@ -65,18 +65,6 @@ class MainDlgTest : public DialogTest {
   }
 };
 
-TEST_F(MainDlgTest, CreatedOnceAndShownAgain) {
-  MainDlg* first = g_pMainDlg;
-  EXPECT_TRUE(first->IsWindowVisible());
-  EXPECT_EQ(first->GetWindowText(), u"ケーブル情報設定");
-  first->Close();  // closing only hides
-  EXPECT_FALSE(first->IsWindowVisible());
-  QZ_WireBinder();
-  EXPECT_EQ(g_pMainDlg, first);
-  EXPECT_TRUE(first->IsWindowVisible());
-  EXPECT_EQ(wb::ui::ResourceOverride::Depth(), 0);
-}
-
 TEST_F(MainDlgTest, ListShowsRowsWithLengthsInRed) {
   const auto& list = main().m_list;
   ASSERT_EQ(list.columns().size(), 7u);
@@ -228,21 +216,28 @@ TEST_F(MainDlgTest, ButtonsAndTheSavedColumnOrderComeWithTheProject) {
   EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
 }
 
-TEST_F(MainDlgTest, AReloadedModuleStartsFromTheDefaults) {
+TEST_F(MainDlgTest, TheDialogComesBackUntilTheModuleAndItsCommandsGo) {
+  // Closing only hides: the command shows the same dialog again.
+  MainDlg* first = g_pMainDlg;
+  EXPECT_EQ(first->GetWindowText(), u"ケーブル情報設定");
+  first->Close();
+  EXPECT_FALSE(first->IsWindowVisible());
+  QZ_WireBinder();
+  EXPECT_EQ(g_pMainDlg, first);
+  EXPECT_TRUE(first->IsWindowVisible());
+  EXPECT_EQ(wb::ui::ResourceOverride::Depth(), 0);
   EXPECT_EQ(g_cableSetting.subNumberSeparator, u" ");  // loaded: no separator configured
-  acrxEntryPoint(kUnloadAppMsg, nullptr);
-  acrxEntryPoint(kInitAppMsg, nullptr);
-  // A command typed before the next QZ_WireBinder sees the construction
-  // defaults again.
-  EXPECT_EQ(g_cableSetting.subNumberSeparator, u"-");
-  EXPECT_TRUE(g_cableSetting.projectRoot.empty());
-  EXPECT_EQ(g_pMainDlg, nullptr);
-}
 
-TEST(CommandTable, RegistersEightCommandsAndRemovesThem) {
   auto& stack = wb::editor::CommandStack::Instance();
   for (int round = 0; round < 2; ++round) {  // unloading and reloading
+    ASSERT_EQ(acrxEntryPoint(kUnloadAppMsg, nullptr), 0);
+    EXPECT_TRUE(stack.Commands().empty());
+    EXPECT_EQ(g_pMainDlg, nullptr);  // no window outlives the module
     ASSERT_EQ(acrxEntryPoint(kInitAppMsg, nullptr), 0);
+    // A command typed before the next QZ_WireBinder sees the construction
+    // defaults again.
+    EXPECT_EQ(g_cableSetting.subNumberSeparator, u"-");
+    EXPECT_TRUE(g_cableSetting.projectRoot.empty());
     const auto commands = stack.Commands();
     ASSERT_EQ(commands.size(), 8u);
     EXPECT_EQ(commands[0]->globalName, u"QZ_WireBinder");
@@ -253,9 +248,6 @@ TEST(CommandTable, RegistersEightCommandsAndRemovesThem) {
     EXPECT_EQ(acrxEntryPoint(42, nullptr), 0);
     EXPECT_TRUE(stack.Run(u"QZ_WireBinder"));
     ASSERT_NE(g_pMainDlg, nullptr);
-    ASSERT_EQ(acrxEntryPoint(kUnloadAppMsg, nullptr), 0);
-    EXPECT_TRUE(stack.Commands().empty());
-    EXPECT_EQ(g_pMainDlg, nullptr);  // no window outlives the module
   }
 }
 
