@@ -1,6 +1,6 @@
-// The Qt dialog front end and prompts on their own: a small template whose
-// controls follow the dialog's state both ways, message box answers, and
-// the prompt endings (typed point, Enter, Esc, a command queued meanwhile).
+// The Qt dialog front end on its own: a small template whose controls follow
+// the dialog's state both ways, every template's layout, and message box
+// answers.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,17 +13,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
-#include "hosts/desktop/command_line.h"
 #include "hosts/desktop/dialog_window.h"
-#include "hosts/desktop/main_window.h"
-#include "hosts/desktop/module_host.h"
-#include "hosts/desktop/prompt_backend.h"
 #include "hosts/desktop/qt_dialog_backend.h"
 #include "platform/dialogs/message_box.h"
-#include "platform/editor/command_queue.h"
-#include "platform/editor/prompts.h"
 #include "resources/dialog_templates.h"
 
 namespace wb::desktop {
@@ -191,41 +184,6 @@ TEST(DialogBackend, MessageBoxesAnswerWithTheButtonPressed) {
   EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
   QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
   EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
-}
-
-TEST(Prompts, TypedPointEnterEscAndAQueuedCommand) {
-  MainWindow window;
-  ModuleHost host(window);
-  host.SetTimeouts(10000);
-  window.show();
-  CommandLine* line = window.commandLine();
-  auto type = [&](const QString& text) {
-    QTimer::singleShot(0, [line, text] {
-      line->input()->setText(text);
-      line->Submit();
-    });
-  };
-  AcGePoint3d p;
-  type(QStringLiteral("120.5, -3"));
-  EXPECT_EQ(acedGetPoint(nullptr, u"点を指定:\n", p), RTNORM);
-  EXPECT_DOUBLE_EQ(p.x, 120.5);
-  EXPECT_DOUBLE_EQ(p.y, -3);
-  type(QString());
-  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNONE);
-  QTimer::singleShot(0, [&] { QTest::keyClick(window.view(), Qt::Key_Escape); });
-  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
-  // A module command typed while the prompt waits ends it and runs later.
-  type(QStringLiteral("QZ_BackCable"));
-  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
-  EXPECT_EQ(host.completed(), 0);
-  QApplication::processEvents();
-  EXPECT_EQ(host.completed(), 1);
-  // Something else typed is refused and the prompt goes on.
-  type(QStringLiteral("nonsense"));
-  type(QStringLiteral("1,2"));
-  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNORM);
-  EXPECT_TRUE(line->output().contains(QStringLiteral("\"nonsense\"")));
-  EXPECT_FALSE(host.prompts().waiting());
 }
 
 }  // namespace

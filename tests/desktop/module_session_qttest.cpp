@@ -800,5 +800,37 @@ TEST_F(DesktopHost, CurvesTextsAndLineweights) {
   Shot(window.get(), QStringLiteral("curves_lineweights.png"));
 }
 
+// The prompt endings: a typed point, Enter, Esc, a command queued meanwhile.
+TEST_F(DesktopHost, PromptsEndOnATypedPointEnterEscOrACommand) {
+  CommandLine* line = window->commandLine();
+  auto type = [&](const QString& text) {
+    QTimer::singleShot(0, [line, text] {
+      line->input()->setText(text);
+      line->Submit();
+    });
+  };
+  AcGePoint3d p;
+  type(QStringLiteral("120.5, -3"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点を指定:\n", p), RTNORM);
+  EXPECT_DOUBLE_EQ(p.x, 120.5);
+  EXPECT_DOUBLE_EQ(p.y, -3);
+  type(QString());
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNONE);
+  QTimer::singleShot(0, [this] { QTest::keyClick(view, Qt::Key_Escape); });
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
+  // A module command typed while the prompt waits ends it and runs later.
+  type(QStringLiteral("QZ_BackCable"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
+  EXPECT_EQ(host->completed(), 0);
+  QApplication::processEvents();
+  EXPECT_EQ(host->completed(), 1);
+  // Something else typed is refused and the prompt goes on.
+  type(QStringLiteral("nonsense"));
+  type(QStringLiteral("1,2"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNORM);
+  EXPECT_TRUE(line->output().contains(QStringLiteral("\"nonsense\"")));
+  EXPECT_FALSE(host->prompts().waiting());
+}
+
 }  // namespace
 }  // namespace wb::desktop
