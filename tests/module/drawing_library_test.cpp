@@ -36,26 +36,6 @@ std::vector<std::string> StringGroupsInFile(const wb::db::Database& database) {
 
 }  // namespace
 
-TEST(DrawingLibrary, AttributeWritesKeepWhatOtherToolsStoredBesideTheEntries) {
-  wbtest::PlantFixture plant;
-  plant.Block("RT-1", {});
-  AcDbObjectId wire = plant.Insert("RT-1", {0, 0, 0});
-  plant.db->SetXData(wire, "QZ_ATTR",
-                     {{1070, "7"},
-                      {1000, "S304|1500|1|1|99|1|"},
-                      {1040, "2.5"},
-                      {1000, "CB08|W-1|1|1|99|1|"}});
-  ASSERT_EQ(WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1), 0);
-  RemoveEntityAttributes(wire, {u"S304"});
-  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"),
-            (std::vector<Tag>{{1070, "7"}, {1000, "CB08|W-1,W-2|1|1|99|1|"}, {1040, "2.5"}}));
-
-  // With every entry gone the other groups stay, and so does the tag.
-  RemoveEntityAttributes(wire, {u"CB08"});
-  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (std::vector<Tag>{{1070, "7"}, {1040, "2.5"}}));
-  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""), AcDbObjectIdArray{wire});
-}
-
 TEST(DrawingLibrary, AnUnclosedPieceRunStillReadsAsOneEntry) {
   wbtest::PlantFixture plant;
   plant.Block("RT-1", {});

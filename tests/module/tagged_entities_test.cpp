@@ -80,18 +80,28 @@ TEST(TaggedEntities, BlockIdClassesAndLabels) {
 }
 
 TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
+  using Tags = std::vector<wb::db::Tag>;
   wbtest::PlantFixture plant;
-  auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1500);
-  WriteEntityAttribute(wire, u"CB08", u"W-1", 1, 1, 1);
-  WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1);
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-1,W-2");
-  CStringArray list;
-  ASSERT_EQ(ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0), 0);
-  EXPECT_EQ(list.back(), u"CB08|W-1,W-2|1|1|99|1|");  // new keys go to the end
+  plant.Block("RT-1", {});
+  AcDbObjectId wire = plant.Insert("RT-1", {0, 0, 0});
+  // Groups other tools stored beside the entries stay; the entries are
+  // written back as one run where the first was, new keys at its end.
+  plant.db->SetXData(wire, "QZ_ATTR",
+                     {{1070, "7"}, {1000, "S304|1500|1|1|99|1|"}, {1040, "2.5"}, {1000, "CB08|W-1|1|1|99|1|"}});
+  ASSERT_EQ(WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1), 0);
+  WriteEntityAttribute(wire, u"CB03", u"2sq", 1, 1, 1);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (Tags{{1070, "7"}, {1000, "S304|1500|1|1|99|1|"},
+                                                    {1000, "CB08|W-1,W-2|1|1|99|1|"}, {1000, "CB03|2sq|1|1|99|1|"},
+                                                    {1040, "2.5"}}));
   RemoveEntityAttributes(wire, {u"CB08", u"CB03"});
   EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"S304"), u"1500");
+  // With every entry gone the other groups stay, and so does the tag.
+  RemoveEntityAttributes(wire, {u"S304"});
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (Tags{{1070, "7"}, {1040, "2.5"}}));
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""), AcDbObjectIdArray{wire});
   // Link data of the authoring tools is never touched.
-  EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (std::vector<wb::db::Tag>{{1070, "3"}}));
+  plant.db->SetXData(wire, "QZ_LINK", {{1070, "3"}});
+  CStringArray list;
 
   // Accumulating onto an empty value still puts the comma in.
   plant.db->SetXData(wire, "QZ_ATTR", {{1000, "CB08||1|1|99|1|"}, {1000, "CB03|a|b|1|1|99|1|"}});
@@ -127,6 +137,7 @@ TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
   ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0);
   EXPECT_EQ(CAttributeData::FindAtt(list, u"CB09"), -1);
   EXPECT_EQ(list.size(), 2u);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (Tags{{1070, "3"}}));
 }
 
 TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
