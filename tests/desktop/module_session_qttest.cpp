@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <set>
 
 #include "hosts/desktop/color_index_dialog.h"
@@ -41,10 +44,10 @@
 #include "marks/draw_mark_dlg.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
+#include "platform/editor/document.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
-#include "qt_test_util.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -55,12 +58,51 @@ namespace wb::desktop {
 namespace {
 
 namespace fs = std::filesystem;
-using wbtest::Click;
-using wbtest::Drag;
-using wbtest::InsertsOf;
-using wbtest::MoveTo;
+// Screenshots go to <build>/screenshots/; the folder is printed once.
+QString ScreenshotDir() {
+  static const QString dir = [] {
+    QString d = QStringLiteral(WB_BINARY_DIR "/screenshots");
+    QDir().mkpath(d);
+    std::cout << "screenshots: " << d.toStdString() << std::endl;
+    return d;
+  }();
+  return dir;
+}
 
-void Shot(QWidget* w, const QString& name) { wbtest::SaveScreenshot(w, name); }
+void Shot(QWidget* widget, const QString& name) {
+  QApplication::processEvents();
+  const QString path = ScreenshotDir() + QLatin1Char('/') + name;
+  EXPECT_TRUE(widget->grab().save(path)) << path.toStdString();
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent event(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &event);
+}
+
+void MoveTo(QWidget* w, QPointF p) { Mouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+
+void Click(QWidget* w, QPointF p, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(w, QEvent::MouseButtonPress, p, button, button);
+  Mouse(w, QEvent::MouseButtonRelease, p, button, Qt::NoButton);
+}
+
+void Drag(QWidget* w, QPointF from, QPointF to, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(w, QEvent::MouseButtonPress, from, button, button);
+  Mouse(w, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button);
+  Mouse(w, QEvent::MouseMove, to, Qt::NoButton, button);
+  Mouse(w, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+}
+
+// The INSERTs in model space of the blocks whose names start with `prefix`,
+// in drawing order.
+std::vector<db::ObjectId> InsertsOf(const std::string& prefix) {
+  std::vector<db::ObjectId> out;
+  const db::Database* d = editor::ActiveDatabase();
+  for (db::ObjectId id : d->ModelSpaceEntities())
+    if (auto info = d->Insert(id); info && info->blockName.rfind(prefix, 0) == 0) out.push_back(id);
+  return out;
+}
 
 QString Q(const WString& s) { return QString::fromStdU16String(s); }
 
@@ -520,7 +562,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
 
   // 経路図出力 (portrait, three rows) and 印刷 (the view as a PNG).
   const QString sheets = QString::fromStdString((work / "routes.pdf").string());
-  const QString plot = wbtest::ScreenshotDir() + QStringLiteral("/plot_view.png");
+  const QString plot = ScreenshotDir() + QStringLiteral("/plot_view.png");
   Then("paper", idle, [&] {
     for (auto mode : {PaperDialog::Mode::kPlot, PaperDialog::Mode::kSheets}) {
       PaperDialog dialog(mode, window->PaperPath(QStringLiteral(".pdf")), window.get());
@@ -546,9 +588,9 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
                                                  QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"),
                                                  QStringLiteral("2"), QStringLiteral("-singlefile"), sheets,
-                                                 wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait")});
+                                                 ScreenshotDir() + QStringLiteral("/sheets_portrait")});
     EXPECT_TRUE(pdftoppm.waitForFinished(20000) && pdftoppm.exitCode() == 0) << "no second page";
-    EXPECT_EQ(QImage(wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait.png")).size(), QSize(496, 702));
+    EXPECT_EQ(QImage(ScreenshotDir() + QStringLiteral("/sheets_portrait.png")).size(), QSize(496, 702));
   });
   RunSteps();
   EXPECT_EQ(messages, (std::vector<int>{111, 129, 134, 155}));
