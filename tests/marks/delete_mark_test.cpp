@@ -47,8 +47,6 @@ TEST_F(DeleteMark, PickingTextOrBlockErasesTheMarkAndAsksAgain) {
                                                    u"QZ_DELETEMARK"}));
   EXPECT_EQ(prompts.prompts(),
             (std::vector<wb::WString>(3, W("記号を選択：\n"))));
-  EXPECT_FALSE(plant.db->IsAlive(textA));
-  EXPECT_FALSE(plant.db->IsAlive(textB));
   EXPECT_TRUE(OfType("TEXT").empty());
   EXPECT_FALSE(Marked(a));
   EXPECT_FALSE(Marked(b));
