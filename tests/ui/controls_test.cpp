@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dialogs/dialog.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
 
 using namespace wb::ui;
@@ -112,5 +113,8 @@ TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
     EXPECT_FALSE(refused.hasWindow());
   }
   EXPECT_TRUE(user.modeless().empty());
+  // Without a host's dialogs a question gets the answer that changes nothing.
+  SetBackend(nullptr);
+  EXPECT_EQ(AfxMessageBox(u"?", MB_YESNO), IDNO);
   SetBackend(previous);
 }
