@@ -142,7 +142,9 @@ TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
     problem.clear();
     EXPECT_EQ(list.Import(&problem), -3) << c.name;
     EXPECT_TRUE(list.rows.empty()) << c.name;
-    if (!c.where.empty()) EXPECT_EQ(problem, list.sourcePath + U(c.where)) << c.name;
+    if (!c.where.empty()) {
+      EXPECT_EQ(problem, list.sourcePath + U(c.where)) << c.name;
+    }
   }
 }
 
