@@ -1,14 +1,13 @@
 // The finished annotation as another DXF reader sees it: saved, then read
 // back with ezdxf.
-#include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
 #include "dxf/dxf_test_util.h"
-#include "platform/editor/document.h"
+#include "module/user_session.h"
 #include "platform/editor/drag.h"
 
 namespace {
 
-using wbtest::AnnotationTest;
+using AnnotationTest = wbtest::UserSession;
 
 class AnnotationDxfTest : public AnnotationTest {
  protected:

@@ -1,20 +1,13 @@
 #include "annotation/cable_info.h"
 
 #include "annotation/annotation_command.h"
-#include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
-#include "platform/editor/prompts.h"
-#include "platform/dialogs/message_box.h"
-#include "platform/dialogs/scripted_backend.h"
-#include "platform/editor/command_queue.h"
-#include "platform/editor/document.h"
+#include "module/user_session.h"
 #include "platform/editor/drag.h"
-#include "resources/resource_ids.h"
-#include "ui/main_dlg.h"
 
 namespace {
 
-using wbtest::AnnotationTest;
+using AnnotationTest = wbtest::UserSession;
 using wbtest::ExpectPoint;
 
 CableInfoLists OneCable() {
@@ -127,59 +120,40 @@ class LayerTest : public AnnotationTest {
       if (plant.db->IsLayerLocked(name)) locked.push_back(name);
     return locked;
   }
-  wb::ui::ScriptedBackend user_;
-
- private:
-  wbtest::Installed<wb::ui::SetBackend> installUser_{&user_};
 };
 
 TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   auto* db = plant.db;
-  for (const char* name : {"WIRES", "QZ_CONNECT", "QZ_ANNO", "7", "16", "17", "qz_hide", "OTHER"}) {
+  for (const char* name : {"Wires", "QZ_CONNECT", "QZ_ANNO", "7", "16", "17", "qz_hide", "OTHER"}) {
     db->CreateLayer(name, 7);
     db->SetLayerLocked(name, true);
   }
   EXPECT_EQ(CheckLayerLocked(u"NOSUCH", false), -1);
+  // An entity may spell its layer in another case: the report names the
+  // layer record.
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
-  ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages()[0].text, u"画層 WIRES がﾛｯｸされています、確認してください。");
-  EXPECT_EQ(user_.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
+  ASSERT_EQ(dialogs.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
+  EXPECT_EQ(dialogs.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
   EXPECT_EQ(LockedLayers().size(), 8u);  // nothing unlocked on refusal
 
-  // An unlocked wire layer: module layers are unlocked, the others stay.
-  db->SetLayerLocked("WIRES", false);
+  // An unlocked wire layer, which is also the current one under another
+  // spelling: module layers are unlocked, the others stay.
+  db->SetLayerLocked("Wires", false);
+  db->SetHeaderValue("$CLAYER", 8, "wires");
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
+  EXPECT_EQ(dialogs.messages().size(), 1u);
   // Names compare exactly: "qz_hide" is not a module layer.
   EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
 
   // A locked current layer refuses as well, naming the current layer.
   db->SetHeaderValue("$CLAYER", 8, "OTHER");
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
-  EXPECT_EQ(user_.messages().back().text, u"画層 OTHER がﾛｯｸされています、確認してください。");
+  EXPECT_EQ(dialogs.messages().back().text, u"画層 OTHER がﾛｯｸされています、確認してください。");
   // Asked to unlock, both layers open up.
-  db->SetLayerLocked("WIRES", true);
+  db->SetLayerLocked("Wires", true);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
   EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
-}
-
-TEST_F(LayerTest, LayersAreNamedAndMatchedAsTheLayerTableHasThem) {
-  auto* db = plant.db;
-  db->CreateLayer("Wires", 7);
-  db->SetLayerLocked("Wires", true);
-  db->CreateLayer("QZ_ANNO", 7);
-  db->SetLayerLocked("QZ_ANNO", true);
-  // An entity may spell its layer in another case: the report names the
-  // layer record.
-  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 1);
-  ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
-
-  // The current layer is the same record as the wire's: checked once.
-  db->SetLayerLocked("Wires", false);
-  db->SetHeaderValue("$CLAYER", 8, "wires");
-  EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
-  EXPECT_EQ(user_.messages().size(), 1u);
-  EXPECT_FALSE(db->IsLayerLocked("QZ_ANNO"));
 }
 
 TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
@@ -205,7 +179,7 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
   EXPECT_EQ(nested, inner);
   ExpectPoint(point, 3, 1);
   EXPECT_EQ(picker.prompts().size(), 5u);
-  EXPECT_EQ(user_.messages().size(), 1u);  // the locked layer was reported
+  EXPECT_EQ(dialogs.messages().size(), 1u);  // the locked layer was reported
 
   EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
   EXPECT_TRUE(picked.isNull());
@@ -214,12 +188,10 @@ TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
-class CommandTest : public LayerTest, public wb::editor::HostOutput {
+class CommandTest : public AnnotationTest {
  protected:
   void SetUp() override {
-    LayerTest::SetUp();
-    g_pMainDlg = new MainDlg();
-    g_pMainDlg->Create();
+    AnnotationTest::SetUp();
     g_pMainDlg->CheckDlgButton(IDC_FROMTO, true);
     g_pMainDlg->CheckDlgButton(IDC_CABLENO, true);
     g_pDrawNote = new CDrawNote();
@@ -229,33 +201,23 @@ class CommandTest : public LayerTest, public wb::editor::HostOutput {
   void TearDown() override {
     delete g_pDrawNote;
     g_pDrawNote = nullptr;
-    delete g_pMainDlg;
-    g_pMainDlg = nullptr;
-    wb::editor::CommandStack::Instance().ClearQueue();
-    LayerTest::TearDown();
+    AnnotationTest::TearDown();
   }
-  void Print(const wb::WString& text) override { printed += text; }
   bool Requeued() {
     auto& stack = wb::editor::CommandStack::Instance();
     bool found = false;
     while (stack.HasQueued()) found |= stack.TakeQueued() == u"QZ_DrawCableInfo";
     return found;
   }
-  int Annotations() {
-    int count = 0;
-    for (AcDbObjectId id : plant.db->ModelSpaceEntities())
-      count += plant.db->EntityType(id) == "INSERT" &&
-               plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0;
+  size_t Annotations() {
+    size_t count = 0;
+    for (AcDbObjectId id : OfType("INSERT")) count += plant.db->Insert(id)->blockName.rfind("MWNT", 0) == 0;
     return count;
   }
 
-  wb::editor::ScriptedPrompts picker;
   ScriptedDragBackend drag;
-  std::u16string printed;
 
  private:
-  wbtest::Installed<wb::editor::SetHostOutput> installOutput_{this};
-  wbtest::Installed<wb::editor::SetPromptBackend> installPicker_{&picker};
   wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
 };
 
@@ -264,20 +226,20 @@ TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
                            {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
                             "CB08|W-1|1|1|99|1|"});
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
   drag.Pick({4, 11, 0}).Pick({9, 11, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(picker.prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(prompts.prompts(), std::vector<CString>{u"\n配線を選択:"});
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
   EXPECT_EQ(g_pDrawNote->wireId, wire);
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
 
   // Enter at the prompt ends the repetition.
-  picker.Enter();
+  prompts.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
 }
 
 TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
@@ -285,22 +247,22 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
                           {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
                            "CB08|1,2|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {bad});
   QZ_DrawCableInfo();
-  EXPECT_EQ(printed, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
+  EXPECT_EQ(output.text_, u"\n属性情報に不整合があるため、ケーブル情報を記入できません。");
   EXPECT_FALSE(Requeued());
 
   // Equipment without ETAT: silently ended.
   plant.Block("KK-1", {{0, 0, 0}});
   AcDbObjectId equipment = plant.Insert("KK-1", {20, 0, 0});
   plant.Tag(equipment, 0, {"ETAT|0|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
+  prompts.Nested(AcDbObjectId{0x99}, {20, 0, 0}, {equipment});
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
 
   // A pick beyond the wire's end: no drag, but the next wire is asked for.
   AcDbObjectId wire = Wire({0, 5, 0}, {10, 5, 0});
-  picker.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
+  prompts.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
   EXPECT_EQ(drag.Consumed(), 0u);
@@ -309,19 +271,19 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // ETAT-flagged equipment counts as a part and is annotated at its origin.
   AcDbObjectId flagged = plant.Insert("KK-1", {30, 0, 0});
   plant.Tag(flagged, 0, {"ETAT|1|1|1|99|1|"});
-  picker.Nested(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
+  prompts.Nested(AcDbObjectId{0x99}, {30, 0, 0}, {flagged});
   drag.Pick({30, 10, 0});
   QZ_DrawCableInfo();
   EXPECT_TRUE(g_pDrawNote->originMode);
-  EXPECT_EQ(Annotations(), 1);
+  EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
 
   // Without the drag window nothing happens at all.
   delete g_pDrawNote;
   g_pDrawNote = nullptr;
-  picker.Nested(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
+  prompts.Nested(AcDbObjectId{0x99}, {4, 6, 0}, {wire});
   QZ_DrawCableInfo();
-  EXPECT_EQ(picker.Remaining(), 1u);
+  EXPECT_EQ(prompts.Remaining(), 1u);
 }
 
 }  // namespace

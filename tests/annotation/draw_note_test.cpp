@@ -1,13 +1,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "annotation/annotation_test_util.h"
 #include "annotation/draw_note.h"
+#include "module/user_session.h"
 #include "platform/editor/drag.h"
 
 namespace {
 
-using wbtest::AnnotationTest;
+using AnnotationTest = wbtest::UserSession;
 using wbtest::ExpectPoint;
 
 // What the preview showed before each input: every entity's points.

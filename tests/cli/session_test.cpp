@@ -17,23 +17,19 @@ using wb::cli::Session;
 
 namespace {
 
-class Capture : public wb::editor::HostOutput {
- public:
-  void Print(const wb::WString& text) override { printed += text; }
-  wb::WString printed;
+struct Silent : wb::editor::HostOutput {
+  void Print(const wb::WString&) override {}
 };
 
 // Runs a script in a fresh session: empty when every step was done, else
-// the error; `printed` receives the command line.
-std::string RunScript(const std::string& text, std::string* printed = nullptr) {
-  Capture output;
+// the error.
+std::string RunScript(const std::string& text) {
+  Silent output;
   Session session(output);
   ScriptError error;
   auto script = ParseScript(text, "t", &error);
   if (!script) return error.ToString();
-  const bool done = session.Run(*script);
-  if (printed) *printed = wb::Utf16ToUtf8(output.printed);
-  return done ? "" : session.error().ToString();
+  return session.Run(*script) ? "" : session.error().ToString();
 }
 
 std::string Error(const std::string& text) {
@@ -52,18 +48,16 @@ const std::string kLastCable = "  C-004  CVV2-4C  From MCC1-1 動力制御盤  T
 }  // namespace
 
 TEST(Script, ParsesStepsAndNamesTheBadLine) {
+  // Comments, blank lines and CR LF line ends count as lines; the sessions
+  // below run dialog blocks and steps in a dialog.
   ScriptError error;
-  auto script = ParseScript(
-      "# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\n  click 1\nend\n"
-      "in 103 click 223\n",
-      "s.txt", &error);
+  auto script = ParseScript("# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\nend\n",
+                            "s.txt", &error);
   ASSERT_TRUE(script) << error.ToString();
-  ASSERT_EQ(script->steps.size(), 3u);
+  ASSERT_EQ(script->steps.size(), 2u);
   EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
   EXPECT_EQ(script->steps[1].line, 4);
-  ASSERT_EQ(script->steps[1].body.size(), 2u);
-  EXPECT_EQ(script->steps[1].body[0].args[1], "say \"hi\"");
-  EXPECT_EQ(script->steps[2].args, (std::vector<std::string>{"103", "click", "223"}));
+  EXPECT_EQ(script->steps[1].body.at(0).args.at(1), "say \"hi\"");
 
   EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
   EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
@@ -87,17 +81,6 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   wbtest::TempDir dir;
   wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
   QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
-  const std::string out = dir / "out.dxf";
-  ASSERT_EQ(RunScript("open " + wb::cli::QuoteArg(kPlant) + "\nconfig ProjectDir " +
-                      wb::cli::QuoteArg(dir.path() + "/") +
-                      "\ncommand QZ_WireBinder\nin 103 click 228\nexpect 135\n"
-                      "command QZ_BackCable\nsave " + wb::cli::QuoteArg(out) + "\n"),
-            "");
-  // Nothing was changed, so the drawing is saved as it was read; the
-  // session's settings went to a copy.
-  EXPECT_EQ(wbtest::ReadBytes(out), wbtest::ReadBytes(kPlant));
-  EXPECT_EQ(wbtest::ReadBytes(dir / "wirebinder.ini"), "[WireBinder]\r\nOutLog=OFF\r\n");
-
   wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
   EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
@@ -139,15 +122,6 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   QzComn_SetConfigFile(u"");
 }
 
-TEST(Batch, AssignScriptCarriesEveryOption) {
-  const std::string all =
-      wb::cli::AssignScript({{"/d/p.dxf", "/root", "P 1", "F", "/l.csv", 4}, "", true, true});
-  for (const char* line : {"config ProjectDir /root/\n", "select 237 \"P 1\"\n", "type 268 4\n",
-                           "config OutLog ON\n", "click 229\nexpect 141\n"})
-    EXPECT_NE(all.find(line), std::string::npos) << line;
-  EXPECT_TRUE(all.ends_with("\nsave\n"));  // in place
-}
-
 namespace {
 
 // A copy of the sample project in a scratch folder.
@@ -166,65 +140,10 @@ struct SampleProject {
                             const std::string& list = "cables.csv") const {
     return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
   }
-  std::string Run(const std::string& text) { return RunScript(text, &printed); }
-  std::string printed;  // the command line of the last run
   wbtest::TempDir dir;
 };
 
 }  // namespace
-
-TEST(Batch, ARecordedSessionGivesWhatTheBatchCommandsGive) {
-  SampleProject batch;
-  wb::cli::MarkRequest mark{batch.Load("plant.dxf"), batch / "marked.dxf", {{"CP1", "D5"}}};
-  ASSERT_EQ(batch.Run(wb::cli::MarkScript(mark)), "");
-  wb::cli::AssignRequest assign{batch.Load("marked.dxf"), batch / "out.dxf", true, true};
-  ASSERT_EQ(batch.Run(wb::cli::AssignScript(assign)), "");
-
-  // The same work as one session, the way a user records it.
-  SampleProject recorded;
-  const std::string d = recorded.dir.path();
-  const std::string session =
-      "open " + d + "/plant.dxf\n"
-      "system-folder /\n"
-      "config ProjectDir " + d + "/projects/\n"
-      "config OutLog ON\n"
-      "command QZ_WireBinder\n"
-      "dialog 104\n  select 237 PLANT1\n  select 238 第1設備\n  click 1\nend\n"
-      "file " + d + "/cables.csv\n"
-      "dialog 163\n  click 1\nend\n"
-      "in 103 click 223\n"
-      "expect 111\n"
-      "in 103 click 226\n"
-      "in 130 item 238 CP1\n"
-      "pick -3000,0\n"  // a click on the panel rather than its handle
-      "in 130 click 1\n"
-      "in 130 close\n"
-      "answer yes\n"
-      "in 103 click 228\n"
-      "expect 134\n"
-      "in 103 click 229\n"
-      "expect 141\n"
-      "save " + d + "/out.dxf\n"
-      // Undo steps back over the assignment, then the mark; redo returns.
-      "command U\nsave " + d + "/unassigned.dxf\n"
-      "command UNDO\nsave " + d + "/unmarked.dxf\n"
-      "command REDO\ncommand REDO\ncommand REDO\nsave " + d + "/redone.dxf\n"
-      "objects " + kRoutedWire + "\ncommand LIST\n";
-  ASSERT_EQ(recorded.Run(session), "");
-  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "unassigned.dxf"), wbtest::ReadBytes(batch.dir / "marked.dxf"));
-  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "unmarked.dxf"), wbtest::ReadBytes(recorded.dir / "plant.dxf"));
-  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / "redone.dxf"), wbtest::ReadBytes(recorded.dir / "out.dxf"));
-  EXPECT_NE(recorded.printed.find("やり直す操作はありません。"), std::string::npos);
-  EXPECT_NE(recorded.printed.find(kRoutedWireCables), std::string::npos) << recorded.printed;
-  EXPECT_NE(recorded.printed.find(kLastCable), std::string::npos);
-
-  const std::string drawing = wbtest::ReadBytes(recorded.dir / "out.dxf");
-  EXPECT_EQ(drawing, wbtest::ReadBytes(batch.dir / "out.dxf"));
-  EXPECT_NE(drawing, wbtest::ReadBytes(recorded.dir / "plant.dxf"));
-  const std::string exported = "projects/PLANT1/第1設備/Cablelist.csv";
-  EXPECT_EQ(wbtest::ReadBytes(recorded.dir / exported), wbtest::ReadBytes(batch.dir / exported));
-  EXPECT_NE(wbtest::ReadBytes(recorded.dir / "projects/log.csv"), "");
-}
 
 TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
   SampleProject p;
@@ -247,7 +166,7 @@ TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
        "the drawing was not saved: " + p / "gone/out.dxf" + ": cannot create a temporary file in " +
            p / "gone" + ": No such file or directory"},
   };
-  for (const auto& c : cases) EXPECT_EQ(p.Run(c.script), c.error) << c.script;
+  for (const auto& c : cases) EXPECT_EQ(RunScript(c.script), c.error) << c.script;
 }
 
 TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
@@ -288,6 +207,22 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
   setenv("WIREBINDER_CONFIG", (p / "wirebinder.ini").c_str(), 1);
   wbtest::WriteBytes(p / "bad.txt", "fly away\n");
   wbtest::WriteBytes(p / "closed.txt", "in 103 click 1\n");
+  // The mark and the assignment as a user records them: they give what the
+  // batch commands give, undo steps back over each, redo returns.
+  const std::string d = p.dir.path();
+  wbtest::WriteBytes(p / "session.txt",
+                     "open " + d + "/plant.dxf\nsystem-folder /\nconfig ProjectDir " + d + "/projects/\n"
+                     "command QZ_WireBinder\n"
+                     "dialog 104\n  select 237 PLANT1\n  select 238 第1設備\n  click 1\nend\n"
+                     "file " + d + "/cables.csv\ndialog 163\n  click 1\nend\nin 103 click 223\nexpect 111\n"
+                     "in 103 click 226\nin 130 item 238 CP1\n"
+                     "pick -3000,0\n"  // a click on the panel rather than its handle
+                     "in 130 click 1\nin 130 close\nanswer yes\nin 103 click 228\nexpect 134\n"
+                     "save " + d + "/out.dxf\n"
+                     "command U\nsave " + d + "/unassigned.dxf\n"
+                     "command UNDO\nsave " + d + "/undone.dxf\n"
+                     "command REDO\ncommand REDO\ncommand REDO\nsave " + d + "/redone.dxf\n"
+                     "objects " + kRoutedWire + "\ncommand LIST\n");
   const std::string project = " --project-root projects --plant PLANT1 --facility 第1設備 --list cables.csv";
   const struct {
     std::string args, output;
@@ -307,6 +242,7 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
       {"project delete --project-root projects --plant NEW --facility F", "", 0},
       {"script bad.txt", "bad.txt:1: unknown step \"fly\"", 2},
       {"script closed.txt", "closed.txt:1: dialog 103 is not open", 1},
+      {"script session.txt", kRoutedWireCables, 0},
   };
   std::vector<std::string> outputs;
   for (const auto& run : runs) {
@@ -336,6 +272,13 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
   EXPECT_GT(count("unmarked.dxf", "CB01|MCC1|"), 0u);
   EXPECT_EQ(count("bare.dxf", "CB08|"), count("assigned.dxf", "CB08|") - 1);
   EXPECT_EQ(count("bare.dxf", "CB09|"), count("assigned.dxf", "CB09|"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "out.dxf"), wbtest::ReadBytes(p / "assigned.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "unassigned.dxf"), wbtest::ReadBytes(p / "marked.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "undone.dxf"), wbtest::ReadBytes(p / "plant.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "redone.dxf"), wbtest::ReadBytes(p / "out.dxf"));
+  EXPECT_NE(outputs.back().find("やり直す操作はありません。"), std::string::npos);
+  EXPECT_NE(outputs.back().find(kLastCable), std::string::npos);
+  EXPECT_EQ(wbtest::ReadBytes(p / "wirebinder.ini"), "");  // a session's settings go to a copy
   EXPECT_FALSE(std::filesystem::exists(p / "projects/NEW/F"));
   EXPECT_TRUE(std::filesystem::exists(p / "projects/NEW"));
   unsetenv("WIREBINDER_CONFIG");

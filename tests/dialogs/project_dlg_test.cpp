@@ -76,20 +76,66 @@ TEST_F(ProjectDlgTest, LoadModeListsPlantsAndFacilitiesSorted) {
     EXPECT_EQ(Text(d, IDC_FACILITY_LIST), "");
     // Typing is for the other modes.
     EXPECT_FALSE(d.TypeText(IDC_PLANT_LIST, u"plantB"));
+    // Without a facility the load stops before the file dialog.
+    OkStays(d);
   });
+  EXPECT_EQ(MessageIds(), std::vector<int>{107});
+  EXPECT_TRUE(user.fileRequests().empty());
 }
 
-TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
-  Define(root, {{"NO", "1"}, {"FROM_MARK", "3"}, {"TO_MARK", "0"}}, 2);
+// Each way a load can stop leaves the list as it was, except the rows an
+// import that fails after the start row was chosen.
+TEST_F(ProjectDlgTest, ALoadThatStopsLeavesTheListAsItWas) {
+  g_cableSetting.readDefaultOutFile = true;
   stdfs::create_directories(Project("P", "F"));
   WriteList(dir / "list.csv", {"W-1,IV,P1,M2"});
-  user.AnswerFileOpen(U(dir / "list.csv"));
   ProjectDlg dialog;
-  dialog.m_cableList.rows.resize(3);  // rows of an earlier load stay on -2
-  EXPECT_EQ(Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"7"); }), IDCANCEL);
+  dialog.m_cableList.sourcePath = u"old.csv";
+  dialog.m_cableList.plant = u"oldP";
+  dialog.m_cableList.facility = u"oldF";
+  dialog.m_cableList.rows.resize(3);
+  auto unchanged = [&] {
+    EXPECT_EQ(dialog.m_cableList.sourcePath, u"old.csv");
+    EXPECT_EQ(dialog.m_cableList.plant, u"oldP");
+    EXPECT_EQ(dialog.m_cableList.facility, u"oldF");
+    EXPECT_EQ(dialog.m_cableList.rows.size(), 3u);
+  };
+
+  // The file dialog cancelled: the project dialog stays, silently. It
+  // proposed the projects root, there being no exported list yet.
+  user.AnswerFileOpen(std::nullopt);
+  EXPECT_EQ(Run(ProjectDlg::kLoad, OkStays, &dialog), IDCANCEL);
+  EXPECT_TRUE(user.messages().empty());
+  unchanged();
+
+  // No definition file anywhere: the load steps back silently, before the
+  // start row is asked for. The project's exported list is proposed now.
+  WriteBytes(Project("P", "F") + "/Cablelist.csv", "W-1,IV,P1,M2,3.5\r\n");
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  Run(ProjectDlg::kLoad, OkStays, &dialog);
+  EXPECT_TRUE(user.messages().empty());
+  ASSERT_EQ(user.fileRequests().size(), 2u);
+  EXPECT_EQ(user.fileRequests()[0].initialFile, g_cableSetting.projectRoot);
+  EXPECT_EQ(user.fileRequests()[1].initialFile, U(Project("P", "F") + "/Cablelist.csv"));
+  unchanged();
+
+  // The start-row dialog cancelled; with no RowNumber yet, 1 was proposed.
+  const CString definition = U(Project("P", "F") + "/CablelistDefine.ini");
+  DefineSimple(Project("P", "F"));
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"1", IDCANCEL, u"1"); });
+  EXPECT_TRUE(user.messages().empty());
+  unchanged();
+  EXPECT_EQ(QzComn_GetEnv(definition, u"StartRow", u"RowNumber"), u"");
+
+  // A definition the import refuses: 109, the rows of the earlier load
+  // stay, and the chosen row is written back all the same.
+  Define(Project("P", "F"), {{"TO_MARK", "0"}}, 2);
+  user.AnswerFileOpen(U(dir / "list.csv"));
+  EXPECT_EQ(Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"7", IDOK, u"2"); }), IDCANCEL);
   EXPECT_EQ(MessageIds(), std::vector<int>{109});
   EXPECT_EQ(LastMessageType(), MB_OK);
-  EXPECT_EQ(QzComn_GetEnv(U(root + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"7");
+  EXPECT_EQ(QzComn_GetEnv(definition, u"StartRow", u"RowNumber"), u"7");
   EXPECT_EQ(dialog.m_cableList.rows.size(), 3u);
   EXPECT_EQ(dialog.m_cableList.startRow, 7);
   EXPECT_EQ(dialog.m_cableList.plant, u"P");
@@ -97,72 +143,11 @@ TEST_F(ProjectDlgTest, LoadWritesTheChosenRowBackEvenWhenTheImportFails) {
 
   // No cable line at or after the start row: 110, the list emptied.
   user.Clear();
-  DefineSimple(root);
+  Define(Project("P", "F"), {{"TO_MARK", "4"}});
   user.AnswerFileOpen(U(dir / "list.csv"));
   EXPECT_EQ(Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"3"); }), IDCANCEL);
   EXPECT_EQ(MessageIds(), std::vector<int>{110});
   EXPECT_TRUE(dialog.m_cableList.rows.empty());
-}
-
-TEST_F(ProjectDlgTest, LoadStepsBackWithoutChangingTheList) {
-  stdfs::create_directories(Project("P", "F"));
-  WriteList(dir / "list.csv", {"W-1,IV,P1,M2"});
-  ProjectDlg dialog;
-  dialog.m_cableList.sourcePath = u"old.csv";
-  dialog.m_cableList.plant = u"oldP";
-  dialog.m_cableList.facility = u"oldF";
-  auto unchanged = [&] {
-    EXPECT_EQ(dialog.m_cableList.sourcePath, u"old.csv");
-    EXPECT_EQ(dialog.m_cableList.plant, u"oldP");
-    EXPECT_EQ(dialog.m_cableList.facility, u"oldF");
-  };
-
-  // The file dialog cancelled: the project dialog stays, silently.
-  user.AnswerFileOpen(std::nullopt);
-  EXPECT_EQ(Run(ProjectDlg::kLoad, OkStays, &dialog), IDCANCEL);
-  EXPECT_TRUE(user.messages().empty());
-  unchanged();
-
-  // No definition file anywhere: the load steps back silently, before the
-  // start row is asked for.
-  user.AnswerFileOpen(U(dir / "list.csv"));
-  Run(ProjectDlg::kLoad, OkStays, &dialog);
-  EXPECT_TRUE(user.messages().empty());
-  EXPECT_EQ(user.fileRequests().size(), 2u);
-  unchanged();
-
-  // The start-row dialog cancelled.
-  user.Clear();
-  DefineSimple(Project("P", "F"));
-  user.AnswerFileOpen(U(dir / "list.csv"));
-  // No RowNumber yet: 1 is proposed.
-  Run(ProjectDlg::kLoad, Ok, &dialog, [&] { ExpectStartRow(u"1", IDCANCEL, u"1"); });
-  EXPECT_TRUE(user.messages().empty());
-  unchanged();
-  EXPECT_EQ(QzComn_GetEnv(U(Project("P", "F") + "/CablelistDefine.ini"), u"StartRow", u"RowNumber"), u"");
-}
-
-TEST_F(ProjectDlgTest, LoadWithoutAFacilityStopsBeforeTheFileDialog) {
-  stdfs::create_directories(root + "/P");
-  DefineSimple(root);
-  Run(ProjectDlg::kLoad, OkStays);
-  EXPECT_EQ(MessageIds(), std::vector<int>{107});
-  EXPECT_TRUE(user.fileRequests().empty());
-}
-
-TEST_F(ProjectDlgTest, LoadProposesTheExportedListWhenAsked) {
-  g_cableSetting.readDefaultOutFile = true;
-  stdfs::create_directories(Project("P", "F"));
-  user.AnswerFileOpen(std::nullopt);
-  Run(ProjectDlg::kLoad, Ok);
-  ASSERT_EQ(user.fileRequests().size(), 1u);
-  EXPECT_EQ(user.fileRequests()[0].initialFile, g_cableSetting.projectRoot);
-
-  WriteBytes(Project("P", "F") + "/Cablelist.csv", "W-1,IV,P1,M2,3.5\r\n");
-  user.AnswerFileOpen(std::nullopt);
-  Run(ProjectDlg::kLoad, Ok);
-  ASSERT_EQ(user.fileRequests().size(), 2u);
-  EXPECT_EQ(user.fileRequests()[1].initialFile, U(Project("P", "F") + "/Cablelist.csv"));
 }
 
 TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThem) {

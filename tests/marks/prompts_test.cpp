@@ -5,7 +5,6 @@
 #include "platform/host/host_types.h"
 #include "module/plant_fixture.h"
 #include "platform/db/block_walk.h"
-#include "platform/editor/command_queue.h"
 #include "platform/editor/entity.h"
 #include "platform/editor/prompts.h"
 #include "platform/editor/selection.h"
@@ -15,7 +14,6 @@ namespace {
 
 class Prompts : public ::testing::Test {
  protected:
-  void TearDown() override { wb::editor::CommandStack::Instance().ClearQueue(); }
   AcDbObjectId Picked(int expected) {
     ads_name name;
     AcGePoint3d at;
@@ -74,14 +72,6 @@ TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
   EXPECT_EQ(plant.db->EntityType(leaf), "LINE");
   EXPECT_NE(leaf, line);
   EXPECT_EQ(containers, AcDbObjectIdArray{insert});
-
-  wb::editor::Extents extents;
-  ASSERT_TRUE(wb::editor::Entity::Open(insert, wb::editor::Entity::kForRead)->getGeomExtents(extents));
-  EXPECT_NEAR(extents.min.x, 200, 1e-9);
-  EXPECT_NEAR(extents.max.y, 10, 1e-9);
-  ASSERT_TRUE(wb::editor::Entity::Open(circle, wb::editor::Entity::kForRead)->getGeomExtents(extents));
-  EXPECT_NEAR(extents.min.x, 40, 1e-9);
-  EXPECT_NEAR(extents.max.y, 60, 1e-9);
 }
 
 TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
@@ -112,46 +102,6 @@ TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
   EXPECT_EQ(Picked(RTNORM), fan);
   prompts.Point({450, 0, 0});
   EXPECT_EQ(Picked(RTNORM), last);
-}
-
-TEST_F(Prompts, PointsSelectionsAndAQueuedCommand) {
-  AcDbObjectId tagged = plant.Wire({0, 0, 0}, {10, 0, 0}, 1);
-  AcDbObjectId plain = plant.db->AddEntity("", "LINE", "0", {{100, "AcDbLine"}});
-  FilterList filter{{-3, u""}, {1001, u"QZ_LINK,QZ_ATTR"}};
-  ads_name set;
-  long count = 0;
-
-  prompts.Select({plain, tagged, tagged});
-  ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTNORM);
-  spedSSLength(set, count);
-  EXPECT_EQ(count, 1);
-  acedSSFree(set);
-  prompts.Select({plain});
-  EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTERROR);
-  prompts.Cancel();
-  EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, &filter, set), RTCAN);
-  EXPECT_EQ(acedSSGet(u"A", nullptr, nullptr, &filter, set), RTNORM);  // no prompt
-  acedSSFree(set);
-
-  AcGePoint3d p;
-  prompts.Point({1, 2, 3});
-  ASSERT_EQ(acedGetPoint(nullptr, u"where", p), RTNORM);
-  EXPECT_EQ(p, (AcGePoint3d{1, 2, 3}));
-  // The user presses a button that queues a command while the prompt waits.
-  bool acted = false;
-  prompts.Do([&] { acted = true; });
-  prompts.Do([] { ApiComn_sendCommand(u"QZ_BACKCABLE", 1, 0, 1); });
-  prompts.Point({9, 9, 9});
-  EXPECT_EQ(acedGetPoint(nullptr, u"where", p), RTCAN);
-  EXPECT_TRUE(acted);
-  EXPECT_EQ(wb::editor::CommandStack::Instance().TakeQueued(), u"QZ_BACKCABLE");
-  EXPECT_EQ(acedGetPoint(nullptr, u"where", p), RTNORM);  // the point is still there
-  EXPECT_EQ(prompts.prompts(), (std::vector<wb::WString>{u"Select objects:", u"Select objects:",
-                                                         u"Select objects:", u"where", u"where",
-                                                         u"where"}));
-
-  EXPECT_TRUE(PostMessageW(adsw_acadDocWnd(), WM_ACTIVATE, WA_ACTIVE, 0));
-  EXPECT_EQ(prompts.activations(), 1);
 }
 
 TEST_F(Prompts, WhatIsNotShownCannotBePicked) {

@@ -1,6 +1,6 @@
 // The drawing side of the two library stand-ins, on the cases the plant
-// drawings bring: layer names in any case, mirrored references, attribute
-// xdata that other tools wrote in their own way, and drawings in a code page.
+// drawings bring: attribute xdata that other tools wrote in their own way,
+// and drawings in a code page.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,14 +10,12 @@
 #include "plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/editor/document.h"
-#include "platform/editor/selection.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
 #include "platform/qzcomn/drawing/qzcomn_entity.h"
 
 using wb::W;
 using wb::db::Tag;
-using wbtest::ExpectPoint;
 
 namespace {
 
@@ -37,70 +35,6 @@ std::vector<std::string> StringGroupsInFile(const wb::db::Database& database) {
 }
 
 }  // namespace
-
-TEST(DrawingLibrary, ConnectionPointsOnAnyCaseOfTheLayerAndUnderAnyExtrusion) {
-  wbtest::PlantFixture plant;
-  plant.db->CreateBlock("RT-CASE", {});
-  for (const char* layer : {"qz_connect", "QZ_CONNECTX", "Qz_Connect"})
-    plant.db->AddEntity("RT-CASE", "POINT", layer,
-                        {{100, "AcDbPoint"}, {10, "1"}, {20, layer[0] == 'Q' ? "2" : "1"},
-                         {30, "0"}});
-  AcDbObjectId wire = plant.Insert("RT-CASE", {0, 0, 0});
-  AcGePoint3dArray points;
-  ASSERT_EQ(QzComn_GetConnectPoint(wire, points, QZCONECT_LAYER, nullptr), 0);
-  ASSERT_EQ(points.size(), 2u);  // layer names ignore case; a longer name is another layer
-  ExpectPoint(points[0], 1, 1, 0);
-  ExpectPoint(points[1], 1, 2, 0);
-
-  // A reference mirrored through its extrusion: insertion point and block
-  // geometry are in its own coordinate system, whose x axis runs along -X.
-  plant.Block("RT-MIRROR", {{0, 0, 0}, {2, 1, 0}});
-  AcDbObjectId mirrored = plant.db->AddEntity(
-      "", "INSERT", "0",
-      {{100, "AcDbBlockReference"}, {2, "RT-MIRROR"}, {10, "10"}, {20, "20"}, {30, "5"},
-       {210, "0"}, {220, "0"}, {230, "-1"}});
-  ASSERT_EQ(QzComn_GetConnectPoint(mirrored, points, QZCONECT_LAYER, nullptr), 0);
-  ASSERT_EQ(points.size(), 2u);
-  ExpectPoint(points[0], -10, 20, -5);
-  ExpectPoint(points[1], -12, 21, -5);
-  AcGePoint3d origin;
-  ASSERT_EQ(RootComn_GetOriginPoint(mirrored, origin), 0);
-  ExpectPoint(origin, -10, 20, -5);
-  AcGePoint3d nearest;
-  double distance = -1;
-  ASSERT_EQ(RootComn_GetNearConnectPoint(mirrored, {-12, 21, -4}, nearest, distance), 0);
-  EXPECT_NEAR(distance, 1.0, 1e-9);
-
-  // Standing on its side: extrusion along +X, so OCS x runs along +Y.
-  AcDbObjectId side = plant.db->AddEntity(
-      "", "INSERT", "0",
-      {{100, "AcDbBlockReference"}, {2, "RT-MIRROR"}, {10, "0"}, {20, "0"}, {30, "3"},
-       {210, "1"}, {220, "0"}, {230, "0"}});
-  ASSERT_EQ(QzComn_GetConnectPoint(side, points, QZCONECT_LAYER, nullptr), 0);
-  ASSERT_EQ(points.size(), 2u);
-  ExpectPoint(points[0], 3, 0, 0);
-  ExpectPoint(points[1], 3, 2, 1);
-}
-
-TEST(DrawingLibrary, AttributeWritesKeepWhatOtherToolsStoredBesideTheEntries) {
-  wbtest::PlantFixture plant;
-  plant.Block("RT-1", {});
-  AcDbObjectId wire = plant.Insert("RT-1", {0, 0, 0});
-  plant.db->SetXData(wire, "QZ_ATTR",
-                     {{1070, "7"},
-                      {1000, "S304|1500|1|1|99|1|"},
-                      {1040, "2.5"},
-                      {1000, "CB08|W-1|1|1|99|1|"}});
-  ASSERT_EQ(WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1), 0);
-  RemoveEntityAttributes(wire, {u"S304"});
-  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"),
-            (std::vector<Tag>{{1070, "7"}, {1000, "CB08|W-1,W-2|1|1|99|1|"}, {1040, "2.5"}}));
-
-  // With every entry gone the other groups stay, and so does the tag.
-  RemoveEntityAttributes(wire, {u"CB08"});
-  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (std::vector<Tag>{{1070, "7"}, {1040, "2.5"}}));
-  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""), AcDbObjectIdArray{wire});
-}
 
 TEST(DrawingLibrary, AnUnclosedPieceRunStillReadsAsOneEntry) {
   wbtest::PlantFixture plant;
@@ -191,40 +125,4 @@ TEST(DrawingLibrary, ANewTextTakesTheCurrentTextStyle) {
   db->SetHeaderValue("$TEXTSTYLE", 7, "Standard");
   ASSERT_EQ(QzComn_addEntity(AcDbText({1, 2, 0}, u"M2", AcDbObjectId{}, 2.5, 0), &id), 0);
   EXPECT_FALSE(db->Group(id, 7).has_value());
-}
-
-TEST(DrawingLibrary, SelectAllSkipsFrozenLayersAndTheWholeDrawingDoesNot) {
-  wbtest::PlantFixture plant;
-  wb::db::Database* db = plant.db;
-  db->CreateLayer("FROZEN", 1);
-  db->CreateLayer("OFF", 1);
-  db->SetGroup(db->LayerId("FROZEN"), 70, "1");
-  db->SetGroup(db->LayerId("OFF"), 62, "-1");
-  std::vector<AcDbObjectId> lines;
-  for (const char* layer : {"0", "FROZEN", "OFF"}) {
-    lines.push_back(db->AddEntity("", "LINE", layer,
-                                  {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {30, "0"},
-                                   {11, "1"}, {21, "1"}, {31, "0"}}));
-    db->SetXData(lines.back(), "QZ_ATTR", {{1000, "CB03|x|1|1|99|1|"}});
-  }
-  const FilterList filter{{-3, u""}, {1001, u"QZ_ATTR"}};
-  auto selected = [&](const char16_t* mode) {
-    ads_name set;
-    std::vector<AcDbObjectId> ids;
-    if (acedSSGet(mode, nullptr, nullptr, &filter, set) != RTNORM) return ids;
-    long count = 0;
-    spedSSLength(set, count);
-    for (long i = 0; i < count; ++i) {
-      ads_name name;
-      AcDbObjectId id;
-      acedSSName(set, i, name);
-      acdbGetObjectId(id, name);
-      ids.push_back(id);
-    }
-    acedSSFree(set);
-    return ids;
-  };
-  // Off layers are still selected by "all"; frozen ones are not.
-  EXPECT_EQ(selected(u"A"), (std::vector<AcDbObjectId>{lines[0], lines[2]}));
-  EXPECT_EQ(selected(u"X"), lines);
 }

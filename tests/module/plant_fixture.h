@@ -72,12 +72,16 @@ class PlantFixture {
     db->SetXData(id, "QZ_ATTR", items);
   }
 
-  // A straight wire from a to b (world coordinates) with its length S304.
-  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b, int s304, double s401 = 0) {
+  // A straight wire from a to b (world coordinates) with its length S304,
+  // and `entries` after its length entries.
+  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b, int s304, double s401 = 0,
+                    std::vector<std::string> entries = {}) {
     std::string name = "RT-" + std::to_string(++wires_);
     Block(name, {{0, 0, 0}, {b.x - a.x, b.y - a.y, b.z - a.z}});
     AcDbObjectId id = Insert(name, a);
-    Tag(id, 3, {"S304|" + std::to_string(s304) + "|1|1|99|1|", "S401|" + Num(s401) + "|1|1|99|1|"});
+    entries.insert(entries.begin(), {"S304|" + std::to_string(s304) + "|1|1|99|1|",
+                                     "S401|" + Num(s401) + "|1|1|99|1|"});
+    Tag(id, 3, entries);
     return id;
   }
 

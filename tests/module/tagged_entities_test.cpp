@@ -47,6 +47,15 @@ TEST(TaggedEntities, EquipmentScanMatchesExactlyAndNarrowsByFacility) {
   auto twin = plant.Equipment({30, 0, 0}, "P1", "ポンプ", "1", "設備A");
   EXPECT_EQ(GetTaggedEntities(TAGSCAN_EQUIPMENT, u"P1", W("ポンプ"), u"1", W("設備A")),
             (AcDbObjectIdArray{a, twin}));
+
+  // What lies on a frozen layer is not scanned; on a layer that is only
+  // off it is.
+  for (const char* layer : {"FROZEN", "OFF"}) plant.db->CreateLayer(layer, 1);
+  plant.db->SetGroup(plant.db->LayerId("FROZEN"), 70, "1");
+  plant.db->SetGroup(plant.db->LayerId("OFF"), 62, "-1");
+  plant.db->SetGroup(a, 8, "FROZEN");
+  plant.db->SetGroup(b, 8, "OFF");
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""), (AcDbObjectIdArray{b, lone, wire, linkOnly, twin}));
 }
 
 TEST(TaggedEntities, BlockIdClassesAndLabels) {
@@ -71,18 +80,28 @@ TEST(TaggedEntities, BlockIdClassesAndLabels) {
 }
 
 TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
+  using Tags = std::vector<wb::db::Tag>;
   wbtest::PlantFixture plant;
-  auto wire = plant.Wire({0, 0, 0}, {1, 0, 0}, 1500);
-  WriteEntityAttribute(wire, u"CB08", u"W-1", 1, 1, 1);
-  WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1);
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-1,W-2");
-  CStringArray list;
-  ASSERT_EQ(ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0), 0);
-  EXPECT_EQ(list.back(), u"CB08|W-1,W-2|1|1|99|1|");  // new keys go to the end
+  plant.Block("RT-1", {});
+  AcDbObjectId wire = plant.Insert("RT-1", {0, 0, 0});
+  // Groups other tools stored beside the entries stay; the entries are
+  // written back as one run where the first was, new keys at its end.
+  plant.db->SetXData(wire, "QZ_ATTR",
+                     {{1070, "7"}, {1000, "S304|1500|1|1|99|1|"}, {1040, "2.5"}, {1000, "CB08|W-1|1|1|99|1|"}});
+  ASSERT_EQ(WriteEntityAttribute(wire, u"CB08", u"W-2", 1, 1, 1), 0);
+  WriteEntityAttribute(wire, u"CB03", u"2sq", 1, 1, 1);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (Tags{{1070, "7"}, {1000, "S304|1500|1|1|99|1|"},
+                                                    {1000, "CB08|W-1,W-2|1|1|99|1|"}, {1000, "CB03|2sq|1|1|99|1|"},
+                                                    {1040, "2.5"}}));
   RemoveEntityAttributes(wire, {u"CB08", u"CB03"});
   EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"S304"), u"1500");
+  // With every entry gone the other groups stay, and so does the tag.
+  RemoveEntityAttributes(wire, {u"S304"});
+  EXPECT_EQ(plant.db->XData(wire, "QZ_ATTR"), (Tags{{1070, "7"}, {1040, "2.5"}}));
+  EXPECT_EQ(GetTaggedEntities(TAGSCAN_ALL, u"", u"", u"", u""), AcDbObjectIdArray{wire});
   // Link data of the authoring tools is never touched.
-  EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (std::vector<wb::db::Tag>{{1070, "3"}}));
+  plant.db->SetXData(wire, "QZ_LINK", {{1070, "3"}});
+  CStringArray list;
 
   // Accumulating onto an empty value still puts the comma in.
   plant.db->SetXData(wire, "QZ_ATTR", {{1000, "CB08||1|1|99|1|"}, {1000, "CB03|a|b|1|1|99|1|"}});
@@ -118,6 +137,7 @@ TEST(TaggedEntities, AttributeWritesAccumulateReplaceAndAppend) {
   ApiComn_extractAttributesArrayID(wire, u"QZ_ATTR", list, 0);
   EXPECT_EQ(CAttributeData::FindAtt(list, u"CB09"), -1);
   EXPECT_EQ(list.size(), 2u);
+  EXPECT_EQ(plant.db->XData(wire, "QZ_LINK"), (Tags{{1070, "3"}}));
 }
 
 TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
@@ -126,15 +146,8 @@ TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
   CString value;
   for (int i = 0; i < 120; ++i) value += W(i % 2 ? "ケ," : "W-1,");
   WriteEntityAttribute(wire, u"CB08", value, 1, 1, 0);
-  auto xdata = plant.db->XData(wire, "QZ_ATTR");
-  bool braced = false;
-  for (const auto& tag : xdata) {
-    if (tag.code == 1000) {
-      EXPECT_LE(tag.value.size(), 255u);
-    }
-    if (tag.code == 1002 && tag.value == "{") braced = true;
-  }
-  EXPECT_TRUE(braced);
+  // Bytes of UTF-8 in a drawing of today, not characters.
+  for (const auto& tag : plant.db->XData(wire, "QZ_ATTR")) EXPECT_LE(tag.value.size(), 255u);
   EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), value);
 
   // 255 bytes still fit one group, 256 do not.
@@ -148,24 +161,52 @@ TEST(TaggedEntities, LongEntriesTravelInBracedPieces) {
   EXPECT_EQ(pieces[4].value, "|");
 }
 
+// Connection points on any case of their layer, through the reference's
+// base point, scale, rotation and extrusion (mirrored through it, or on its
+// side), and the point nearest a pick.
 TEST(TaggedEntities, ConnectionPointsFollowTheBlockReference) {
   wbtest::PlantFixture plant;
   plant.Block("RT-X", {{1, 0, 0}, {3, 0, 1}}, {1, 0, 0});
-  AcDbObjectId id = plant.Insert("RT-X", {10, 20, 5}, 90, {2, 1, 3});
-  AcGePoint3dArray points;
-  ASSERT_EQ(QzComn_GetConnectPoint(id, points, QZCONECT_LAYER, nullptr), 0);
-  ASSERT_EQ(points.size(), 2u);
-  EXPECT_NEAR(points[0].x, 10, 1e-9);
-  EXPECT_NEAR(points[0].y, 20, 1e-9);
-  EXPECT_NEAR(points[1].x, 10, 1e-9);  // (3-1)*2 = 4 along x, rotated onto y
-  EXPECT_NEAR(points[1].y, 24, 1e-9);
-  EXPECT_NEAR(points[1].z, 8, 1e-9);
+  plant.Block("RT-M", {{0, 0, 0}, {2, 1, 0}});
+  plant.db->CreateBlock("RT-CASE", {});
+  for (const char* layer : {"qz_connect", "QZ_CONNECTX", "Qz_Connect"})  // a longer name is another layer
+    plant.db->AddEntity("RT-CASE", "POINT", layer,
+                        {{100, "AcDbPoint"}, {10, "1"}, {20, layer[0] == 'Q' ? "2" : "1"}, {30, "0"}});
+  const struct {
+    const char* block;
+    std::vector<wb::db::Tag> groups;
+    std::vector<wb::db::Point3> points;
+  } cases[] = {
+      // (3-1)*2 = 4 along x, rotated onto y.
+      {"RT-X", {{10, "10"}, {20, "20"}, {30, "5"}, {41, "2"}, {42, "1"}, {43, "3"}, {50, "90"}}, {{10, 20, 5}, {10, 24, 8}}},
+      // Extrusion along -Z: the OCS x axis runs along -X.
+      {"RT-M", {{10, "10"}, {20, "20"}, {30, "5"}, {210, "0"}, {220, "0"}, {230, "-1"}}, {{-10, 20, -5}, {-12, 21, -5}}},
+      // Extrusion along +X: the OCS x axis runs along +Y.
+      {"RT-M", {{10, "0"}, {20, "0"}, {30, "3"}, {210, "1"}, {220, "0"}, {230, "0"}}, {{3, 0, 0}, {3, 2, 1}}},
+      {"RT-CASE", {}, {{1, 1, 0}, {1, 2, 0}}},
+  };
+  std::vector<AcDbObjectId> inserts;
+  for (const auto& c : cases) {
+    std::vector<wb::db::Tag> groups{{100, "AcDbBlockReference"}, {2, c.block}};
+    groups.insert(groups.end(), c.groups.begin(), c.groups.end());
+    inserts.push_back(plant.db->AddEntity("", "INSERT", "0", groups));
+    AcGePoint3dArray points;
+    ASSERT_EQ(QzComn_GetConnectPoint(inserts.back(), points, QZCONECT_LAYER, nullptr), 0) << c.block;
+    ASSERT_EQ(points.size(), c.points.size()) << c.block;
+    for (size_t i = 0; i < points.size(); ++i)
+      wbtest::ExpectPoint(points[i], c.points[i].x, c.points[i].y, c.points[i].z, c.block);
+  }
+  AcGePoint3d origin;
+  ASSERT_EQ(RootComn_GetOriginPoint(inserts[1], origin), 0);
+  wbtest::ExpectPoint(origin, -10, 20, -5);
 
   AcGePoint3d nearest;
   double distance = -1;
-  ASSERT_EQ(RootComn_GetNearConnectPoint(id, {10, 23, 8}, nearest, distance), 0);
+  ASSERT_EQ(RootComn_GetNearConnectPoint(inserts[0], {10, 23, 8}, nearest, distance), 0);
   EXPECT_NEAR(distance, 1.0, 1e-9);
   EXPECT_NEAR(nearest.y, 24, 1e-9);
+  ASSERT_EQ(RootComn_GetNearConnectPoint(inserts[1], {-12, 21, -4}, nearest, distance), 0);
+  EXPECT_NEAR(distance, 1.0, 1e-9);
 
   plant.Block("KK-EMPTY", {});
   AcDbObjectId bare = plant.Insert("KK-EMPTY", {0, 0, 0});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dialogs/dialog.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
 
 using namespace wb::ui;
@@ -59,47 +60,27 @@ TEST(Controls, ListViewColumnsItemsAndOrder) {
 
 namespace {
 
-const ControlTemplate kControls[] = {
-    {1, ControlKind::kPushButton, u"OK", {}},
-    {2, ControlKind::kPushButton, u"キャンセル", {}},
-    {5, ControlKind::kEdit, u"", {}},
-    {6, ControlKind::kCheckBox, u"flag", {}},
-    {7, ControlKind::kPushButton, u"hidden", {}, kStyleHidden},
-};
+const ControlTemplate kControls[] = {{1, ControlKind::kPushButton, u"OK", {}}};
 const DialogResource kResource{900, u"テスト", 100, 50, kControls};
 
 class Probe : public Dialog {
  public:
   Probe() : Dialog(kResource) {}
-  int commands = 0;
-  int initialised = 0;
-
- protected:
-  void OnInitDialog() override { ++initialised; }
-  void OnCommand(int) override { ++commands; }
 };
 
 }  // namespace
 
+// How the script plays a modal dialog is what every dialog test relies on;
+// what it does when the script and the program disagree is shown here.
 TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
   ScriptedBackend user;
   DialogBackend* previous = SetBackend(&user);
 
+  // OK ends it; actions that leave the dialog open cancel it; a run
+  // without actions is a problem the host reports.
   Probe probe;
-  user.ExpectModal(900, [](Dialog& d) {
-    EXPECT_TRUE(d.TypeText(5, u"abc"));
-    EXPECT_FALSE(d.Click(7));  // hidden controls cannot be clicked
-    EXPECT_TRUE(d.Click(6));
-    EXPECT_TRUE(d.Click(1));
-  });
+  user.ExpectModal(900, [](Dialog& d) { EXPECT_TRUE(d.Click(IDOK)); });
   EXPECT_EQ(probe.DoModal(), IDOK);
-  EXPECT_EQ(probe.initialised, 1);
-  EXPECT_EQ(probe.commands, 1);
-  EXPECT_TRUE(probe.IsDlgButtonChecked(6));
-  EXPECT_EQ(probe.GetDlgItemText(5), u"abc");
-
-  // Actions that leave the dialog open cancel it; a run without actions is
-  // a problem the host reports.
   user.ExpectModal(900, [](Dialog&) {});
   EXPECT_EQ(probe.DoModal(), IDCANCEL);
   EXPECT_TRUE(user.problems().empty());
@@ -132,5 +113,8 @@ TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
     EXPECT_FALSE(refused.hasWindow());
   }
   EXPECT_TRUE(user.modeless().empty());
+  // Without a host's dialogs a question gets the answer that changes nothing.
+  SetBackend(nullptr);
+  EXPECT_EQ(AfxMessageBox(u"?", MB_YESNO), IDNO);
   SetBackend(previous);
 }

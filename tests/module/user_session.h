@@ -1,6 +1,6 @@
-// A user session for the mark and confirmation commands: a drawing, the
-// main dialog with a loaded cable list, the module's commands registered, a
-// dialog script and a prompt script that play the user.
+// A user session for the module's commands: a drawing, the main dialog, the
+// commands registered, a dialog script and a prompt script that play the
+// user, and font metrics with round numbers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "platform/dialogs/scripted_backend.h"
 #include "platform/editor/command_queue.h"
 #include "platform/editor/document.h"
+#include "platform/editor/font_metrics.h"
 #include "platform/editor/prompts.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -36,7 +37,16 @@ inline CableRow Row(const char* number, const char* fromMark, const char* fromNa
           wb::W(toMark), wb::W(toName), wb::W(fromSub),  wb::W(toSub)};
 }
 
-class MarkSession : public ::testing::Test {
+// One drawing unit per UTF-16 unit of text, whatever the height: frame
+// widths become easy to state.
+class UnitFontMetrics : public wb::editor::FontMetrics {
+ public:
+  double TextWidth(const wb::WString& text, const wb::WString&, double, double) const override {
+    return static_cast<double>(text.size());
+  }
+};
+
+class UserSession : public ::testing::Test {
  protected:
   void SetUp() override {
     g_cableSetting = CableSetting{};
@@ -99,6 +109,10 @@ class MarkSession : public ::testing::Test {
     return texts;
   }
 
+  AcDbObjectId Wire(wb::db::Point3 a, wb::db::Point3 b, std::vector<std::string> entries = {}) {
+    return plant.Wire(a, b, 1000, 0, std::move(entries));
+  }
+
   // Model-space entities of one type, in drawing order.
   std::vector<AcDbObjectId> OfType(const std::string& type) const {
     std::vector<AcDbObjectId> out;
@@ -125,11 +139,13 @@ class MarkSession : public ::testing::Test {
   wb::ui::ScriptedBackend dialogs;
   wb::editor::ScriptedPrompts prompts;
   CapturedOutput output;
+  UnitFontMetrics fonts;
 
  private:
   Installed<wb::ui::SetBackend> installDialogs_{&dialogs};
   Installed<wb::editor::SetPromptBackend> installPrompts_{&prompts};
   Installed<wb::editor::SetHostOutput> installOutput_{&output};
+  Installed<wb::editor::SetFontMetrics> installFonts_{&fonts};
   int bare_ = 0;
 };
 

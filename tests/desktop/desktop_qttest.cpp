@@ -1,25 +1,37 @@
-// The module in the desktop host, clicked through like a user would on a
-// copy of the sample project: real dialog windows, message boxes, the file
-// dialog, picks in the drawing view and the annotation drag. Screenshots of
-// the main window and every dialog go to <build>/screenshots/.
+// The desktop host on a copy of the sample project: the view driven by
+// synthetic mouse and keyboard events, the Qt front end of the module's
+// dialogs, and the module clicked through like a user would, with real
+// dialog windows, message boxes, the file dialog, picks in the drawing view
+// and the annotation drag. Screenshots of the main window and every dialog
+// go to <build>/screenshots/.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QWheelEvent>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <set>
 
 #include "hosts/desktop/color_index_dialog.h"
@@ -35,10 +47,10 @@
 #include "marks/draw_mark_dlg.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/editor/command_queue.h"
+#include "platform/editor/document.h"
 #include "platform/profile/profile_file.h"
 #include "platform/qzcomn/config/qzcomn_config.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
-#include "qt_test_util.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -49,11 +61,51 @@ namespace wb::desktop {
 namespace {
 
 namespace fs = std::filesystem;
-using wbtest::Click;
-using wbtest::InsertsOf;
-using wbtest::MoveTo;
+// Screenshots go to <build>/screenshots/; the folder is printed once.
+QString ScreenshotDir() {
+  static const QString dir = [] {
+    QString d = QStringLiteral(WB_BINARY_DIR "/screenshots");
+    QDir().mkpath(d);
+    std::cout << "screenshots: " << d.toStdString() << std::endl;
+    return d;
+  }();
+  return dir;
+}
 
-void Shot(QWidget* w, const QString& name) { wbtest::SaveScreenshot(w, name); }
+void Shot(QWidget* widget, const QString& name) {
+  QApplication::processEvents();
+  const QString path = ScreenshotDir() + QLatin1Char('/') + name;
+  EXPECT_TRUE(widget->grab().save(path)) << path.toStdString();
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent event(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &event);
+}
+
+void MoveTo(QWidget* w, QPointF p) { Mouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+
+void Click(QWidget* w, QPointF p, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(w, QEvent::MouseButtonPress, p, button, button);
+  Mouse(w, QEvent::MouseButtonRelease, p, button, Qt::NoButton);
+}
+
+void Drag(QWidget* w, QPointF from, QPointF to, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(w, QEvent::MouseButtonPress, from, button, button);
+  Mouse(w, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button);
+  Mouse(w, QEvent::MouseMove, to, Qt::NoButton, button);
+  Mouse(w, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+}
+
+// The INSERTs in model space of the blocks whose names start with `prefix`,
+// in drawing order.
+std::vector<db::ObjectId> InsertsOf(const std::string& prefix) {
+  std::vector<db::ObjectId> out;
+  const db::Database* d = editor::ActiveDatabase();
+  for (db::ObjectId id : d->ModelSpaceEntities())
+    if (auto info = d->Insert(id); info && info->blockName.rfind(prefix, 0) == 0) out.push_back(id);
+  return out;
+}
 
 QString Q(const WString& s) { return QString::fromStdU16String(s); }
 
@@ -109,7 +161,9 @@ void DrawAsAPlantAtOneToHundred(db::Database& d) {
   }
 }
 
-class ModuleSession : public testing::Test {
+// The desktop host with the module on a copy of the sample project, its
+// configuration the copy's own.
+class PlantWindow : public testing::Test {
  protected:
   void SetUp() override {
     work = fs::path(WB_BINARY_DIR) / "desktop-session";
@@ -131,18 +185,14 @@ class ModuleSession : public testing::Test {
     window = std::make_unique<MainWindow>();
     host = std::make_unique<ModuleHost>(*window);
     host->SetTimeouts(20000);  // a missed step fails instead of hanging
-    host->dialogs().modalShown = [this](QWidget* w) { Answer(w); };
     window->resize(1280, 860);
     window->show();
     ASSERT_TRUE(window->OpenDrawing(QString::fromStdString((work / "plant.dxf").string())));
-    DrawAsAPlantAtOneToHundred(*editor::ActiveDatabase());
-    window->DrawingChanged();
     view = window->view();
     QApplication::processEvents();
   }
 
   void TearDown() override {
-    EXPECT_TRUE(answers.empty()) << answers.size() << " expected windows never opened";
     EXPECT_EQ(host->dialogs().timeouts(), 0);
     host.reset();
     window->askUnsaved = [](const QString&) { return QMessageBox::Discard; };
@@ -150,6 +200,25 @@ class ModuleSession : public testing::Test {
     editor::SetActiveDatabase(nullptr);
     QzComn_SetConfigFile(u"");
     QzComn_SetEnvFile(u"");
+  }
+
+  fs::path work;
+  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<ModuleHost> host;
+  DrawingView* view = nullptr;
+};
+
+class ModuleSession : public PlantWindow {
+ protected:
+  void SetUp() override {
+    PlantWindow::SetUp();
+    host->dialogs().modalShown = [this](QWidget* w) { Answer(w); };
+    DrawAsAPlantAtOneToHundred(*editor::ActiveDatabase());
+    window->DrawingChanged();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(answers.empty()) << answers.size() << " expected windows never opened";
+    PlantWindow::TearDown();
   }
 
   // Each modal window that opens is answered by the next of these.
@@ -234,10 +303,6 @@ class ModuleSession : public testing::Test {
     EXPECT_TRUE(steps.empty()) << "left at: " << (steps.empty() ? "" : steps.front().what);
   }
 
-  fs::path work;
-  std::unique_ptr<MainWindow> window;
-  std::unique_ptr<ModuleHost> host;
-  DrawingView* view = nullptr;
   std::deque<std::function<void(QWidget*)>> answers;
   std::vector<int> messages;
   std::deque<Step> steps;
@@ -500,7 +565,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
 
   // 経路図出力 (portrait, three rows) and 印刷 (the view as a PNG).
   const QString sheets = QString::fromStdString((work / "routes.pdf").string());
-  const QString plot = wbtest::ScreenshotDir() + QStringLiteral("/plot_view.png");
+  const QString plot = ScreenshotDir() + QStringLiteral("/plot_view.png");
   Then("paper", idle, [&] {
     for (auto mode : {PaperDialog::Mode::kPlot, PaperDialog::Mode::kSheets}) {
       PaperDialog dialog(mode, window->PaperPath(QStringLiteral(".pdf")), window.get());
@@ -526,12 +591,445 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
                                                  QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"),
                                                  QStringLiteral("2"), QStringLiteral("-singlefile"), sheets,
-                                                 wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait")});
+                                                 ScreenshotDir() + QStringLiteral("/sheets_portrait")});
     EXPECT_TRUE(pdftoppm.waitForFinished(20000) && pdftoppm.exitCode() == 0) << "no second page";
-    EXPECT_EQ(QImage(wbtest::ScreenshotDir() + QStringLiteral("/sheets_portrait.png")).size(), QSize(496, 702));
+    EXPECT_EQ(QImage(ScreenshotDir() + QStringLiteral("/sheets_portrait.png")).size(), QSize(496, 702));
   });
   RunSteps();
   EXPECT_EQ(messages, (std::vector<int>{111, 129, 134, 155}));
+}
+
+// The view on its own: picks, selections, zoom, the command line and
+// unsaved changes.
+class DesktopHost : public PlantWindow {
+ protected:
+  void SetUp() override {
+    PlantWindow::SetUp();
+    // The view alone beside the command line: picks here are a few pixels
+    // from their neighbours at the zoom of that width.
+    for (QDockWidget* dock : window->findChildren<QDockWidget*>())
+      if (dock->objectName() != QLatin1String("commandLine")) dock->hide();
+    QApplication::processEvents();
+    window->askUnsaved = [this](const QString& text) {
+      questions << text;
+      return answer;
+    };
+    window->showError = [this](const QString& text) { errors << text; };
+  }
+
+  QStringList questions, errors;
+  QMessageBox::StandardButton answer = QMessageBox::Cancel;
+};
+
+TEST_F(DesktopHost, ZoomExtentsAndPickEquipmentByClicking) {
+  const auto mcc = InsertsOf("KK-MCC");
+  ASSERT_EQ(mcc.size(), 1u);
+  // Zoomed to extents, the whole drawing is on screen.
+  const Box visible = view->transform().VisibleBox();
+  EXPECT_TRUE(visible.Contains(view->displayList().extents()));
+  EXPECT_GT(view->displayList().extents().width(), 20000);
+  // Still fitted after the window changes size.
+  window->resize(900, 700);
+  QApplication::processEvents();
+  EXPECT_TRUE(view->transform().VisibleBox().Contains(view->displayList().extents()));
+  EXPECT_EQ(view->transform().width(), view->width());
+  EXPECT_LE(view->width(), 900);
+
+  // Click on the right edge of the MCC's outline (block box +-400 x +-300).
+  const QPointF edge = view->ToScreen({400, 100});
+  Click(view, edge);
+  EXPECT_EQ(view->selection(), mcc);
+  Shot(window.get(), QStringLiteral("plant_selected.png"));
+  Click(view, view->ToScreen({1500, 2000}));  // empty space clears
+  EXPECT_TRUE(view->selection().empty());
+
+  // Esc ends a prompt's pick as cancelled.
+  PickResult got;
+  view->BeginPick(PickMode::kEntity, [&](const PickResult& r) { got = r; });
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(view, &esc);
+  EXPECT_TRUE(got.cancelled);
+}
+
+TEST_F(DesktopHost, WindowAndCrossingSelectionWithXDataFilter) {
+  // The pump at (6000, 6000): its outline is 800 x 600, the tray RT-0009
+  // runs up to it from (6000, 3000), its label sits above it.
+  const auto pumps = InsertsOf("KK-PUMP");
+  const auto tray = InsertsOf("RT-0009");
+  ASSERT_EQ(tray.size(), 1u);
+  const db::ObjectId pump = pumps[0];
+  view->ZoomAbout(view->ToScreen({6000, 6000}), 3);
+  const QPointF lowerLeft = view->ToScreen({5500, 5600}), upperRight = view->ToScreen({6500, 6800});
+
+  Drag(view, QPointF(lowerLeft.x(), upperRight.y()), QPointF(upperRight.x(), lowerLeft.y()));
+  const auto inside = view->selection();
+  ASSERT_EQ(inside.size(), 2u);  // pump and label, not the tray
+  EXPECT_EQ(inside[0], pump);
+  EXPECT_EQ(editor::ActiveDatabase()->EntityType(inside[1]), "TEXT");
+  Shot(window.get(), QStringLiteral("plant_window.png"));
+
+  view->ClearSelection();
+
+  // A crossing selection prompt with the tag filter takes the tray and
+  // leaves the label out; Enter ends it.
+  PickResult got;
+  view->BeginPick(PickMode::kSelection, [&](const PickResult& r) { got = r; },
+                  XDataFilter(*editor::ActiveDatabase(), {"QZ_LINK"}));
+  Drag(view, QPointF(upperRight.x(), lowerLeft.y()), QPointF(lowerLeft.x(), upperRight.y()));
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(view, &enter);
+  EXPECT_FALSE(got.cancelled);
+  EXPECT_EQ(got.selection.size(), 2u);
+  EXPECT_NE(std::find(got.selection.begin(), got.selection.end(), tray[0]), got.selection.end());
+  EXPECT_TRUE(view->selection().empty());  // the prompt's set is its own
+}
+
+TEST_F(DesktopHost, WheelZoomsAboutTheCursorAndMiddleButtonPans) {
+  const QPointF cursor(300, 200);
+  const Vec2 before = view->ToWorld(cursor);
+  const double scale = view->transform().scale();
+  QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(view, &wheel);
+  EXPECT_GT(view->transform().scale(), scale * 1.4);
+  EXPECT_NEAR(view->ToWorld(cursor).x, before.x, 1e-6);
+  EXPECT_NEAR(view->ToWorld(cursor).y, before.y, 1e-6);
+
+  Drag(view, cursor, cursor + QPointF(100, 50), Qt::MiddleButton);
+  EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).x, before.x, 1e-6);
+  EXPECT_NEAR(view->ToWorld(cursor + QPointF(100, 50)).y, before.y, 1e-6);
+  EXPECT_TRUE(view->selection().empty());  // the middle button never selects
+
+  // ZOOM W: the window between two clicks fills the view; ZOOM P goes back.
+  const double panned = view->transform().scale();
+  const Vec2 a = view->ToWorld({100, 100}), b = view->ToWorld({300, 200});
+  window->RunCommand(QStringLiteral("ZOOM W"));
+  Click(view, {100, 100});
+  Click(view, {300, 200});
+  EXPECT_TRUE(view->transform().VisibleBox().Contains(Box::Of(a, b)));
+  EXPECT_GT(view->transform().scale(), panned * 2);
+  EXPECT_TRUE(view->selection().empty());  // the clicks belonged to the zoom
+  window->RunCommand(QStringLiteral("ZOOM P"));
+  EXPECT_DOUBLE_EQ(view->transform().scale(), panned);
+}
+
+TEST_F(DesktopHost, UnsavedChangesAreNeverLostSilently) {
+  db::Database* d = editor::ActiveDatabase();
+  EXPECT_FALSE(window->IsModified());
+  const db::ObjectId label = [&] {
+    for (db::ObjectId id : d->ModelSpaceEntities())
+      if (d->EntityType(id) == "TEXT") return id;
+    return db::ObjectId{};
+  }();
+  d->SetGroup(label, 1, "MCC1-\xE6\x94\xB9");  // "改"
+  window->DrawingChanged();
+  EXPECT_TRUE(window->IsModified());
+  EXPECT_TRUE(window->isWindowModified());
+
+  // Cancel keeps the drawing; a bad file leaves it in place too.
+  answer = QMessageBox::Cancel;
+  EXPECT_FALSE(window->OpenDrawing(QString::fromStdString((work / "plant.dxf").string())));
+  EXPECT_EQ(questions.size(), 1);
+  EXPECT_EQ(editor::ActiveDatabase(), d);
+
+  const std::string dir = std::filesystem::temp_directory_path() / ("wb-desktop-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string bad = dir + "/bad.dxf";
+  std::ofstream(bad) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n";
+  answer = QMessageBox::Discard;
+  EXPECT_FALSE(window->OpenDrawing(QString::fromStdString(bad)));
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].contains(QString::fromStdString(bad))) << errors[0].toStdString();
+  EXPECT_EQ(editor::ActiveDatabase(), d);
+  EXPECT_TRUE(window->IsModified());
+  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("bad.dxf")));
+
+  // Save As writes the copy and makes it the working file.
+  const std::string copy = dir + "/copy.dxf";
+  ASSERT_TRUE(window->SaveAs(QString::fromStdString(copy)));
+  EXPECT_FALSE(window->IsModified());
+  EXPECT_EQ(editor::ActiveDatabase()->FileName(), copy);
+  db::Error error;
+  auto reread = db::Database::Open(copy, &error);
+  ASSERT_NE(reread, nullptr) << error.ToString();
+  EXPECT_EQ(reread->Group(label, 1), "MCC1-\xE6\x94\xB9");
+
+  // Closing with changes asks; Cancel keeps the window open.
+  editor::ActiveDatabase()->SetGroup(label, 1, "again");
+  answer = QMessageBox::Cancel;
+  const int asked = static_cast<int>(questions.size());
+  EXPECT_FALSE(window->close());
+  EXPECT_EQ(questions.size(), asked + 1);
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(DesktopHost, CommandLineAndProgressMeter) {
+  QStringList typed;
+  window->SetCommandHandler([&](const QString& text) {
+    typed << text;
+    return text.startsWith(QStringLiteral("QZ_"));
+  });
+  window->commandLine()->input()->setText(QStringLiteral("QZ_WireBinder"));
+  window->commandLine()->Submit();
+  window->commandLine()->input()->setText(QStringLiteral("nonsense"));
+  window->commandLine()->Submit();
+  EXPECT_EQ(typed, (QStringList{QStringLiteral("QZ_WireBinder"), QStringLiteral("nonsense")}));
+  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド: QZ_WireBinder\n")));
+  EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド \"NONSENSE\" はありません。")));
+  // Up brings a line back; Enter on an empty line repeats the last command;
+  // keys typed in the view go to the command line.
+  QLineEdit* input = window->commandLine()->input();
+  QTest::keyClick(input, Qt::Key_Up);
+  QTest::keyClick(input, Qt::Key_Up);
+  EXPECT_EQ(input->text(), QStringLiteral("QZ_WireBinder"));
+  input->clear();
+  window->commandLine()->Submit();
+  QTest::keyClicks(view, QStringLiteral("qz"));
+  EXPECT_EQ(input->text(), QStringLiteral("qz"));
+  EXPECT_EQ(typed.size(), 3);
+  EXPECT_EQ(typed.back(), QStringLiteral("nonsense"));
+
+  acutPrintf(u"\n%s: %d\n", u"\u30b1\u30fc\u30d6\u30eb", 12);
+  EXPECT_TRUE(window->commandLine()->output().endsWith(QString::fromUtf8("\xE3\x82\xB1\xE3\x83\xBC\xE3\x83\x96\xE3\x83\xAB: 12\n")));
+
+  acedSetStatusBarProgressMeter(u"\u8a2d\u5b9a\u4e2d", 0, 40);
+  acedSetStatusBarProgressMeterPos(25);
+  QProgressBar* bar = window->output()->progressBar();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_EQ(bar->maximum(), 40);
+  EXPECT_EQ(bar->value(), 25);
+  EXPECT_EQ(window->output()->progressLabel()->text(), QString::fromUtf8("\xE8\xA8\xAD\xE5\xAE\x9A\xE4\xB8\xAD"));
+  Shot(window.get(), QStringLiteral("plant_progress.png"));
+  acedRestoreStatusBar();
+  EXPECT_FALSE(bar->isVisible());
+}
+
+// Curves, aligned texts and lineweights on a drawing of their own.
+TEST_F(DesktopHost, CurvesTextsAndLineweights) {
+  auto d = db::Database::CreateEmpty();
+  d->CreateLayer("THICK", 1);
+  d->SetGroup(d->LayerId("THICK"), 370, "100");
+  auto add = [&](const char* type, const char* layer, std::vector<db::Tag> tags) {
+    d->AddEntity("", type, layer, std::move(tags));
+  };
+  add("CIRCLE", "THICK", {{10, "0"}, {20, "0"}, {30, "0"}, {40, "50"}});
+  add("ARC", "0", {{10, "150"}, {20, "0"}, {30, "0"}, {40, "50"}, {50, "0"}, {51, "180"}, {62, "2"}});
+  add("ELLIPSE", "0", {{10, "300"}, {20, "0"}, {30, "0"}, {11, "60"}, {21, "0"}, {31, "0"}, {40, "0.5"},
+                       {41, "0"}, {42, "6.283185307179586"}, {62, "6"}});
+  add("LWPOLYLINE", "THICK", {{90, "3"}, {70, "0"}, {10, "-50"}, {20, "-100"}, {42, "-0.5"}, {10, "50"},
+                              {20, "-100"}, {10, "350"}, {20, "-100"}});
+  add("TEXT", "0", {{10, "150"}, {20, "80"}, {30, "0"}, {40, "15"}, {1, "CENTRE \xE4\xB8\xAD\xE5\xA4\xAE"},
+                    {72, "1"}, {11, "150"}, {21, "80"}, {31, "0"}, {62, "3"}});
+  add("TEXT", "0", {{10, "350"}, {20, "-140"}, {30, "0"}, {40, "10"}, {41, "0.6"}, {1, "RIGHT narrow"},
+                    {72, "2"}, {11, "350"}, {21, "-140"}, {31, "0"}});
+  add("MTEXT", "0", {{10, "-50"}, {20, "120"}, {30, "0"}, {40, "10"}, {71, "1"},
+                     {1, "{\\fArial;Line one}\\PLine two \\S1/2;"}});
+  const std::string path = (std::filesystem::temp_directory_path() / "wb-desktop-curves.dxf").string();
+  db::Error error;
+  ASSERT_TRUE(d->Save(path, &error)) << error.ToString();
+  ASSERT_TRUE(window->OpenDrawing(QString::fromStdString(path)));
+  std::filesystem::remove(path);
+
+  auto inked = [&] {
+    QImage image = view->RenderImage(QSize(800, 500));
+    const QRgb background = image.pixel(0, 0);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != background;
+    return count;
+  };
+  const int thin = inked();
+  view->SetLineWeightDisplay(true);
+  const int thick = inked();
+  EXPECT_GT(thick, thin * 12 / 10);  // 1 mm is about 4 pixels
+  Shot(window.get(), QStringLiteral("curves_lineweights.png"));
+}
+
+// The prompt endings: a typed point, Enter, Esc, a command queued meanwhile.
+TEST_F(DesktopHost, PromptsEndOnATypedPointEnterEscOrACommand) {
+  CommandLine* line = window->commandLine();
+  auto type = [&](const QString& text) {
+    QTimer::singleShot(0, [line, text] {
+      line->input()->setText(text);
+      line->Submit();
+    });
+  };
+  AcGePoint3d p;
+  type(QStringLiteral("120.5, -3"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点を指定:\n", p), RTNORM);
+  EXPECT_DOUBLE_EQ(p.x, 120.5);
+  EXPECT_DOUBLE_EQ(p.y, -3);
+  type(QString());
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNONE);
+  QTimer::singleShot(0, [this] { QTest::keyClick(view, Qt::Key_Escape); });
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
+  // A module command typed while the prompt waits ends it and runs later.
+  type(QStringLiteral("QZ_BackCable"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTCAN);
+  EXPECT_EQ(host->completed(), 0);
+  QApplication::processEvents();
+  EXPECT_EQ(host->completed(), 1);
+  // Something else typed is refused and the prompt goes on.
+  type(QStringLiteral("nonsense"));
+  type(QStringLiteral("1,2"));
+  EXPECT_EQ(acedGetPoint(nullptr, u"点:", p), RTNORM);
+  EXPECT_TRUE(line->output().contains(QStringLiteral("\"nonsense\"")));
+  EXPECT_FALSE(host->prompts().waiting());
+}
+
+const ui::ControlTemplate kControls[] = {
+    {10, ui::ControlKind::kEdit, u"", {5, 5, 60, 12}},
+    {11, ui::ControlKind::kCheckBox, u"確認する", {5, 20, 60, 10}},
+    {12, ui::ControlKind::kComboBox, u"", {5, 34, 60, 60}, ui::kStyleSort | ui::kStyleDropDownList},
+    {13, ui::ControlKind::kListView, u"", {70, 5, 120, 80}},
+    {ui::IDOK, ui::ControlKind::kPushButton, u"OK", {100, 90, 40, 14}, ui::kStyleDefault},
+};
+const ui::DialogResource kResource{900, u"テスト", 200, 110, kControls};
+
+class Probe : public ui::Dialog {
+ public:
+  Probe() : Dialog(kResource) {}
+  std::vector<std::string> events;
+  std::optional<ui::ColorRef> ListTextColor(int, int, int subItem) override {
+    return subItem == 1 ? std::optional<ui::ColorRef>(ui::Rgb(255, 0, 0)) : std::nullopt;
+  }
+
+ protected:
+  void OnEditChange(int id) override { events.push_back("edit " + std::to_string(id)); }
+  void OnSelChange(int id) override { events.push_back("sel " + std::to_string(id)); }
+  void OnListSelChange(int id) override { events.push_back("list " + std::to_string(id)); }
+  void OnCommand(int id) override { events.push_back("command " + std::to_string(id)); }
+};
+
+// The Qt front end of the module's dialogs: a small template whose controls
+// follow the dialog's state both ways.
+TEST_F(PlantWindow, DialogWindowsAreBuiltAtTemplateSizeAndInSyncBothWays) {
+  Probe probe;
+  ASSERT_TRUE(probe.Create());
+  DialogWindow* shown = host->dialogs().WindowOf(&probe);
+  ASSERT_NE(shown, nullptr);
+  const DialogUnits& u = shown->units();
+  EXPECT_EQ(shown->size(), QSize(u.X(200), u.Y(110)));
+  EXPECT_EQ(shown->Control(10)->geometry(), QRect(u.X(5), u.Y(5), u.X(65) - u.X(5), u.Y(17) - u.Y(5)));
+  EXPECT_FALSE(shown->isVisible());
+  probe.ShowWindow(true);
+  EXPECT_TRUE(shown->isVisible());
+  // The dialog sizes its shown (outer size).
+  const QSize frame = shown->FrameMargins();
+  probe.SetWindowSize(u.X(200) / 2 + frame.width(), u.Y(110) + frame.height());
+  EXPECT_EQ(shown->size(), QSize(u.X(200) / 2, u.Y(110)));
+  EXPECT_EQ(probe.GetWindowRect().width, u.X(200) / 2 + frame.width());
+
+  // Program -> widgets.
+  probe.SetDlgItemText(10, u"12.5");
+  probe.CheckDlgButton(11, true);
+  ui::Control& combo = probe.Item(12);
+  combo.AddString(u"b");
+  combo.AddString(u"a");
+  combo.SetCurSel(1);
+  probe.Touch(12);
+  ui::Control& list = probe.Item(13);
+  list.InsertColumn(0, u"番号", 50);
+  list.InsertColumn(1, u"長さ", 40);
+  list.InsertItem(0, u"C-1");
+  list.SetItemText(0, 1, u"1.5");
+  list.InsertItem(1, u"C-2");
+  list.SetExtendedStyle(0x31);
+  probe.Touch(13);
+  auto* edit = qobject_cast<QLineEdit*>(shown->Control(10));
+  auto* check = qobject_cast<QCheckBox*>(shown->Control(11));
+  auto* box = qobject_cast<QComboBox*>(shown->Control(12));
+  auto* table = qobject_cast<QTableWidget*>(shown->Control(13));
+  EXPECT_EQ(edit->text(), QStringLiteral("12.5"));
+  EXPECT_TRUE(check->isChecked());
+  ASSERT_EQ(box->count(), 2);
+  EXPECT_EQ(box->itemText(0), QStringLiteral("a"));
+  EXPECT_EQ(box->currentIndex(), 1);
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("1.5"));
+  EXPECT_EQ(table->columnWidth(0), 50);
+  EXPECT_TRUE(table->horizontalHeader()->sectionsMovable());
+
+  // Widgets -> dialog, with the dialog's notifications.
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("7"));
+  EXPECT_EQ(probe.GetDlgItemText(10), u"7");
+  QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
+  EXPECT_FALSE(probe.IsDlgButtonChecked(11));
+  QTest::keyClick(box, Qt::Key_Up);
+  EXPECT_EQ(combo.currentIndex(), 0);
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(1, 0)).center());
+  EXPECT_EQ(list.GetSelectedItem(), 1);
+  table->horizontalHeader()->moveSection(1, 0);  // the user drags "長さ" first
+  EXPECT_EQ(list.GetColumnOrderArray(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(probe.events, (std::vector<std::string>{"edit 10", "command 11", "sel 12", "list 13"}));
+
+  // The list's custom colour: column 1 of an unselected row is red.
+  table->clearSelection();
+  const QRect cell = table->visualItemRect(table->item(0, 1));
+  const QImage image = table->viewport()->grab().toImage();
+  bool red = false;
+  for (int x = cell.left(); x < cell.right() && !red; ++x)
+    for (int y = cell.top(); y < cell.bottom() && !red; ++y) {
+      const QColor c = image.pixelColor(x, y);
+      red = c.red() > 180 && c.green() < 80 && c.blue() < 80;
+    }
+  EXPECT_TRUE(red);
+
+  // A program column order moves the header back.
+  list.SetColumnOrderArray({0, 1});
+  probe.Touch(13);
+  EXPECT_EQ(table->horizontalHeader()->logicalIndex(0), 0);
+  probe.DestroyWindow();
+  EXPECT_EQ(host->dialogs().WindowOf(&probe), nullptr);
+}
+
+TEST_F(PlantWindow, EveryTemplateFitsItsWindow) {
+  for (const ui::DialogResource& resource : DialogTemplates()) {
+    ui::Dialog dialog(resource);
+    ASSERT_TRUE(dialog.Create());
+    DialogWindow* shown = host->dialogs().WindowOf(&dialog);
+    EXPECT_EQ(shown->size(), QSize(shown->units().X(resource.width), shown->units().Y(resource.height)));
+    for (const auto& t : resource.controls) {
+      if (t.id < 0) continue;
+      EXPECT_TRUE(shown->rect().contains(shown->Control(t.id)->geometry())) << resource.id << "/" << t.id;
+    }
+  }
+}
+
+TEST(DialogBackend, MessageBoxesAnswerWithTheButtonPressed) {
+  QWidget owner;
+  QtDialogBackend backend(&owner);
+  std::vector<QString> shown;
+  const char* press = "yes";
+  backend.modalShown = [&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    shown.push_back(QString::number(static_cast<int>(box->icon())) + QLatin1Char(' ') + box->windowTitle());
+    QTest::mouseClick(box->findChild<QPushButton*>(QString::fromLatin1(press)), Qt::LeftButton);
+  };
+  EXPECT_EQ(backend.MessageBox(u"続行？", u"", MB_YESNO), IDYES);
+  press = "no";
+  EXPECT_EQ(backend.MessageBox(u"続行？", u"", MB_YESNO | MB_ICONQUESTION), IDNO);
+  press = "ok";
+  EXPECT_EQ(backend.MessageBox(u"完了", u"題", MB_OK | MB_ICONINFORMATION), IDOK);
+  EXPECT_EQ(backend.MessageBox(u"失敗", u"", MB_OK | MB_ICONSTOP), IDOK);
+  press = "cancel";
+  EXPECT_EQ(backend.MessageBox(u"?", u"", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(shown, (std::vector<QString>{QStringLiteral("0 WireBinder"), QStringLiteral("4 WireBinder"),
+                                         QStringLiteral("1 題"), QStringLiteral("3 WireBinder"),
+                                         QStringLiteral("0 WireBinder")}));
+  // Nobody answers: the time limit answers the way that changes nothing.
+  backend.modalShown = nullptr;
+  backend.set_modalTimeout(50);
+  EXPECT_EQ(backend.MessageBox(u"続行？", u"", MB_YESNO), IDNO);
+  EXPECT_EQ(backend.timeouts(), 1);
+  EXPECT_EQ(QtDialogBackend::FilterList(u"Csv Files (*.csv)|*.csv||"), QStringList{QStringLiteral("Csv Files (*.csv)")});
+  EXPECT_EQ(QtDialogBackend::FilterList(u"All|*.*;*.txt|"), QStringList{QStringLiteral("All (*.* *.txt)")});
+  // Japanese throughout: the dialog font, and Qt's own button texts.
+  EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS UI Gothic"))).family(), QStringLiteral("Noto Sans CJK JP"));
+  QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Save | QMessageBox::Discard);
+  EXPECT_EQ(box.button(QMessageBox::Discard)->text(), QStringLiteral("変更を破棄"));
 }
 
 }  // namespace
