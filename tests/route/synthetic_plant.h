@@ -1,8 +1,9 @@
-// Synthetic plants for the route search: tray networks (grid-like, or a tree
+// Plants for the route search, as the table the search reads: drawn by hand
+// element by element, or synthetic: tray networks (grid-like, or a tree
 // with a few loops) of wires between tees and risers, equipment at wire ends
 // and in the middle of runs, elements of other kinds that break runs, joints
 // just inside and just outside the tolerance, and equal-length alternatives.
-// Deterministic for a seed on every platform.
+// Synthetic plants are deterministic for a seed on every platform.
 #pragma once
 
 #include <algorithm>
@@ -27,11 +28,37 @@ struct PlantOptions {
   bool oddTexts = false;    // S304/S225/S401 texts with units, blanks, letters
 };
 
+inline std::u16string Text(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
 struct Plant {
   TableElementSource source;
   AcDbObjectIdArray tagged;  // scan order
   std::vector<AcDbObjectId> equipment;
   std::vector<std::pair<AcDbObjectId, AcDbObjectId>> cables;
+  uint64_t lastHandle = 0x0F;
+
+  AcDbObjectId Put(AcDbObjectId id, TableElementSource::Element e) {
+    source.Set(id, std::move(e));
+    tagged.push_back(id);
+    return id;
+  }
+  AcDbObjectId Add(AcGePoint3dArray points, int rootKind, int blockClass) {
+    return Put(AcDbObjectId{++lastHandle}, {std::move(points), rootKind, blockClass, {}});
+  }
+  AcDbObjectId Equipment(AcGePoint3dArray points, const std::string& s225, const std::string& s401) {
+    const AcDbObjectId id = Add(std::move(points), 0, 0);
+    source.SetAttribute(id, u"S225", Text(s225));
+    source.SetAttribute(id, u"S401", Text(s401));
+    return id;
+  }
+  // A straight wire from a to b.
+  AcDbObjectId Wire(AcGePoint3d a, AcGePoint3d b, const std::string& s304,
+                    const std::string& s401 = "0", int rootKind = 3) {
+    const AcDbObjectId id = Add({a, b}, rootKind, 1);
+    source.SetAttribute(id, u"S304", Text(s304));
+    source.SetAttribute(id, u"S401", Text(s401));
+    return id;
+  }
 };
 
 class Random {
@@ -46,8 +73,6 @@ class Random {
  private:
   std::mt19937 engine_;
 };
-
-inline std::u16string Text(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 class PlantBuilder {
  public:
@@ -98,13 +123,8 @@ class PlantBuilder {
     return AcGePoint3d{(junction % width_) * spacing_, (junction / width_) * spacing_, 0};
   }
 
-  AcDbObjectId NewId() {
-    // Handles as a drawing hands them out: increasing, with gaps.
-    nextHandle_ += 1 + random_.Below(3);
-    AcDbObjectId id{nextHandle_};
-    plant_.tagged.push_back(id);
-    return id;
-  }
+  // Handles as a drawing hands them out: increasing, with gaps.
+  AcDbObjectId NewId() { return AcDbObjectId{nextHandle_ += 1 + random_.Below(3)}; }
 
   std::u16string Level() {
     const int mm = random_.Between(0, 40) * 100;
@@ -167,7 +187,7 @@ class PlantBuilder {
     e.points = {Arm(c, 1, 0), Arm(c, -1, 0), Arm(c, 0, 1), Arm(c, 0, -1)};
     if (random_.Chance(0.5)) std::swap(e.points[0], e.points[random_.Below(4)]);
     e.attributes[u"S401"] = Level();
-    plant_.source.Set(id, std::move(e));
+    plant_.Put(id, std::move(e));
   }
   static AcGePoint3d Arm(const AcGePoint3d& c, int dx, int dy) {
     return AcGePoint3d{c.x + 50.0 * dx, c.y + 50.0 * dy, c.z};
@@ -208,7 +228,7 @@ class PlantBuilder {
       e.attributes[u"S304"] = text;
       e.attributes[u"S401"] = Level();
       if (e.rootKind == 3) wires_.push_back(id);
-      plant_.source.Set(id, std::move(e));
+      plant_.Put(id, std::move(e));
       runPoints_.push_back(to);
       from = to;
     }
@@ -239,8 +259,7 @@ class PlantBuilder {
       if (options_.oddTexts && random_.Chance(0.1)) s225 = u"x";
       e.attributes[u"S225"] = s225;
       e.attributes[u"S401"] = Level();
-      plant_.source.Set(id, std::move(e));
-      plant_.equipment.push_back(id);
+      plant_.equipment.push_back(plant_.Put(id, std::move(e)));
     }
   }
 
