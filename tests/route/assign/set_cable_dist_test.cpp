@@ -15,6 +15,17 @@ using wb::W;
 
 namespace {
 
+class Recorder : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString&) override {}
+  void ProgressStart(const wb::WString& label, int min, int max) override {
+    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
+  }
+  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
+  void ProgressEnd() override { events.push_back(u"end"); }
+  std::vector<wb::WString> events;
+};
+
 class SetCableDistCommand : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,9 +55,13 @@ class SetCableDistCommand : public ::testing::Test {
   AcDbObjectId from_, wire_, to_;
 };
 
-TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsCompletion) {
+TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
   OpenDialog();
+  Recorder meter;
+  wbtest::Installed<wb::editor::SetHostOutput> installed(&meter);
   QZ_SetCableDist();
+  const wb::WString start = u"start " + LoadModuleString(140);
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 2", u"pos 0", u"pos 1", u"end"}));
   const CableList& list = g_pMainDlg->m_cableList;
   ASSERT_TRUE(list.rows[0].hasLength);
   EXPECT_DOUBLE_EQ(list.rows[0].length, 6.0);
@@ -64,7 +79,9 @@ TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsCompletion) {
   // A project whose list has no rows still clears the cable keys, marks aside.
   g_pMainDlg->m_cableList.rows.clear();
   WriteEntityAttribute(to_, u"CB10", u"OLD", 1, 1, 1);
+  meter.events.clear();
   QZ_SetCableDist();
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 0", u"end"}));
   EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"");
   EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB10"), u"");
   EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
