@@ -226,7 +226,7 @@ TEST(RouteSearch, HandDrawnPlants) {
   }
 }
 
-TEST(RouteSearch, NeighbourOrderAndElementLengths) {
+TEST(RouteSearch, NeighbourOrderFollowsConnectionPointsThenGraphOrder) {
   Plant d;
   const auto a = d.Wire(P(10, 0), P(20, 0), "1");   // touches w at its second point
   const auto b = d.Wire(P(0, 0), P(-5, 0), "1");    // touches w at its first point
@@ -243,16 +243,6 @@ TEST(RouteSearch, NeighbourOrderAndElementLengths) {
   EXPECT_EQ(ids, finder.Neighbours(w));
   EXPECT_EQ(records[0].graphIndex, 1);
   EXPECT_TRUE(finder.Neighbours(AcDbObjectId{999}).empty());
-
-  // Equipment counts its level difference only at an end of a path of two
-  // or more.
-  const auto from = d.Equipment({P(50, 0)}, "1.5", "300");
-  const auto to = d.Equipment({P(60, 0)}, "0.25", "1200");
-  RouteFinder again(d.source, d.tagged);
-  EXPECT_EQ(again.GetElementLength({from, w, to}, from, 0), 1500.0 + 300.0);
-  EXPECT_EQ(again.GetElementLength({from, w, to}, to, 2), 250.0 + 1200.0);
-  EXPECT_EQ(again.GetElementLength({w, from, to}, from, 1), 1500.0);
-  EXPECT_EQ(again.GetElementLength({from}, from, 0), 1500.0);
 }
 
 TEST(RouteSearch, DuplicateIdsInTheScanCountOnceAndCallsAreCounted) {

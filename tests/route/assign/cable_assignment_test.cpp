@@ -52,11 +52,27 @@ std::vector<std::string> RouteLines(const std::filesystem::path& file) {
   return lines;
 }
 
-TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
+// A projects root of its own, with the settings put back afterwards.
+struct TempRoot {
   SettingGuard guard;
+  std::filesystem::path dir;
+  explicit TempRoot(const std::string& name)
+      : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
+  }
+  ~TempRoot() { std::filesystem::remove_all(dir); }
+  std::string Bytes(const std::string& name = "log.csv") const {
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+};
+
+TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
+  TempRoot root("wb_assign_logs_");
+  const auto& dir = root.dir;
   oracle::CallLimit = 200000;
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("wb_assign_logs_" + std::to_string(::getpid()));
   int compared = 0, routed = 0;
   for (uint32_t seed = 1; seed <= 16; ++seed) {
     // One thread and several; the route log on now and then, on plants
@@ -122,7 +138,6 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
     }
   }
   wb::SetWorkerThreads(0);
-  std::filesystem::remove_all(dir);
   EXPECT_GE(compared, 24);
   EXPECT_GT(routed, 200);
 }
@@ -290,23 +305,6 @@ TEST(RouteSheets, RowSelection) {
   }
 }
 
-// A projects root of its own, with the settings put back afterwards.
-struct TempRoot {
-  SettingGuard guard;
-  std::filesystem::path dir;
-  explicit TempRoot(const std::string& name)
-      : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
-  }
-  ~TempRoot() { std::filesystem::remove_all(dir); }
-  std::string Bytes() const {
-    std::ifstream in(dir / "log.csv", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-};
-
 // The log is a text file of the ANSI code page: CR LF line ends, Japanese in
 // two-byte form, the newest entry first and the older entries copied back
 // byte for byte below it, escapes of characters the code page lacks (or
@@ -424,11 +422,7 @@ TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
       single.Add(entry);
       ASSERT_TRUE(single.Write());
     }
-    const auto bytes = [&](const char* side) {
-      std::ifstream in(dir / side / "log.csv", std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    EXPECT_EQ(bytes("once"), bytes("each")) << "old file " << o;
+    EXPECT_EQ(root.Bytes("once/log.csv"), root.Bytes("each/log.csv")) << "old file " << o;
   }
 }
 
