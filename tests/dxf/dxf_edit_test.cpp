@@ -149,21 +149,14 @@ TEST(DxfEdit, EditsAreReadBackByEzdxf) {
     EXPECT_GT(HexValue(seed.substr(9)), ref.handle);
     EXPECT_GT(HexValue(seed.substr(9)), oldSeed);
 
-    // And our own reading of the saved drawing agrees.
+    // And our own reading of the saved drawing agrees where ezdxf does not
+    // look: decoded texts, the block's base point, the header.
     auto again = MustOpen(out);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->XData(mcc, "QZ_ATTR"),
               (std::vector<Tag>{{1000, "S225|2.5|1|1|99|1|"}, {1000, "CB02|名前|1|1|99|1|"}}));
-    EXPECT_EQ(again->XData(riser, "WB_NEW"), (std::vector<Tag>{{1000, "x"}, {1070, "5"}, {1040, "2.5"}}));
-    EXPECT_FALSE(again->HasXData(tee, "QZ_ATTR"));
-    EXPECT_EQ(again->Color(text), 4);
-    EXPECT_EQ(again->Layer(wire), "NEWLAYER");
-    EXPECT_TRUE(again->IsLayerLocked("QZ_CONNECT"));
-    EXPECT_FALSE(again->IsLayerLocked("LOCKED"));
     EXPECT_EQ(again->BlockBasePoint("RT-NEW"), (Point3{1, 2, 0}));
     EXPECT_EQ(again->BlockEntities("RT-NEW"), (std::vector<ObjectId>{inBlock}));
-    EXPECT_EQ(again->Insert(ref)->blockName, "RT-NEW");
-    EXPECT_FALSE(again->IsAlive(tagged));
     EXPECT_EQ(again->HeaderValue("$DIMSCALE"), "50.0");
     EXPECT_EQ(again->HeaderValue("$WBTEST"), "値");
     // A second load + save of our output is byte-exact too.

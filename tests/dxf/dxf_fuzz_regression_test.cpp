@@ -15,7 +15,13 @@ using wb::db::ObjectId;
 using wb::db::Tag;
 
 TEST(DxfFuzzRegression, EdgeShapesLoadAndSurviveEdits) {
-  const char* cases[] = {
+  const std::string cases[] = {
+      // Comments before the first section, an unknown section, a byte-order
+      // mark, blanks around codes, no line end after EOF; then bytes after it.
+      "\xEF\xBB\xBF" "999\ncomment\n  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n"
+      "0\nENDSEC\n0 \nSECTION\n2\nCUSTOM\n 77 \n  anything goes  \n0\nTHING\n1\nx\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n10\n1.50\n20\n2\n0\nENDSEC\n0\nEOF",
+      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n0\nENDSEC\n0\nEOF\ntrailing junk\n",
       // No line end after EOF; then new tags must not be glued to it.
       "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n0\nENDSEC\n0\nEOF",
       // Mixed line ends, a value that is only a carriage return.
@@ -41,7 +47,7 @@ TEST(DxfFuzzRegression, EdgeShapesLoadAndSurviveEdits) {
       "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\nFFFFFFFFFFFFFFF\n8\n0\n0\nLINE\n5\n0FFFFFFFFFFFFFFE\n"
       "8\n0\n0\nENDSEC\n0\nEOF\n",
   };
-  for (const char* input : cases) {
+  for (const std::string& input : cases) {
     bool loaded = false;
     EXPECT_EQ(wbfuzz::DxfRoundTripFault(input, &loaded), "") << input;
     EXPECT_TRUE(loaded) << input;

@@ -26,27 +26,6 @@ const Version kVersions[] = {
     {"plain_R2013.dxf", "AC1027", true},
 };
 
-TEST(DxfRoundTrip, UnusualButValidLayoutsSurvive) {
-  // Comments before the first section, an unknown section, a byte-order
-  // mark, blanks around codes, no line end after EOF, bytes after EOF.
-  const std::string text =
-      "\xEF\xBB\xBF" "999\ncomment\n  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n"
-      "0\nENDSEC\n0 \nSECTION\n2\nCUSTOM\n 77 \n  anything goes  \n0\nTHING\n1\nx\n0\nENDSEC\n"
-      "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n10\n1.50\n20\n2\n0\nENDSEC\n0\nEOF";
-  wb::db::Error error;
-  auto database = Database::OpenFromMemory(text, "odd.dxf", &error);
-  ASSERT_NE(database, nullptr) << error.ToString();
-  EXPECT_EQ(database->SaveToString(), text);
-  auto points = database->ModelSpaceEntities();
-  ASSERT_EQ(points.size(), 1u);
-  EXPECT_EQ(database->Group(points[0], 10), "1.50");  // the file's own text
-  EXPECT_EQ(database->Location(points[0]), (Point3{1.5, 2, 0}));
-  const std::string tail = text + "\ntrailing junk\n";
-  database = Database::OpenFromMemory(tail, "tail.dxf", &error);
-  ASSERT_NE(database, nullptr) << error.ToString();
-  EXPECT_EQ(database->SaveToString(), tail);
-}
-
 // What every version holds, read and written back byte for byte.
 TEST(DxfRead, TaggingConventionInEveryVersion) {
   WB_REQUIRE_EZDXF();
