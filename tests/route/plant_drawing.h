@@ -33,14 +33,8 @@ inline std::string Exact(double v) {
 }
 
 inline std::string BlockPrefix(int blockClass) {
-  switch (blockClass) {
-    case 0: return "KK-";
-    case 1: return "RT-";
-    case 7: return "RBS-";
-    case 3: return "RBT-";
-    case 2: return "RB-";
-    default: return "XX-";
-  }
+  static const std::map<int, std::string> prefix{{0, "KK-"}, {1, "RT-"}, {2, "RB-"}, {3, "RBT-"}, {7, "RBS-"}};
+  return prefix.count(blockClass) ? prefix.at(blockClass) : "XX-";
 }
 
 // Equipment k gets mark "M<k>" and name "名称<k>". Now and then two equipment

@@ -68,7 +68,6 @@ class Random {
   int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<uint32_t>(n)); }
   int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
   bool Chance(double p) { return Next() < p * 4294967296.0; }
-  double Unit() { return Next() / 4294967296.0; }
 
  private:
   std::mt19937 engine_;
