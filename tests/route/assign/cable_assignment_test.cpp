@@ -6,9 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <tuple>
 
 #include "module/plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/dialogs/scripted_backend.h"
 #include "platform/host/worker_threads.h"
 #include "project/text_file.h"
 #include "resources/string_table.h"
@@ -16,6 +19,7 @@
 #include "route/plant_drawing.h"
 #include "settings/cable_setting.h"
 #include "sheets/route_sheets.h"
+#include "ui/main_dlg.h"
 
 using wb::W;
 
@@ -173,31 +177,68 @@ struct Trunk {
   }
 };
 
-// Routes sharing elements, and the equipment lookup: mark, name and
-// sub-number exactly; the facility only tells apart several matches.
-TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
+// Routes sharing elements, the equipment lookup (mark, name and sub-number
+// exactly; the facility only tells apart several matches), and why the
+// route sheets give a row no length.
+TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   SettingGuard guard;
   g_cableSetting.mostShortDist = true;
   Trunk t;
   const AcDbObjectId elsewhere = t.plant.Equipment({100, 0, 0}, "M4", "モータ", "1", "設備B");
-  for (int k = 0; k < 2; ++k) t.plant.Equipment({100, 0, 0}, "M5", "モータ", "1", "設備B");
+  for (int k = 0; k < 4; ++k)  // two M5 in 設備A, two M6 in 設備B
+    t.plant.Equipment({100, 0, 0}, k < 2 ? "M5" : "M6", "モータ", "1", k < 2 ? "設備A" : "設備B");
+  const struct {
+    const char *number, *from, *fromSub, *to, *toSub;
+    const char16_t* reason;
+  } rows[] = {
+      {"W-1", "P1", "1", "M1", "1", u""},
+      {"W-2", "P3", "", "M1", "1", u""},
+      {"W-3", "P3", "", "M2", "1", u""},  // two M2: the one in 設備A
+      {"W-4", "X", "", "M1", "1", u"From機器とTo機器をつなぐ経路がありません"},
+      {"W-5", "P9", "", "M1", "1", u"From機器が見つかりません"},
+      {"W-6", "P1", "1", "M4", "1", u""},  // a lone match, whatever its facility
+      {"W-7", "P1", "1", "m1", "1", u"To機器が見つかりません"},   // letter case differs
+      {"W-8", "P1", "1", "M1 ", "1", u"To機器が見つかりません"},  // trailing blank
+      {"W-9", "P1", "1", "M5", "1", u"To機器が複数あります（記号・名称・副番が同じ）"},
+      {"W-10", "P9", "", "M2", "9", u"From機器が見つかりません、To機器が見つかりません"},
+      {"W-11", "P3", "", "P3", "", u"From機器とTo機器が同じ機器です"},
+      {"W-12", "P1", "1", "M6", "1", u"To機器が見つかりません"},  // neither in 設備A
+  };
   CableList list;
-  list.rows = {t.Row("W-1", "P1", "1", "M1", "1"), t.Row("W-2", "P3", "", "M1", "1"),
-               t.Row("W-3", "P3", "", "M2", "1"),   // two M2: the one in 設備A
-               t.Row("W-4", "X", "", "M1", "1"),    // no route
-               t.Row("W-5", "P9", "", "M1", "1"),   // no such equipment
-               t.Row("W-6", "P1", "1", "M4", "1"),  // a lone match, whatever its facility
-               t.Row("W-7", "P1", "1", "m1", "1"),  // letter case differs
-               t.Row("W-8", "P1", "1", "M1 ", "1"),  // trailing blank
-               t.Row("W-9", "P1", "1", "M5", "1")};  // two M5, neither in 設備A
+  for (const auto& r : rows) list.rows.push_back(t.Row(r.number, r.from, r.fromSub, r.to, r.toSub));
+  list.rows[10].toName = u"ポンプ";
   list.rows[3].hasLength = list.rows[4].hasLength = true;
   list.rows[3].length = list.rows[4].length = 7.5;
   // Keys of an earlier run on the trunk go first.
   WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
 
+  const SheetProject project{list, u"PLANT", u"設備A"};
+  const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
   int pumped = 0;
   AssignCables(list, W("設備A"), {[&] { ++pumped; }});
-  EXPECT_EQ(pumped, 9);  // one waiting message per row
+  EXPECT_EQ(pumped, 12);  // one waiting message per row
+  ASSERT_EQ(sheets.size(), std::size(rows));
+  for (size_t k = 0; k < std::size(rows); ++k) {
+    EXPECT_EQ(sheets[k].reason, rows[k].reason) << k;
+    EXPECT_EQ(list.rows[k].hasLength, sheets[k].routed() || k == 3 || k == 4) << k;
+  }
+  EXPECT_EQ(list.rows[3].length, 7.5);  // kept
+  EXPECT_EQ(list.rows[4].length, 7.5);
+  // P1 (1.5 m, level 300) - a - trunk (level 1000) - b - M1 (0.25 m, level 1200).
+  EXPECT_DOUBLE_EQ(list.rows[0].length, (1500 + 300 + 2000 + 10000 + 2000 + 250 + 1200) / 1000.0);
+  // The sheet of P3 - trunk - b - M1, as the route log's element lines give it.
+  const std::tuple<CString, double, double> lines[] = {
+      {u"KIKI ", 1000, 1000}, {u"WIRE ", 10000, 11000}, {u"WIRE ", 2000, 13000}, {u"KIKI ", 1450, 14450}};
+  ASSERT_EQ(sheets[1].elements.size(), std::size(lines));
+  for (size_t i = 0; i < std::size(lines); ++i) {
+    const SheetElement& e = sheets[1].elements[i];
+    EXPECT_EQ(std::tie(e.label, e.length, e.sum), lines[i]) << i;
+  }
+  // Only the rows asked for, in the order asked.
+  const auto two = RouteSheetRows(project, {10, 1});
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0].cable.number, u"W-11");
+  EXPECT_EQ(two[1].metres, sheets[1].metres);
 
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C,CV5.5-3C");
@@ -221,67 +262,9 @@ TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
   EXPECT_EQ(entries[6], u"CB03|CV5.5-3C,CV5.5-3C|1|1|99|1|");
   EXPECT_EQ(entries[13], u"CB10|1,1|1|1|99|1|");
 
-  // P1 (1.5 m, level 300) - a - trunk (level 1000) - b - M1 (0.25 m, level 1200).
-  ASSERT_TRUE(list.rows[0].hasLength);
-  EXPECT_DOUBLE_EQ(list.rows[0].length, (1500 + 300 + 2000 + 10000 + 2000 + 250 + 1200) / 1000.0);
-  const bool routed[] = {true, true, true, true, true, true, false, false, false};
-  for (size_t k = 0; k < std::size(routed); ++k) EXPECT_EQ(list.rows[k].hasLength, routed[k]) << k;
-  EXPECT_EQ(list.rows[3].length, 7.5);  // kept
-  EXPECT_EQ(list.rows[4].length, 7.5);
-
   // A second run gives the same keys, not twice as many.
   AssignCables(list, W("設備A"));
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
-}
-
-TEST(RouteSheets, ElementLinesAndReasonsForRowsWithoutLength) {
-  SettingGuard guard;
-  g_cableSetting.mostShortDist = true;
-  Trunk t;
-  t.plant.Equipment({300, 0, 0}, "P1", "ポンプ", "1", "設備A");  // a second P1/1
-  SheetProject project;
-  project.facility = u"設備A";
-  project.list.rows = {t.Row("W-1", "P3", "", "M1", "1"), t.Row("W-2", "X", "", "M1", "1"),
-                       t.Row("W-3", "P9", "", "M1", "1"), t.Row("W-4", "P3", "", "M9", "1"),
-                       t.Row("W-5", "P9", "", "M2", "9"), t.Row("W-6", "P1", "1", "M1", "1"),
-                       t.Row("W-7", "P3", "", "P3", "")};
-  project.list.rows[6].toName = u"ポンプ";
-  const struct {
-    const char16_t* reason;
-    size_t elements;
-  } expected[] = {
-      {u"", 4},
-      {u"From機器とTo機器をつなぐ経路がありません", 0},
-      {u"From機器が見つかりません", 0},
-      {u"To機器が見つかりません", 0},
-      {u"From機器が見つかりません、To機器が見つかりません", 0},
-      {u"From機器が複数あります（記号・名称・副番が同じ）", 0},
-      {u"From機器とTo機器が同じ機器です", 0},
-  };
-  const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
-  ASSERT_EQ(sheets.size(), std::size(expected));
-  for (size_t k = 0; k < sheets.size(); ++k) {
-    EXPECT_EQ(sheets[k].reason, expected[k].reason) << "row " << k;
-    EXPECT_EQ(sheets[k].elements.size(), expected[k].elements) << "row " << k;
-    EXPECT_EQ(SheetLength(sheets[k]).empty(), !sheets[k].routed());
-  }
-  // P3 - trunk - b - M1, as the route log's element lines give them.
-  const std::pair<const char16_t*, double> lines[] = {
-      {u"KIKI ", 0}, {u"WIRE ", 10000}, {u"WIRE ", 2000}, {u"KIKI ", 1450}};
-  double sum = 0;
-  for (size_t i = 0; i < std::size(lines); ++i) {
-    sum += lines[i].second;
-    EXPECT_EQ(sheets[0].elements[i].label, lines[i].first);
-    if (i > 0) {
-      EXPECT_EQ(sheets[0].elements[i].length, lines[i].second) << i;
-    }
-    EXPECT_EQ(sheets[0].elements[i].sum, sum + sheets[0].elements[0].length) << i;
-  }
-  // Only the rows asked for, in the order asked.
-  const auto two = RouteSheetRows(project, {6, 0});
-  ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0].cable.number, u"W-7");
-  EXPECT_EQ(two[1].metres, sheets[0].metres);
 }
 
 TEST(RouteSheets, RowSelection) {
@@ -424,6 +407,88 @@ TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
     }
     EXPECT_EQ(root.Bytes("once/log.csv"), root.Bytes("each/log.csv")) << "old file " << o;
   }
+}
+
+class Recorder : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString&) override {}
+  void ProgressStart(const wb::WString& label, int min, int max) override {
+    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
+  }
+  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
+  void ProgressEnd() override { events.push_back(u"end"); }
+  std::vector<wb::WString> events;
+};
+
+class SetCableDistCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = wb::ui::SetBackend(&user_);
+    from_ = plant_.Equipment({0, 0, 0}, "P1", "ポンプ", "", "設備A", 1);
+    wire_ = plant_.Wire({0, 0, 0}, {10, 0, 0}, 3000);
+    to_ = plant_.Equipment({10, 0, 0}, "M1", "モータ", "", "設備A", 2);
+  }
+  void TearDown() override {
+    delete g_pMainDlg;
+    g_pMainDlg = nullptr;
+    wb::ui::SetBackend(previous_);
+  }
+  void OpenDialog() {
+    g_pMainDlg = new MainDlg();
+    ASSERT_TRUE(g_pMainDlg->Create());
+    g_pMainDlg->m_lastFacility = W("設備A");
+    g_pMainDlg->m_cableList.sourcePath = u"/nowhere/list.csv";
+    CableRow routed{u"W-1", u"IV2", u"P1", W("ポンプ"), u"M1", W("モータ"), u"", u"", false, 0};
+    CableRow missing{u"W-2", u"IV2", u"P1", W("ポンプ"), u"M9", W("モータ"), u"", u"", true, 4.5};
+    g_pMainDlg->m_cableList.rows = {routed, missing};
+  }
+
+  wbtest::PlantFixture plant_;
+  wb::ui::ScriptedBackend user_;
+  wb::ui::DialogBackend* previous_ = nullptr;
+  AcDbObjectId from_, wire_, to_;
+};
+
+TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
+  OpenDialog();
+  Recorder meter;
+  wbtest::Installed<wb::editor::SetHostOutput> installed(&meter);
+  QZ_SetCableDist();
+  const wb::WString start = u"start " + LoadModuleString(140);
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 2", u"pos 0", u"pos 1", u"end"}));
+  const CableList& list = g_pMainDlg->m_cableList;
+  ASSERT_TRUE(list.rows[0].hasLength);
+  EXPECT_DOUBLE_EQ(list.rows[0].length, 6.0);
+  EXPECT_EQ(list.rows[1].length, 4.5);  // no such equipment: kept
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"W-1");
+  // The list shows the new length.
+  bool shown = false;
+  for (int c = 0; c < 12; ++c) shown |= g_pMainDlg->m_list.GetItemText(0, c) == u"6.0";
+  EXPECT_TRUE(shown);
+  ASSERT_FALSE(user_.messages().empty());
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
+  EXPECT_EQ(user_.messages().back().type, MB_OK | MB_ICONINFORMATION);
+  const size_t shownBefore = user_.messages().size();
+
+  // A project whose list has no rows still clears the cable keys, marks aside.
+  g_pMainDlg->m_cableList.rows.clear();
+  WriteEntityAttribute(to_, u"CB10", u"OLD", 1, 1, 1);
+  meter.events.clear();
+  QZ_SetCableDist();
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 0", u"end"}));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB10"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
+  ASSERT_EQ(user_.messages().size(), shownBefore + 1);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
+}
+
+TEST_F(SetCableDistCommand, WithoutALoadedProjectLeavesTheDrawingAlone) {
+  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
+  QZ_SetCableDist();  // no main dialog at all
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(135));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"OLD");
 }
 
 }  // namespace
