@@ -33,8 +33,6 @@ TEST(DxfRead, TaggingConventionInEveryVersion) {
     SCOPED_TRACE(v.file);
     auto database = MustOpen(Fixture(v.file));
     ASSERT_NE(database, nullptr);
-    const std::string original = ReadBytes(Fixture(v.file));
-    EXPECT_TRUE(database->SaveToString() == original);
     EXPECT_EQ(database->Version(), v.acadver);
     EXPECT_EQ(database->HeaderValue("$acadver"), v.acadver);
     EXPECT_FALSE(database->HeaderValue("$NOSUCHVAR"));
@@ -115,10 +113,7 @@ TEST(DxfRead, TaggingConventionInEveryVersion) {
     EXPECT_EQ(database->EntityType(ObjectId{}), "");
 
     // Reading every entity's data and xdata was not an edit.
-    const std::string copy = FixtureDir() + "/copy.dxf";
-    wb::db::Error error;
-    ASSERT_TRUE(database->Save(copy, &error)) << error.ToString();
-    EXPECT_TRUE(ReadBytes(copy) == original);
+    EXPECT_TRUE(database->SaveToString() == ReadBytes(Fixture(v.file)));
   }
 }
 
