@@ -35,11 +35,7 @@ struct RouteNode {
 using ConnectionGraph = std::vector<RouteNode>;
 
 inline RouteNode MakeRouteNode(const ElementSource& source, AcDbObjectId id) {
-  RouteNode node;
-  node.id = id;
-  node.connectPoints = source.ConnectPoints(id);
-  node.rootKind = source.RootKind(id);
-  return node;
+  return {id, source.ConnectPoints(id), source.RootKind(id), ROUTE_NO_BEST, 0, {}};
 }
 
 inline ConnectionGraph BuildConnectionGraph(const ElementSource& source,
@@ -58,7 +54,8 @@ inline int GetNeighbourNodes(const ElementSource& source, ConnectionGraph& graph
                              std::vector<RouteNode>& records) {
   ids.clear();
   records.clear();
-  const auto found = std::find_if(graph.begin(), graph.end(), [&](const RouteNode& g) { return g.id == node.id; });
+  const auto found =
+      std::find_if(graph.begin(), graph.end(), [&](const RouteNode& g) { return g.id == node.id; });
   if (found == graph.end()) return -1;
   if (!found->neighbours.empty()) {
     for (const auto& n : found->neighbours) {
