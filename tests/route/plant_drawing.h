@@ -22,8 +22,6 @@ struct PlantDrawing {
   std::unique_ptr<wb::db::Database> database;
   CableList list;
   CString facility = u"設備A";
-  // Scan order of the drawing: element k of the plant's scan is entity k.
-  std::map<uint64_t, AcDbObjectId> entityOf;
 };
 
 inline std::string Exact(double v) {
@@ -58,6 +56,7 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     marks[plant.equipment[k].handle] = m;
   }
   int blockNumber = 0;
+  // In the plant's scan order: entity k of the drawing is element k of the scan.
   for (AcDbObjectId id : plant.tagged) {
     const TableElementSource::Element& e = plant.source.At(id);
     const std::string block = BlockPrefix(e.blockClass) + std::to_string(++blockNumber);
@@ -68,7 +67,6 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     const AcDbObjectId entity =
         db.AddEntity("", "INSERT", "0",
                      {{100, "AcDbBlockReference"}, {2, block}, {10, "0"}, {20, "0"}, {30, "0"}});
-    out.entityOf[id.handle] = entity;
     std::vector<wb::db::Tag> attr;
     std::vector<std::pair<std::u16string, std::u16string>> sorted(e.attributes.begin(),
                                                                  e.attributes.end());

@@ -87,7 +87,7 @@ class PlantBuilder {
     height_ = std::max(2, options_.elements / static_cast<int>(perJunction) / side + 1);
     spacing_ = 3000.0 + random_.Below(7) * 125.0;
 
-    junction_.assign(width_ * height_, -1);
+    made_.assign(width_ * height_, false);
     // Grid edges: horizontal (i,j)-(i+1,j), vertical (i,j)-(i,j+1).
     std::vector<std::pair<int, int>> edges;
     if (options_.treeLike) {
@@ -175,10 +175,9 @@ class PlantBuilder {
 
   // A tee (or now and then a riser) with four arms 50 units out.
   void MakeJunction(int junction) {
-    if (junction_[junction] >= 0) return;
+    if (made_[junction]) return;
     const AcDbObjectId id = NewId();
-    junction_[junction] = static_cast<int>(junctionIds_.size());
-    junctionIds_.push_back(id);
+    made_[junction] = true;
     TableElementSource::Element e;
     e.rootKind = 3;
     e.blockClass = random_.Chance(0.2) ? 7 : 3;
@@ -278,8 +277,7 @@ class PlantBuilder {
   int width_ = 0, height_ = 0;
   double spacing_ = 3000;
   uint64_t nextHandle_ = 0x200;
-  std::vector<int> junction_;
-  std::vector<AcDbObjectId> junctionIds_;
+  std::vector<bool> made_;  // junctions drawn so far
   std::vector<AcDbObjectId> wires_;
   std::vector<AcGePoint3d> runPoints_;
 };

@@ -149,7 +149,7 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
 // A trunk wire shared by three cables between equipment on both sides.
 struct Trunk {
   wbtest::PlantFixture plant;
-  AcDbObjectId p1, p2, p3, m1, m2, m3, lone, a, trunk, b;
+  AcDbObjectId p1, p2, p3, m1, m2, m3, a, trunk, b;
   Trunk() {
     p1 = plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "設備A", 1.5, 300);
     p2 = plant.Equipment({0, 10, 0}, "P2", "ポンプ", "", "設備A");
@@ -160,7 +160,7 @@ struct Trunk {
     m1 = plant.Equipment({100, 0, 0}, "M1", "モータ", "1", "設備A", 0.25, 1200);
     m2 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備B");
     m3 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備A");
-    lone = plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");
+    plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");  // alone: no route
   }
   CableRow Row(const char* number, const char* from, const char* fromSub, const char* to,
                const char* toSub) {
