@@ -209,9 +209,6 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   list.rows[10].toName = u"ポンプ";
   list.rows[3].hasLength = list.rows[4].hasLength = true;
   list.rows[3].length = list.rows[4].length = 7.5;
-  // Keys of an earlier run on the trunk go first.
-  WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
-
   const SheetProject project{list, u"PLANT", u"設備A"};
   const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
   int pumped = 0;
@@ -261,10 +258,6 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   ASSERT_EQ(entries.size(), 14u);
   EXPECT_EQ(entries[6], u"CB03|CV5.5-3C,CV5.5-3C|1|1|99|1|");
   EXPECT_EQ(entries[13], u"CB10|1,1|1|1|99|1|");
-
-  // A second run gives the same keys, not twice as many.
-  AssignCables(list, W("設備A"));
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
 }
 
 TEST(RouteSheets, RowSelection) {
