@@ -66,7 +66,7 @@ TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLine) {
   }
 }
 
-TEST(DxfErrors, HandleTextAndErrorText) {
+TEST(DxfErrors, HandleText) {
   EXPECT_EQ(Database::HandleText(ObjectId{0x1A2F}), "1A2F");
   EXPECT_EQ(Database::FromHandleText("1a2f"), ObjectId{0x1A2F});
   EXPECT_EQ(Database::FromHandleText(" 20 "), ObjectId{0x20});
@@ -75,7 +75,6 @@ TEST(DxfErrors, HandleTextAndErrorText) {
   EXPECT_TRUE(Database::FromHandleText("-1").isNull());
   EXPECT_TRUE(Database::FromHandleText("10000000000000000").isNull());  // 17 digits
   EXPECT_EQ(Database::FromHandleText("FFFFFFFFFFFFFFFF"), ObjectId{~uint64_t{0}});
-  EXPECT_EQ((wb::db::Error{"a.dxf", 12, "bad"}).ToString(), "a.dxf:12: bad");
 }
 
 class SaveTest : public ::testing::Test {

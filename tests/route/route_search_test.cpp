@@ -115,8 +115,14 @@ Expected Revisit(Plant& d, const std::string& q) {
                    : Expected{from, to, {from, viaQ, x, y, to}, {from, p, x, y, to}, 19, 8};
 }
 
+// One end an element the drawing does not hold.
+Expected Stranger(Plant& d, bool atFrom) {
+  const AcDbObjectId stranger{0x9999}, e = d.Equipment({P(0, 0)}, "1", "0");
+  d.Wire(P(0, 0), P(1, 0), "1");
+  return atFrom ? Both(stranger, e, {}) : Both(e, stranger, {});
+}
+
 TEST(RouteSearch, HandDrawnPlants) {
-  const AcDbObjectId stranger{0x9999};
   const struct {
     const char* name;
     std::function<Expected(Plant&)> draw;
@@ -149,16 +155,8 @@ TEST(RouteSearch, HandDrawnPlants) {
          d.tagged.insert(d.tagged.begin(), to);
          return Both(from, to, {from, w, to});
        }},
-      {"From not in the drawing",
-       [&](Plant& d) {
-         d.Wire(P(0, 0), P(1, 0), "1");
-         return Both(stranger, d.Equipment({P(1, 0)}, "1", "0"), {});
-       }},
-      {"To not in the drawing",
-       [&](Plant& d) {
-         d.Wire(P(0, 0), P(1, 0), "1");
-         return Both(d.Equipment({P(0, 0)}, "1", "0"), stranger, {});
-       }},
+      {"From not in the drawing", [](Plant& d) { return Stranger(d, true); }},
+      {"To not in the drawing", [](Plant& d) { return Stranger(d, false); }},
       // Equal routes keep the first in neighbour order; without the
       // shortest setting the first route found stays, however long.
       {"tie, up first", [](Plant& d) { return TwoWays(d, "500", "500", false); }},
