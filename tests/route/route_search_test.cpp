@@ -84,21 +84,19 @@ Expected Bridged(Plant& d, bool wayRound) {
 
 // Two ways from From to To that meet only at the equipment: up (a, b) and
 // down (c, e), listed in that order or the other.
-Expected TwoWays(Plant& d, const std::string& up, const std::string& down, bool downFirst) {
+Expected TwoWays(Plant& d, int up, int down, bool downFirst) {
   const auto from = downFirst ? d.Equipment({P(0, -0.5), P(0, 0.5)}, "0", "0")
                               : d.Equipment({P(0, 0.5), P(0, -0.5)}, "0", "0");
   AcDbObjectId a, b, c, e;
-  const auto addUp = [&] { a = d.Wire(P(0, 0.5), P(0, 1), up), b = d.Wire(P(0, 1), P(2, 0.5), up); };
-  const auto addDown = [&] {
-    c = d.Wire(P(0, -0.5), P(0, -1), down), e = d.Wire(P(0, -1), P(2, -0.5), down);
-  };
+  const std::string u = std::to_string(up), w = std::to_string(down);
+  const auto addUp = [&] { a = d.Wire(P(0, 0.5), P(0, 1), u), b = d.Wire(P(0, 1), P(2, 0.5), u); };
+  const auto addDown = [&] { c = d.Wire(P(0, -0.5), P(0, -1), w), e = d.Wire(P(0, -1), P(2, -0.5), w); };
   if (downFirst) addDown(), addUp(); else addUp(), addDown();
   const auto to = d.Equipment({P(2, 0.5), P(2, -0.5)}, "0", "0");
   const AcDbObjectIdArray upRoute{from, a, b, to}, downRoute{from, c, e, to};
   const AcDbObjectIdArray& firstFound = downFirst ? downRoute : upRoute;
-  const double upLength = 2 * std::stod(up), downLength = 2 * std::stod(down);
-  if (upLength == downLength) return Both(from, to, firstFound, upLength);
-  return {from, to, upLength < downLength ? upRoute : downRoute, firstFound, std::min(upLength, downLength)};
+  if (up == down) return Both(from, to, firstFound, 2.0 * up);
+  return {from, to, up < down ? upRoute : downRoute, firstFound, 2.0 * std::min(up, down)};
 }
 
 // From reaches x through p or through q; beyond x lies a chain to To.
@@ -159,9 +157,9 @@ TEST(RouteSearch, HandDrawnPlants) {
       {"To not in the drawing", [](Plant& d) { return Stranger(d, false); }},
       // Equal routes keep the first in neighbour order; without the
       // shortest setting the first route found stays, however long.
-      {"tie, up first", [](Plant& d) { return TwoWays(d, "500", "500", false); }},
-      {"tie, down first", [](Plant& d) { return TwoWays(d, "500", "500", true); }},
-      {"first route longer", [](Plant& d) { return TwoWays(d, "900", "100", false); }},
+      {"tie, up first", [](Plant& d) { return TwoWays(d, 500, 500, false); }},
+      {"tie, down first", [](Plant& d) { return TwoWays(d, 500, 500, true); }},
+      {"first route longer", [](Plant& d) { return TwoWays(d, 900, 100, false); }},
       {"one wire",
        [](Plant& d) {
          const auto from = d.Equipment({P(0, 0)}, "1.5", "300");

@@ -8,6 +8,7 @@
 #include <regex>
 #include <tuple>
 
+#include "files/files_test_util.h"
 #include "module/plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/dialogs/message_box.h"
@@ -59,22 +60,14 @@ std::vector<std::string> RouteLines(const std::filesystem::path& file) {
 // A projects root of its own, with the settings put back afterwards.
 struct TempRoot {
   SettingGuard guard;
-  std::filesystem::path dir;
-  explicit TempRoot(const std::string& name)
-      : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
-  }
-  ~TempRoot() { std::filesystem::remove_all(dir); }
-  std::string Bytes(const std::string& name = "log.csv") const {
-    std::ifstream in(dir / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  wbtest::TempDir tmp;
+  std::filesystem::path dir = tmp.path();
+  TempRoot() { g_cableSetting.projectRoot = tmp.folder(); }
+  std::string Bytes(const std::string& name = "log.csv") const { return wbtest::ReadBytes(tmp / name); }
 };
 
 TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
-  TempRoot root("wb_assign_logs_");
+  TempRoot root;
   const auto& dir = root.dir;
   oracle::CallLimit = 200000;
   int compared = 0, routed = 0;
@@ -286,7 +279,7 @@ TEST(RouteSheets, RowSelection) {
 // byte for byte below it, escapes of characters the code page lacks (or
 // holds only by a best fit) included.
 TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
-  TempRoot root("wb_route_log_");
+  TempRoot root;
   const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
   std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
   Trunk t;
@@ -340,7 +333,7 @@ TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
 // Only a unit whose bytes read back as itself is written as bytes; the
 // units the code page holds by a best fit alone are escaped.
 TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
-  TempRoot root("wb_route_log_units_");
+  TempRoot root;
   const struct {
     char16_t unit;
     const char* bytes;
@@ -368,7 +361,7 @@ TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
 // text: escapes that unfold once per rewrite, a NUL that swallows its line
 // end, bytes the code page has no character for, a last line without end.
 TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
-  TempRoot root("wb_route_log_batch_");
+  TempRoot root;
   const auto& dir = root.dir;
   using namespace std::string_literals;
   const std::string olds[] = {
