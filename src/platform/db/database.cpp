@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -398,61 +399,27 @@ class DxfDatabase final : public Database {
   }
 
   std::vector<Tag> XData(ObjectId id, std::string_view app) const override {
-    std::vector<Tag> items;
     const Record* r = Find(id);
-    if (!r || r->xdata >= doc_.Size(*r)) return items;
-    auto [begin, end] = FindApp(*r, codec_.Encode(app));
-    if (begin == kNpos) return items;
-    items.reserve(end - begin - 1);
-    for (size_t i = begin + 1; i < end; ++i) {
-      TagView t = doc_.At(*r, i);
-      items.push_back({t.code, codec_.Decode(t.value)});
-    }
-    return items;
+    if (!r || r->xdata >= doc_.Size(*r)) return {};
+    return Draft(*this, IndexOf(id)).XData(app);
   }
 
   void SetXData(ObjectId id, std::string_view app, std::vector<Tag> items) override {
-    uint32_t index = IndexOf(id);
-    if (index == kNone || app.empty()) return;
-    const std::string name = OneLine(std::string(app));
-    const std::string rawName = codec_.Encode(name);
-    auto [begin, end] = FindApp(doc_.records[index], rawName);
-    std::vector<EditedTag> block;
-    bool same = begin != kNpos;
-    for (Tag& item : items) {
-      // Only xdata groups; a 1001 would start another application's data.
-      if (item.code < 1000 || item.code > 1071 || item.code == 1001) continue;
-      if (block.empty()) block.push_back({1001, rawName});
-      item.value = OneLine(std::move(item.value));
-      // An item equal to the one already in its place keeps its bytes.
-      const size_t at = begin + block.size();
-      if (begin != kNpos && at < end) {
-        TagView old = doc_.At(doc_.records[index], at);
-        if (old.code == item.code && codec_.DecodesTo(old.value, item.value)) {
-          // Copied without editing the record, so that a call that
-          // changes nothing leaves it untouched.
-          block.push_back(doc_.Copy(doc_.records[index], at));
-          continue;
-        }
-      }
-      same = false;
-      block.push_back({item.code, codec_.Encode(std::move(item.value))});
-    }
-    if (same && end - begin == block.size()) return;
-    if (begin == kNpos && block.empty()) return;
-    if (!block.empty() && !HasAppId(name)) {
-      if (!Reserve(2)) return;
-      RegisterApp(name);
-    }
-    auto& tags = doc_.Edit(index);
-    if (begin != kNpos) {
-      if (!block.empty()) block[0] = tags[begin];
-      tags.erase(tags.begin() + static_cast<long>(begin), tags.begin() + static_cast<long>(end));
-      tags.insert(tags.begin() + static_cast<long>(begin), block.begin(), block.end());
-    } else {
-      tags.insert(tags.end(), block.begin(), block.end());
-    }
-    doc_.Reindex(index);
+    const uint32_t index = IndexOf(id);
+    if (index == kNone) return;
+    Draft draft(*this, index);
+    draft.SetXData(app, std::move(items));
+    Put(draft);
+  }
+
+  std::unique_ptr<XDataDraft> DraftXData(ObjectId id) const override {
+    const uint32_t index = IndexOf(id);
+    if (index == kNone) return nullptr;
+    return std::make_unique<Draft>(*this, index);
+  }
+
+  void Apply(std::unique_ptr<XDataDraft> draft) override {
+    if (auto* mine = dynamic_cast<Draft*>(draft.get()); mine && &mine->db_ == this) Put(*mine);
   }
 
   size_t StoredSize(std::string_view text) const override {
@@ -606,6 +573,127 @@ class DxfDatabase final : public Database {
   bool Redo(std::string* name) override { return Moved(journal_.Redo(name)); }
   size_t UndoSteps() const override { return journal_.undoSteps(); }
   size_t RedoSteps() const override { return journal_.redoSteps(); }
+
+
+ private:
+  // The tags of one record as a run of SetXData calls would leave them,
+  // copied out of the drawing only once a call changes something.
+  class Draft final : public XDataDraft {
+   public:
+    Draft(const DxfDatabase& db, uint32_t index) : db_(db), index_(index) {}
+
+    std::vector<Tag> XData(std::string_view app) const override {
+      std::vector<Tag> items;
+      auto [begin, end] = FindApp(db_.codec_.Encode(app));
+      if (begin == kNpos) return items;
+      items.reserve(end - begin - 1);
+      for (size_t i = begin + 1; i < end; ++i) {
+        TagView t = At(i);
+        items.push_back({t.code, db_.codec_.Decode(t.value)});
+      }
+      return items;
+    }
+
+    void SetXData(std::string_view app, std::vector<Tag> items) override {
+      if (app.empty()) return;
+      const std::string name = OneLine(std::string(app));
+      const std::string rawName = db_.codec_.Encode(name);
+      auto [begin, end] = FindApp(rawName);
+      std::vector<EditedTag> block;
+      bool same = begin != kNpos;
+      for (Tag& item : items) {
+        // Only xdata groups; a 1001 would start another application's data.
+        if (item.code < 1000 || item.code > 1071 || item.code == 1001) continue;
+        if (block.empty()) block.push_back({1001, rawName});
+        item.value = OneLine(std::move(item.value));
+        // An item equal to the one already in its place keeps its bytes.
+        const size_t at = begin + block.size();
+        if (begin != kNpos && at < end) {
+          TagView old = At(at);
+          if (old.code == item.code && db_.codec_.DecodesTo(old.value, item.value)) {
+            block.push_back(Copy(at));
+            continue;
+          }
+        }
+        same = false;
+        block.push_back({item.code, db_.codec_.Encode(std::move(item.value))});
+      }
+      if (same && end - begin == block.size()) return;
+      if (begin == kNpos && block.empty()) return;
+      // The application is registered when the draft goes in; should that
+      // be refused, the draft goes in as it was before this call.
+      if (!block.empty() && !db_.HasAppId(name) && !unregistered_) {
+        unregistered_ = name;
+        beforeUnregistered_ = changed_ ? tags_ : std::vector<EditedTag>{};
+        changedBeforeUnregistered_ = changed_;
+      }
+      CopyOut();
+      changed_ = true;
+      if (begin != kNpos) {
+        if (!block.empty()) block[0] = tags_[begin];
+        tags_.erase(tags_.begin() + static_cast<long>(begin), tags_.begin() + static_cast<long>(end));
+        tags_.insert(tags_.begin() + static_cast<long>(begin), std::make_move_iterator(block.begin()),
+                     std::make_move_iterator(block.end()));
+      } else {
+        tags_.insert(tags_.end(), std::make_move_iterator(block.begin()),
+                     std::make_move_iterator(block.end()));
+      }
+    }
+
+   private:
+    friend class DxfDatabase;
+    const Record& record() const { return db_.doc_.records[index_]; }
+    size_t Size() const { return copied_ ? tags_.size() : db_.doc_.Size(record()); }
+    TagView At(size_t i) const {
+      return copied_ ? TagView{tags_[i].code, tags_[i].value} : db_.doc_.At(record(), i);
+    }
+    EditedTag Copy(size_t i) const { return copied_ ? tags_[i] : db_.doc_.Copy(record(), i); }
+    void CopyOut() {
+      if (copied_) return;
+      const size_t n = db_.doc_.Size(record());
+      tags_.reserve(n + 4);
+      for (size_t i = 0; i < n; ++i) tags_.push_back(db_.doc_.Copy(record(), i));
+      copied_ = true;
+    }
+    std::pair<size_t, size_t> FindApp(std::string_view rawName) const {
+      const size_t n = Size();
+      size_t i = copied_ ? 1 : record().xdata;
+      if (copied_)
+        while (i < n && tags_[i].code != 1001) ++i;
+      for (; i < n; ++i) {
+        TagView t = At(i);
+        if (t.code != 1001 || !EqualsNoCase(Trim(t.value), rawName)) continue;
+        size_t end = i + 1;
+        while (end < n && At(end).code != 1001) ++end;
+        return {i, end};
+      }
+      return {kNpos, kNpos};
+    }
+
+    const DxfDatabase& db_;
+    const uint32_t index_;
+    bool copied_ = false, changed_ = false;
+    std::vector<EditedTag> tags_;
+    std::optional<std::string> unregistered_;
+    std::vector<EditedTag> beforeUnregistered_;
+    bool changedBeforeUnregistered_ = false;
+  };
+
+  // Puts a draft's tags in place of its record's.
+  void Put(Draft& draft) {
+    if (draft.unregistered_ && !HasAppId(*draft.unregistered_)) {
+      if (Reserve(2)) {
+        RegisterApp(*draft.unregistered_);
+      } else {
+        draft.changed_ = draft.changedBeforeUnregistered_;
+        draft.tags_ = std::move(draft.beforeUnregistered_);
+      }
+    }
+    if (!draft.changed_) return;
+    if (doc_.records[draft.index_].erased) return;
+    doc_.Replace(draft.index_, std::move(draft.tags_));
+    doc_.Reindex(draft.index_);
+  }
 
  private:
   bool Build(dxf::ParseError* error);

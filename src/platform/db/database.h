@@ -123,6 +123,21 @@ class Database {
   // Replaces the application's xdata (registering the APPID if needed);
   // an empty list removes it.
   virtual void SetXData(ObjectId id, std::string_view app, std::vector<Tag> items) = 0;
+  // An entity's xdata rewritten away from the drawing, so that many
+  // entities can be worked out on several threads: a draft starts as what
+  // the entity holds, XData and SetXData on it answer and change as they
+  // would on the drawing, and Apply puts the result in as those calls would
+  // have. Drafts may be made and changed on any thread as long as nothing
+  // changes the drawing meanwhile; Apply belongs to the thread that edits it.
+  class XDataDraft {
+   public:
+    virtual ~XDataDraft() = default;
+    virtual std::vector<Tag> XData(std::string_view app) const = 0;
+    virtual void SetXData(std::string_view app, std::vector<Tag> items) = 0;
+  };
+  // nullptr when the entity does not exist.
+  virtual std::unique_ptr<XDataDraft> DraftXData(ObjectId id) const = 0;
+  virtual void Apply(std::unique_ptr<XDataDraft> draft) = 0;
   // Bytes `text` takes in the file: in the drawing's code page before R2007,
   // a character the code page lacks counted as its escape.
   virtual size_t StoredSize(std::string_view text) const { return text.size(); }

@@ -1,6 +1,9 @@
 #include "platform/dxf/document.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "platform/host/worker_threads.h"
 
 namespace wb::dxf {
 
@@ -56,6 +59,17 @@ std::vector<EditedTag>& Document::Edit(uint32_t index) {
     edits_.push_back(std::move(tags));
   }
   return edits_[r.edit];
+}
+
+void Document::Replace(uint32_t index, std::vector<EditedTag> tags) {
+  if (watcher_) watcher_->Changing(index);
+  Record& r = records[index];
+  if (r.edit == kNone) {
+    r.edit = static_cast<uint32_t>(edits_.size());
+    edits_.push_back(std::move(tags));
+  } else {
+    edits_[r.edit] = std::move(tags);
+  }
 }
 
 void Document::Reindex(uint32_t index) {
@@ -127,20 +141,37 @@ std::string Document::Serialise() const {
 }
 
 bool Document::Serialise(const std::function<bool(std::string_view)>& write) const {
-  constexpr size_t kPiece = 1 << 20;
-  std::string out;
-  out.reserve(kPiece + (1 << 16));
-  size_t spanBegin = 0, spanEnd = bodyStart_;
-  for (uint32_t i = 0; i < records.size(); ++i) {
-    if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
-    Emit(i, out, spanBegin, spanEnd);
-    if (out.size() >= kPiece) {
-      if (!write(out)) return false;
-      out.clear();
+  // Runs of records are put together on the worker threads and handed to
+  // `write` here, in order; a window of runs at a time, so that a large
+  // drawing is never held twice.
+  constexpr uint32_t kRun = 2048;
+  const uint32_t count = static_cast<uint32_t>(records.size());
+  const size_t runs = std::max<size_t>(1, (count + kRun - 1) / kRun);
+  const int threads = wb::WorkerThreads();
+  const size_t window = threads > 1 ? 4 * static_cast<size_t>(threads) : 1;
+  std::vector<std::string> pieces(window);
+  for (size_t first = 0; first < runs; first += window) {
+    const size_t last = std::min(runs, first + window);
+    wb::OrderedWork work(last - first, threads, [&](size_t k, int) {
+      const size_t run = first + k;
+      std::string& out = pieces[k];
+      // The bytes before the first record (a byte order mark) lead the
+      // first run; a run of untouched records is copied as one span.
+      size_t spanBegin = 0, spanEnd = run == 0 ? bodyStart_ : 0;
+      const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (run + 1) * kRun));
+      for (uint32_t i = static_cast<uint32_t>(run * kRun); i < end; ++i) {
+        if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
+        Emit(i, out, spanBegin, spanEnd);
+      }
+      out.append(buffer_, spanBegin, spanEnd - spanBegin);
+    });
+    for (size_t k = 0; k < last - first; ++k) {
+      work.Wait(k);
+      const bool written = write(pieces[k]);
+      std::string().swap(pieces[k]);
+      if (!written) return false;
     }
   }
-  out.append(buffer_, spanBegin, spanEnd - spanBegin);
-  if (!write(out)) return false;
   return write(std::string_view(buffer_).substr(std::min(static_cast<size_t>(tokens_.end), buffer_.size())));
 }
 

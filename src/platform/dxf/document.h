@@ -104,6 +104,9 @@ class Document {
   }
   // The record's tags, copied out on first use; call Reindex after changes.
   std::vector<EditedTag>& Edit(uint32_t record);
+  // The record's tags replaced at once, as Edit and changes to its result
+  // would leave them; call Reindex after.
+  void Replace(uint32_t record, std::vector<EditedTag> tags);
   // An erased record is not written; its id no longer resolves.
   void Erase(uint32_t record) {
     if (watcher_) watcher_->Changing(record);

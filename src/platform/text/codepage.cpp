@@ -21,12 +21,11 @@ struct Converter {
   }
 };
 
-// One cached descriptor per (from, to) pair; the module is single-threaded but
-// tests may run conversions from several threads.
+// One cached descriptor per (from, to) pair and thread: a descriptor keeps
+// the state of the conversion it is in, and the workers of long commands
+// read and write the drawing's text at the same time.
 iconv_t Get(const std::string& to, const std::string& from) {
-  static std::mutex mutex;
-  static std::map<std::pair<std::string, std::string>, std::unique_ptr<Converter>> cache;
-  std::lock_guard lock(mutex);
+  thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<Converter>> cache;
   auto& slot = cache[{to, from}];
   if (!slot) {
     slot = std::make_unique<Converter>();

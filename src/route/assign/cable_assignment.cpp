@@ -1,7 +1,9 @@
 #include "route/assign/cable_assignment.h"
 
+#include <exception>
 #include <map>
 #include <memory>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 
@@ -41,18 +43,24 @@ const CString kAttrApp = u"QZ_ATTR";
 class AttributeLists {
  public:
   explicit AttributeLists(const AcDbObjectIdArray& tagged) {
+    for (AcDbObjectId id : tagged)
+      if (slot_.emplace(id.handle, static_cast<int>(ids_.size())).second) ids_.push_back(id);
+    const size_t n = ids_.size();
+    lists_.resize(n);
+    initial_.resize(n);
+    linked_.resize(n);
+    routed_.resize(n);
+    // Reading only: spread over the threads.
+    constexpr size_t kBlock = 512;
     auto* database = wb::editor::ActiveDatabase();
-    for (AcDbObjectId id : tagged) {
-      auto [it, added] = slot_.emplace(id.handle, static_cast<int>(ids_.size()));
-      if (added) {
-        ids_.push_back(id);
-        lists_.emplace_back();
-        ApiComn_extractAttributesArrayID(id, kAttrApp, lists_.back(), 0);
-        initial_.push_back(lists_.back());
-        linked_.push_back(database && database->IsAlive(id) && database->HasXData(id, "QZ_LINK"));
-        routed_.emplace_back();
+    wb::OrderedWork reads((n + kBlock - 1) / kBlock, wb::WorkerThreads(), [&](size_t block, int) {
+      for (size_t i = block * kBlock; i < std::min(n, (block + 1) * kBlock); ++i) {
+        ApiComn_extractAttributesArrayID(ids_[i], kAttrApp, lists_[i], 0);
+        initial_[i] = lists_[i];
+        linked_[i] = database && database->IsAlive(ids_[i]) && database->HasXData(ids_[i], "QZ_LINK");
       }
-    }
+    });
+    reads.WaitAll();
   }
 
   int SlotOf(AcDbObjectId id) const {
@@ -84,20 +92,22 @@ class AttributeLists {
   // clearing emptied has lost its QZ_ATTR data until a route writes it again.
   bool TaggedNow(int slot) const { return linked_[slot] || !lists_[slot].empty(); }
 
-  // Each list goes into the drawing and is let go at once: on long routes
-  // the lists are the bulk of the drawing, and held twice they would double
-  // the memory.
-  void WriteAll(const std::vector<std::array<CString, 8>>& values) {
-    for (size_t i = 0; i < ids_.size(); ++i) {
-      if (!routed_[i].empty()) Collect(static_cast<int>(i), values);
+  // The lists are worked out on the workers and each let go as soon as it
+  // is in the drawing: on long routes they are the bulk of the drawing, and
+  // held twice they would double the memory.
+  void WriteAll(const std::vector<std::array<CString, 8>>& values, int threads) {
+    ApiComn_appendAttributesArrays(ids_, kAttrApp, [&](size_t k) {
+      const int i = static_cast<int>(k);
+      if (!routed_[i].empty()) Collect(i, values);
+      std::vector<CStringArray> writes;
       // Emptied and then written again: the data was removed and added anew,
       // which puts it after the entity's other applications.
-      if (clearedEmpty_[i] && !lists_[i].empty())
-        ApiComn_appendAttributesArray(ids_[i], kAttrApp, CStringArray{}, 1);
-      ApiComn_appendAttributesArray(ids_[i], kAttrApp, lists_[i], 1);
+      if (clearedEmpty_[i] && !lists_[i].empty()) writes.emplace_back();
+      writes.push_back(std::move(lists_[i]));
       CStringArray().swap(lists_[i]);
       std::vector<int>().swap(routed_[i]);
-    }
+      return writes;
+    }, threads);
   }
 
  private:
@@ -197,7 +207,8 @@ class AttributeLists {
   std::unordered_map<uint64_t, int> slot_;
   std::vector<AcDbObjectId> ids_;
   std::vector<CStringArray> lists_, initial_;
-  std::vector<bool> linked_, clearedEmpty_;
+  std::vector<uint8_t> linked_;  // written by several threads: not vector<bool>
+  std::vector<bool> clearedEmpty_;
 };
 
 CString ValueIn(const CStringArray& list, const char16_t* key) {
@@ -322,8 +333,23 @@ AssignmentSummary AssignCables(CableList& list, const CString& facility,
     }
     s = Search{};
   }
-  lists.WriteAll(routedValues);
-  log.Write();
+  {
+    // The log goes to its file while the keys go into the drawing: the one
+    // is mostly the kernel's work, the other the threads'.
+    std::exception_ptr logFailure;
+    std::jthread logWriter;  // joined however the writing below ends
+    if (logging)
+      logWriter = std::jthread([&] {
+        try {
+          log.Write();
+        } catch (...) {
+          logFailure = std::current_exception();
+        }
+      });
+    lists.WriteAll(routedValues, wb::WorkerThreads());
+    logWriter = {};
+    if (logFailure) std::rethrow_exception(logFailure);
+  }
   acedRestoreStatusBar();
   summary.cumulativeMs = cumulativeMs;
   return summary;

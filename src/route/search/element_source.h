@@ -1,7 +1,8 @@
 // What the route search may read about the drawing, and nothing more: per
 // element its connection points, root kind, block ID class and attribute
 // values, and the nearness of a point to the element. The module answers it
-// from the drawing; tests and benchmarks answer it from a table.
+// from the drawing; tests and benchmarks answer it from a table. A finder
+// asks from several threads at once, so answering may only read.
 #pragma once
 
 #include <unordered_map>

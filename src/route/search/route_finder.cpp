@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/arxutil/convert.h"
+#include "platform/host/worker_threads.h"
 
 int32_t RouteSearchCallCount = 0;
 
@@ -90,6 +91,18 @@ class CellGrid {
 // (0.2 plus rounding) always lie in the same or adjacent cells.
 int64_t CellOf(double v) { return static_cast<int64_t>(std::floor(v * 2.0)); }
 
+// Elements go to the threads in blocks of this many.
+constexpr size_t kBlock = 1024;
+
+// work(element, worker) for every element below n, spread over the threads.
+template <typename Work>
+void ForBlocks(size_t n, Work work) {
+  wb::OrderedWork blocks((n + kBlock - 1) / kBlock, wb::WorkerThreads(), [&](size_t block, int worker) {
+    for (size_t k = block * kBlock; k < std::min(n, (block + 1) * kBlock); ++k) work(k, worker);
+  });
+  blocks.WaitAll();
+}
+
 struct Frame {
   int node;
   int cursor;
@@ -126,9 +139,11 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
   facts_.resize(n);
   boundsValid_ = true;
   points_.resize(n);
-  for (size_t i = 0; i < n; ++i) {
+  ForBlocks(n, [&](size_t i, int) {
     facts_[i] = ReadFacts(ids_[i]);
     points_[i] = source_.ConnectPoints(ids_[i]);
+  });
+  for (size_t i = 0; i < n; ++i) {
     const Facts& f = facts_[i];
     if (Linkable(f.rootKind)) {
       if (!(f.base >= 0 && f.base <= kLargestBoundedValue) ||
@@ -202,22 +217,32 @@ void RouteFinder::BuildNeighbours(const std::vector<AcGePoint3dArray>& points) {
   }
   grid.Seal();
 
-  std::vector<uint32_t> seen(n, 0), listed(n, 0);
-  uint32_t seenStamp = 0;
-  std::vector<int> candidates;
-  nbrBegin_.assign(n + 1, 0);
-  nbr_.clear();
-  for (int v = 0; v < n; ++v) {
-    nbrBegin_[v] = static_cast<int>(nbr_.size());
+  // Each thread lists the neighbours of a block of elements; the blocks
+  // are joined in element order.
+  struct Scratch {
+    explicit Scratch(int n) : seen(n, 0), listed(n, 0) {}
+    std::vector<uint32_t> seen, listed;
+    uint32_t seenStamp = 0;
+    std::vector<int> candidates;
+  };
+  std::vector<std::unique_ptr<Scratch>> scratch(wb::WorkerThreads());
+  std::vector<int> count(n, 0);
+  std::vector<std::vector<int>> lists((n + kBlock - 1) / kBlock);
+  ForBlocks(n, [&](size_t element, int worker) {
+    if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(n);
+    Scratch& s = *scratch[worker];
+    const int v = static_cast<int>(element);
+    std::vector<int>& out = lists[element / kBlock];
+    const size_t before = out.size();
     const uint32_t listStamp = static_cast<uint32_t>(v) + 1;
     for (const AcGePoint3d& p : points[v]) {
       if (!Finite(p)) continue;  // every distance to it is undefined or infinite
-      ++seenStamp;
-      candidates.clear();
+      ++s.seenStamp;
+      s.candidates.clear();
       auto take = [&](int k) {
-        if (seen[k] != seenStamp) {
-          seen[k] = seenStamp;
-          candidates.push_back(k);
+        if (s.seen[k] != s.seenStamp) {
+          s.seen[k] = s.seenStamp;
+          s.candidates.push_back(k);
         }
       };
       if (std::fabs(p.x) < kGridLimit + 1 && std::fabs(p.y) < kGridLimit + 1) {
@@ -227,19 +252,27 @@ void RouteFinder::BuildNeighbours(const std::vector<AcGePoint3dArray>& points) {
       }
       for (int k : farAway) take(k);
       // Graph order within one connection point of the current element.
-      std::sort(candidates.begin(), candidates.end());
-      for (int k : candidates) {
-        if (k == v || listed[k] == listStamp) continue;
+      std::sort(s.candidates.begin(), s.candidates.end());
+      for (int k : s.candidates) {
+        if (k == v || s.listed[k] == listStamp) continue;
         AcGePoint3d nearest;
         double distance = 0;
         if (NearestConnectPoint(points[k], p, nearest, distance) != 0) continue;
         if (!(distance <= CONNECT_TOLERANCE)) continue;
-        listed[k] = listStamp;
-        nbr_.push_back(k);
+        s.listed[k] = listStamp;
+        out.push_back(k);
       }
     }
+    count[v] = static_cast<int>(out.size() - before);
+  });
+  nbrBegin_.assign(n + 1, 0);
+  for (int v = 0; v < n; ++v) nbrBegin_[v + 1] = nbrBegin_[v] + count[v];
+  nbr_.clear();
+  nbr_.reserve(nbrBegin_[n]);
+  for (auto& list : lists) {
+    nbr_.insert(nbr_.end(), list.begin(), list.end());
+    std::vector<int>().swap(list);
   }
-  nbrBegin_[n] = static_cast<int>(nbr_.size());
 
   predBegin_.assign(n + 1, 0);
   for (int k : nbr_) ++predBegin_[k + 1];

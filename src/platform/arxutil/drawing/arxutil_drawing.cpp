@@ -6,6 +6,7 @@
 #include "platform/editor/document.h"
 #include "platform/editor/drag_entity.h"
 #include "platform/editor/font_metrics.h"
+#include "platform/host/worker_threads.h"
 
 namespace wb::arxutil {
 
@@ -69,23 +70,24 @@ int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CS
   return 0;
 }
 
-int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
-                                  const CStringArray& list, int) {
-  auto* database = wb::editor::ActiveDatabase();
-  if (!database || !database->IsAlive(id)) return -1;
-  const std::string appName = wb::Utf16ToUtf8(app);
+namespace {
+
+// The entries of `list` in place of those under `app` in the draft.
+void AppendAttributes(wb::db::Database& database, wb::db::Database::XDataDraft& draft,
+                      const std::string& app, const CStringArray& list) {
   // Groups that are not entries (numbers, handles...) are not ours to drop.
   std::vector<wb::db::Tag> before, after;
   bool entrySeen = false;
-  for (auto& tag : database->XData(id, appName)) {
+  for (auto& tag : draft.XData(app)) {
     if (tag.code == 1000 || IsBrace(tag)) {
       entrySeen = true;
       continue;
     }
     (entrySeen ? after : before).push_back(std::move(tag));
   }
-  const auto size = [&](std::string_view text) { return database->StoredSize(text); };
+  const auto size = [&](std::string_view text) { return database.StoredSize(text); };
   std::vector<wb::db::Tag> items = std::move(before);
+  items.reserve(items.size() + list.size() + after.size());
   for (const auto& entry : list) {
     std::string text = wb::Utf16ToUtf8(entry);
     if (size(text) <= wb::arxutil::kMaxStringGroupBytes) {
@@ -99,8 +101,56 @@ int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
   }
   items.insert(items.end(), std::make_move_iterator(after.begin()),
                std::make_move_iterator(after.end()));
-  database->SetXData(id, appName, std::move(items));
+  draft.SetXData(app, std::move(items));
+}
+
+}  // namespace
+
+int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
+                                  const CStringArray& list, int) {
+  auto* database = wb::editor::ActiveDatabase();
+  auto draft = database ? database->DraftXData(id) : nullptr;
+  if (!draft) return -1;
+  AppendAttributes(*database, *draft, wb::Utf16ToUtf8(app), list);
+  database->Apply(std::move(draft));
   return 0;
+}
+
+void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WString& app,
+                                    const std::function<std::vector<CStringArray>(size_t)>& lists,
+                                    int threads) {
+  auto* database = wb::editor::ActiveDatabase();
+  if (!database) return;
+  const std::string appName = wb::Utf16ToUtf8(app);
+  using Draft = std::unique_ptr<wb::db::Database::XDataDraft>;
+  auto draft = [&](size_t k) {
+    Draft d = database->DraftXData(ids[k]);
+    if (d)
+      for (const CStringArray& list : lists(k)) AppendAttributes(*database, *d, appName, list);
+    return d;
+  };
+  if (threads <= 1) {
+    for (size_t k = 0; k < ids.size(); ++k)
+      if (Draft d = draft(k)) database->Apply(std::move(d));
+    return;
+  }
+  // The drawing may not change while drafts read it: a chunk is drafted on
+  // the workers, then put in here. Chunks keep the drafts held at once, and
+  // so the memory, small.
+  constexpr size_t kChunk = 4096, kBlock = 64;
+  std::vector<Draft> drafts;
+  for (size_t first = 0; first < ids.size(); first += kChunk) {
+    const size_t count = std::min(kChunk, ids.size() - first);
+    drafts.clear();
+    drafts.resize(count);
+    wb::OrderedWork work((count + kBlock - 1) / kBlock, threads, [&](size_t block, int) {
+      for (size_t k = block * kBlock; k < std::min(count, (block + 1) * kBlock); ++k)
+        drafts[k] = draft(first + k);
+    });
+    work.WaitAll();
+    for (Draft& d : drafts)
+      if (d) database->Apply(std::move(d));
+  }
 }
 
 int ApiComn_CreateLine(AcDbLine*& line, const AcGePoint3dArray& points) {

@@ -19,6 +19,14 @@ int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CS
 // holds stay: those before its first entry before the list, the rest after.
 int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
                                   const CStringArray& list, int reserved);
+// ApiComn_appendAttributesArray for many entities, with the same result as
+// the calls one after the other: `lists(k)` gives the lists written to
+// ids[k], in turn. The new data is worked out on up to `threads` threads,
+// which call `lists` and only read the drawing; the calling thread puts it
+// in. Entities that do not exist are passed over.
+void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WString& app,
+                                    const std::function<std::vector<CStringArray>(size_t)>& lists,
+                                    int threads);
 
 class AcDbEntity;
 class AcDbLine;
