@@ -230,19 +230,6 @@ TEST(RouteSearch, HandDrawnPlants) {
   }
 }
 
-TEST(RouteSearch, NeighbourOrderFollowsConnectionPointsThenGraphOrder) {
-  Plant d;
-  const auto a = d.Wire(P(10, 0), P(20, 0), "1");   // touches w at its second point
-  const auto b = d.Wire(P(0, 0), P(-5, 0), "1");    // touches w at its first point
-  const auto w = d.Wire(P(0, 0), P(10, 0), "1");
-  const auto c = d.Wire(P(0.1, 0), P(0, 7), "1");   // near the first point only
-  d.Wire(P(10, 0.1), P(12, 3), "1", "0", 1);        // root kind 1: never linked
-  const auto twice = d.Wire(P(0, 0.05), P(10, 0.05), "1");  // near both points: listed once
-  RouteFinder finder(d.source, d.tagged);
-  EXPECT_EQ(finder.Neighbours(w), (AcDbObjectIdArray{b, c, twice, a}));
-  EXPECT_TRUE(finder.Neighbours(AcDbObjectId{999}).empty());
-}
-
 TEST(RouteSearch, VeryLongChainDoesNotExhaustTheStack) {
   Plant d;
   const int n = 30000;

@@ -410,7 +410,7 @@ class SetCableDistCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = wb::ui::SetBackend(&user_);
-    from_ = plant_.Equipment({0, 0, 0}, "P1", "ポンプ", "", "設備A", 1);
+    plant_.Equipment({0, 0, 0}, "P1", "ポンプ", "", "設備A", 1);
     wire_ = plant_.Wire({0, 0, 0}, {10, 0, 0}, 3000);
     to_ = plant_.Equipment({10, 0, 0}, "M1", "モータ", "", "設備A", 2);
   }
@@ -419,24 +419,19 @@ class SetCableDistCommand : public ::testing::Test {
     g_pMainDlg = nullptr;
     wb::ui::SetBackend(previous_);
   }
-  void OpenDialog() {
-    g_pMainDlg = new MainDlg();
-    ASSERT_TRUE(g_pMainDlg->Create());
-    g_pMainDlg->m_lastFacility = W("設備A");
-    g_pMainDlg->m_cableList.sourcePath = u"/nowhere/list.csv";
-    CableRow routed{u"W-1", u"IV2", u"P1", W("ポンプ"), u"M1", W("モータ"), u"", u"", false, 0};
-    CableRow missing{u"W-2", u"IV2", u"P1", W("ポンプ"), u"M9", W("モータ"), u"", u"", true, 4.5};
-    g_pMainDlg->m_cableList.rows = {routed, missing};
-  }
-
   wbtest::PlantFixture plant_;
   wb::ui::ScriptedBackend user_;
   wb::ui::DialogBackend* previous_ = nullptr;
-  AcDbObjectId from_, wire_, to_;
+  AcDbObjectId wire_, to_;
 };
 
 TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
-  OpenDialog();
+  g_pMainDlg = new MainDlg();
+  ASSERT_TRUE(g_pMainDlg->Create());
+  g_pMainDlg->m_lastFacility = W("設備A");
+  g_pMainDlg->m_cableList.sourcePath = u"/nowhere/list.csv";
+  g_pMainDlg->m_cableList.rows = {{u"W-1", u"IV2", u"P1", W("ポンプ"), u"M1", W("モータ"), u"", u"", false, 0},
+                                  {u"W-2", u"IV2", u"P1", W("ポンプ"), u"M9", W("モータ"), u"", u"", true, 4.5}};
   Recorder meter;
   wbtest::Installed<wb::editor::SetHostOutput> installed(&meter);
   QZ_SetCableDist();
