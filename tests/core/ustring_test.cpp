@@ -1,5 +1,4 @@
 #include "platform/arxutil/convert.h"
-#include "platform/text/codepage.h"
 #include "platform/text/ustring.h"
 
 #include <gtest/gtest.h>
@@ -47,15 +46,4 @@ TEST(Numbers, LeadingConversions) {
   EXPECT_DOUBLE_EQ(ApiComn_atof(u"abc"), 0.0);
   EXPECT_DOUBLE_EQ(ApiComn_atof(W("１２")), 0.0);  // full-width digits are not digits
   EXPECT_NEAR(ApiComn_ConvToAngle(-3.14159265358979323846 / 2), 270.0, 1e-9);
-}
-
-TEST(CodePage, Cp932) {
-  ASSERT_EQ(wb::codepage::AnsiCodePage(), 932);
-  EXPECT_TRUE(wb::codepage::IsLeadByte(0x82));
-  EXPECT_FALSE(wb::codepage::IsLeadByte(0xB1));  // half-width katakana is one byte
-  EXPECT_EQ(*wb::codepage::EncodeUnit(u'あ'), "\x82\xA0");
-  EXPECT_FALSE(wb::codepage::EncodeUnit(u'\u00E9').has_value());
-  EXPECT_EQ(*wb::codepage::DecodeChar("\x82\xA0"), u'あ');
-  EXPECT_EQ(wb::codepage::ToUtf16("\x83\x50\x81\x5B\x83\x75\x83\x8B"), W("ケーブル"));
-  EXPECT_EQ(wb::codepage::FromUtf16(W("ケーブル")), "\x83\x50\x81\x5B\x83\x75\x83\x8B");
 }

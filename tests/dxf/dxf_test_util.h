@@ -56,6 +56,23 @@ inline std::set<std::string> EzdxfFacts(const std::string& path) {
   return lines;
 }
 
+// The fixture drawings: every version the authoring tools write, in their
+// code page or UTF-8, and two other line styles.
+struct Version {
+  const char* file;
+  const char* acadver;
+  bool japaneseLayer;
+};
+
+inline const Version kVersions[] = {
+    {"tagged_R12.dxf", "AC1009", false},      {"tagged_R12_932.dxf", "AC1009", true},
+    {"tagged_R2000.dxf", "AC1015", false},    {"tagged_R2000_932.dxf", "AC1015", true},
+    {"tagged_R2004.dxf", "AC1018", false},    {"tagged_R2007.dxf", "AC1021", true},
+    {"tagged_R2010.dxf", "AC1024", true},     {"tagged_R2013.dxf", "AC1027", true},
+    {"tagged_R2018.dxf", "AC1032", true},     {"crlf_R2013.dxf", "AC1027", true},
+    {"plain_R2013.dxf", "AC1027", true},
+};
+
 inline std::unique_ptr<db::Database> MustOpen(const std::string& path) {
   db::Error error;
   auto database = db::Database::Open(path, &error);

@@ -60,17 +60,6 @@ TEST(ProfileRead, WindowsLookupRules) {
   EXPECT_EQ(GetString(U(dir.path()), u"WireBinder", u"No", u"dflt"), u"dflt");  // a folder
 }
 
-TEST(ProfileRead, EncodingsByByteOrderMark) {
-  wbtest::TempDir dir;
-  // CP932 without a mark: Japanese section, half-width katakana key.
-  WriteBytes(dir / "ansi.ini", wb::codepage::FromUtf16(W("[環境設定]\r\nｼｽﾃﾑ=C:/QZ/システム\r\n")));
-  EXPECT_EQ(GetString(U(dir / "ansi.ini"), W("環境設定"), W("ｼｽﾃﾑ")), W("C:/QZ/システム"));
-  WriteBytes(dir / "utf8.ini", "\xEF\xBB\xBF[環境設定]\nｼｽﾃﾑ=/opt/qz\n");
-  EXPECT_EQ(GetString(U(dir / "utf8.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/opt/qz");
-  WriteBytes(dir / "utf16.ini", Utf16(W("[環境設定]\r\nｼｽﾃﾑ=/srv\r\n")));
-  EXPECT_EQ(GetString(U(dir / "utf16.ini"), W("環境設定"), W("ｼｽﾃﾑ")), u"/srv");
-}
-
 TEST(ProfileWrite, ChangesOnlyTheLineItMust) {
   wbtest::TempDir dir;
   const std::string path = dir / "CablelistDefine.ini";
@@ -109,6 +98,7 @@ TEST(ProfileWrite, ChangesOnlyTheLineItMust) {
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
+// Files keep their encoding (by byte-order mark; none: ANSI) and line ends.
 TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   wbtest::TempDir dir;
   // A new file: ANSI, CR LF.
@@ -123,11 +113,13 @@ TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   WriteBytes(dir / "lf.ini", "\xEF\xBB\xBF[A]\nk=1");
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"j", W("é"), U(dir / "lf.ini")));
   EXPECT_EQ(ReadBytes(dir / "lf.ini"), "\xEF\xBB\xBF[A]\nk=1\nj=\xC3\xA9\n");
+  EXPECT_EQ(GetString(U(dir / "lf.ini"), u"a", u"J"), W("é"));
 
   // UTF-16LE stays UTF-16LE.
   WriteBytes(dir / "w.ini", Utf16(u"[A]\r\nk=1\r\n"));
   ASSERT_TRUE(WritePrivateProfileStringW(u"a", u"K", W("é2"), U(dir / "w.ini")));
   EXPECT_EQ(ReadBytes(dir / "w.ini"), Utf16(W("[A]\r\nk=é2\r\n")));
+  EXPECT_EQ(GetString(U(dir / "w.ini"), u"A", u"k"), W("é2"));
 
   // A UTF-16 file cut inside a code unit: the stray byte does not shift the
   // lines written after it, and the other bytes stay.

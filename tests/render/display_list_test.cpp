@@ -61,6 +61,7 @@ TEST(DisplayList, NestedBlocksPlaceGeometryAndInheritLayerAndColour) {
   EXPECT_NEAR(c->box.center().y, 120, 1e-6);
   EXPECT_NEAR(c->box.width(), 4, 1e-6);
   EXPECT_EQ(c->color, AciToRgb(3));
+  EXPECT_EQ(AciToRgb(-3), c->color);  // a layer switched off keeps its colour
   EXPECT_EQ(std::vector<db::ObjectId>(list.Path(*c).begin(), list.Path(*c).end()),
             (std::vector<db::ObjectId>{outer, inner, circle}));
   EXPECT_NEAR(list.extents().minY, 100, 1e-6);
@@ -157,10 +158,6 @@ TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
   EXPECT_TRUE(list.primitives()[0].closed);
   EXPECT_EQ(list.primitives()[0].count, 3u);
   EXPECT_EQ(list.primitives()[0].color, AciToRgb(7));
-}
-
-TEST(DisplayList, ColourIndexPalette) {
-  EXPECT_EQ(AciToRgb(-3), (Rgb{0, 255, 0}));  // a layer switched off keeps its colour
 }
 
 TEST(DisplayList, PlainTexts) {

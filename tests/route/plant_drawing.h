@@ -22,8 +22,6 @@ struct PlantDrawing {
   std::unique_ptr<wb::db::Database> database;
   CableList list;
   CString facility = u"設備A";
-  // Scan order of the drawing: element k of the plant's scan is entity k.
-  std::map<uint64_t, AcDbObjectId> entityOf;
 };
 
 inline std::string Exact(double v) {
@@ -33,14 +31,8 @@ inline std::string Exact(double v) {
 }
 
 inline std::string BlockPrefix(int blockClass) {
-  switch (blockClass) {
-    case 0: return "KK-";
-    case 1: return "RT-";
-    case 7: return "RBS-";
-    case 3: return "RBT-";
-    case 2: return "RB-";
-    default: return "XX-";
-  }
+  static const std::map<int, std::string> prefix{{0, "KK-"}, {1, "RT-"}, {2, "RB-"}, {3, "RBT-"}, {7, "RBS-"}};
+  return prefix.count(blockClass) ? prefix.at(blockClass) : "XX-";
 }
 
 // Equipment k gets mark "M<k>" and name "名称<k>". Now and then two equipment
@@ -64,6 +56,7 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     marks[plant.equipment[k].handle] = m;
   }
   int blockNumber = 0;
+  // In the plant's scan order: entity k of the drawing is element k of the scan.
   for (AcDbObjectId id : plant.tagged) {
     const TableElementSource::Element& e = plant.source.At(id);
     const std::string block = BlockPrefix(e.blockClass) + std::to_string(++blockNumber);
@@ -74,7 +67,6 @@ inline PlantDrawing MakePlantDrawing(Plant& plant, uint32_t seed) {
     const AcDbObjectId entity =
         db.AddEntity("", "INSERT", "0",
                      {{100, "AcDbBlockReference"}, {2, block}, {10, "0"}, {20, "0"}, {30, "0"}});
-    out.entityOf[id.handle] = entity;
     std::vector<wb::db::Tag> attr;
     std::vector<std::pair<std::u16string, std::u16string>> sorted(e.attributes.begin(),
                                                                  e.attributes.end());

@@ -4,6 +4,7 @@
 // production RouteFinder must return exactly what this returns.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -34,11 +35,7 @@ struct RouteNode {
 using ConnectionGraph = std::vector<RouteNode>;
 
 inline RouteNode MakeRouteNode(const ElementSource& source, AcDbObjectId id) {
-  RouteNode node;
-  node.id = id;
-  node.connectPoints = source.ConnectPoints(id);
-  node.rootKind = source.RootKind(id);
-  return node;
+  return {id, source.ConnectPoints(id), source.RootKind(id), ROUTE_NO_BEST, 0, {}};
 }
 
 inline ConnectionGraph BuildConnectionGraph(const ElementSource& source,
@@ -49,21 +46,7 @@ inline ConnectionGraph BuildConnectionGraph(const ElementSource& source,
 }
 
 inline bool Contains(const AcDbObjectIdArray& ids, AcDbObjectId id) {
-  for (AcDbObjectId x : ids)
-    if (x == id) return true;
-  return false;
-}
-
-// A neighbour record copies the node; its own cache is left out because only
-// the graph's cache is ever read (copying it would only cost memory).
-inline RouteNode NeighbourCopy(const RouteNode& node, int32_t index) {
-  RouteNode copy;
-  copy.id = node.id;
-  copy.connectPoints = node.connectPoints;
-  copy.rootKind = node.rootKind;
-  copy.bestLength = node.bestLength;
-  copy.graphIndex = index;
-  return copy;
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 inline int GetNeighbourNodes(const ElementSource& source, ConnectionGraph& graph,
@@ -71,14 +54,9 @@ inline int GetNeighbourNodes(const ElementSource& source, ConnectionGraph& graph
                              std::vector<RouteNode>& records) {
   ids.clear();
   records.clear();
-  RouteNode* found = nullptr;
-  for (auto& g : graph) {
-    if (g.id == node.id) {
-      found = &g;
-      break;
-    }
-  }
-  if (!found) return -1;
+  const auto found =
+      std::find_if(graph.begin(), graph.end(), [&](const RouteNode& g) { return g.id == node.id; });
+  if (found == graph.end()) return -1;
   if (!found->neighbours.empty()) {
     for (const auto& n : found->neighbours) {
       ids.push_back(n.id);
@@ -97,7 +75,10 @@ inline int GetNeighbourNodes(const ElementSource& source, ConnectionGraph& graph
       if (candidate.rootKind != 0 && candidate.rootKind != 3) continue;
       if (Contains(ids, candidate.id)) continue;
       ids.push_back(candidate.id);
-      RouteNode copy = NeighbourCopy(candidate, static_cast<int32_t>(k));
+      // A neighbour record copies the node but for its cache: only the
+      // graph's cache is ever read.
+      const RouteNode copy{candidate.id, candidate.connectPoints, candidate.rootKind,
+                           candidate.bestLength, static_cast<int32_t>(k), {}};
       records.push_back(copy);
       found->neighbours.push_back(copy);
     }
@@ -108,9 +89,7 @@ inline int GetNeighbourNodes(const ElementSource& source, ConnectionGraph& graph
 inline double GetElementLength(const ElementSource& source, AcDbObjectIdArray path,
                                AcDbObjectId element, int index) {
   const int n = static_cast<int>(path.size());
-  int rootKind = -1;
-  rootKind = source.RootKind(element);
-  if (rootKind == 0) {
+  if (source.RootKind(element) == 0) {
     double length = ApiComn_atof(source.AttributeValue(element, u"S225")) * 1000;
     if (index == 0 && n >= 2) {
       length += std::fabs(ApiComn_atof(source.AttributeValue(element, u"S401")) -

@@ -1,8 +1,9 @@
-// Synthetic plants for the route search: tray networks (grid-like, or a tree
+// Plants for the route search, as the table the search reads: drawn by hand
+// element by element, or synthetic: tray networks (grid-like, or a tree
 // with a few loops) of wires between tees and risers, equipment at wire ends
 // and in the middle of runs, elements of other kinds that break runs, joints
 // just inside and just outside the tolerance, and equal-length alternatives.
-// Deterministic for a seed on every platform.
+// Synthetic plants are deterministic for a seed on every platform.
 #pragma once
 
 #include <algorithm>
@@ -27,11 +28,37 @@ struct PlantOptions {
   bool oddTexts = false;    // S304/S225/S401 texts with units, blanks, letters
 };
 
+inline std::u16string Text(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
 struct Plant {
   TableElementSource source;
   AcDbObjectIdArray tagged;  // scan order
   std::vector<AcDbObjectId> equipment;
   std::vector<std::pair<AcDbObjectId, AcDbObjectId>> cables;
+  uint64_t lastHandle = 0x0F;
+
+  AcDbObjectId Put(AcDbObjectId id, TableElementSource::Element e) {
+    source.Set(id, std::move(e));
+    tagged.push_back(id);
+    return id;
+  }
+  AcDbObjectId Add(AcGePoint3dArray points, int rootKind, int blockClass) {
+    return Put(AcDbObjectId{++lastHandle}, {std::move(points), rootKind, blockClass, {}});
+  }
+  AcDbObjectId Equipment(AcGePoint3dArray points, const std::string& s225, const std::string& s401) {
+    const AcDbObjectId id = Add(std::move(points), 0, 0);
+    source.SetAttribute(id, u"S225", Text(s225));
+    source.SetAttribute(id, u"S401", Text(s401));
+    return id;
+  }
+  // A straight wire from a to b.
+  AcDbObjectId Wire(AcGePoint3d a, AcGePoint3d b, const std::string& s304,
+                    const std::string& s401 = "0", int rootKind = 3) {
+    const AcDbObjectId id = Add({a, b}, rootKind, 1);
+    source.SetAttribute(id, u"S304", Text(s304));
+    source.SetAttribute(id, u"S401", Text(s401));
+    return id;
+  }
 };
 
 class Random {
@@ -41,13 +68,10 @@ class Random {
   int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<uint32_t>(n)); }
   int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
   bool Chance(double p) { return Next() < p * 4294967296.0; }
-  double Unit() { return Next() / 4294967296.0; }
 
  private:
   std::mt19937 engine_;
 };
-
-inline std::u16string Text(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 class PlantBuilder {
  public:
@@ -63,7 +87,7 @@ class PlantBuilder {
     height_ = std::max(2, options_.elements / static_cast<int>(perJunction) / side + 1);
     spacing_ = 3000.0 + random_.Below(7) * 125.0;
 
-    junction_.assign(width_ * height_, -1);
+    made_.assign(width_ * height_, false);
     // Grid edges: horizontal (i,j)-(i+1,j), vertical (i,j)-(i,j+1).
     std::vector<std::pair<int, int>> edges;
     if (options_.treeLike) {
@@ -98,13 +122,8 @@ class PlantBuilder {
     return AcGePoint3d{(junction % width_) * spacing_, (junction / width_) * spacing_, 0};
   }
 
-  AcDbObjectId NewId() {
-    // Handles as a drawing hands them out: increasing, with gaps.
-    nextHandle_ += 1 + random_.Below(3);
-    AcDbObjectId id{nextHandle_};
-    plant_.tagged.push_back(id);
-    return id;
-  }
+  // Handles as a drawing hands them out: increasing, with gaps.
+  AcDbObjectId NewId() { return AcDbObjectId{nextHandle_ += 1 + random_.Below(3)}; }
 
   std::u16string Level() {
     const int mm = random_.Between(0, 40) * 100;
@@ -156,10 +175,9 @@ class PlantBuilder {
 
   // A tee (or now and then a riser) with four arms 50 units out.
   void MakeJunction(int junction) {
-    if (junction_[junction] >= 0) return;
+    if (made_[junction]) return;
     const AcDbObjectId id = NewId();
-    junction_[junction] = static_cast<int>(junctionIds_.size());
-    junctionIds_.push_back(id);
+    made_[junction] = true;
     TableElementSource::Element e;
     e.rootKind = 3;
     e.blockClass = random_.Chance(0.2) ? 7 : 3;
@@ -167,7 +185,7 @@ class PlantBuilder {
     e.points = {Arm(c, 1, 0), Arm(c, -1, 0), Arm(c, 0, 1), Arm(c, 0, -1)};
     if (random_.Chance(0.5)) std::swap(e.points[0], e.points[random_.Below(4)]);
     e.attributes[u"S401"] = Level();
-    plant_.source.Set(id, std::move(e));
+    plant_.Put(id, std::move(e));
   }
   static AcGePoint3d Arm(const AcGePoint3d& c, int dx, int dy) {
     return AcGePoint3d{c.x + 50.0 * dx, c.y + 50.0 * dy, c.z};
@@ -208,7 +226,7 @@ class PlantBuilder {
       e.attributes[u"S304"] = text;
       e.attributes[u"S401"] = Level();
       if (e.rootKind == 3) wires_.push_back(id);
-      plant_.source.Set(id, std::move(e));
+      plant_.Put(id, std::move(e));
       runPoints_.push_back(to);
       from = to;
     }
@@ -239,8 +257,7 @@ class PlantBuilder {
       if (options_.oddTexts && random_.Chance(0.1)) s225 = u"x";
       e.attributes[u"S225"] = s225;
       e.attributes[u"S401"] = Level();
-      plant_.source.Set(id, std::move(e));
-      plant_.equipment.push_back(id);
+      plant_.equipment.push_back(plant_.Put(id, std::move(e)));
     }
   }
 
@@ -260,8 +277,7 @@ class PlantBuilder {
   int width_ = 0, height_ = 0;
   double spacing_ = 3000;
   uint64_t nextHandle_ = 0x200;
-  std::vector<int> junction_;
-  std::vector<AcDbObjectId> junctionIds_;
+  std::vector<bool> made_;  // junctions drawn so far
   std::vector<AcDbObjectId> wires_;
   std::vector<AcGePoint3d> runPoints_;
 };

@@ -6,9 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <tuple>
 
+#include "files/files_test_util.h"
 #include "module/plant_fixture.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/dialogs/scripted_backend.h"
 #include "platform/host/worker_threads.h"
 #include "project/text_file.h"
 #include "resources/string_table.h"
@@ -16,19 +20,18 @@
 #include "route/plant_drawing.h"
 #include "settings/cable_setting.h"
 #include "sheets/route_sheets.h"
+#include "ui/main_dlg.h"
 
 using wb::W;
 
 namespace {
 
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameRow(const CableRow& x, const CableRow& y) {
+  return x.hasLength == y.hasLength && SameBits(x.length, y.length);
+}
 bool SameRows(const CableList& a, const CableList& b) {
-  if (a.rows.size() != b.rows.size()) return false;
-  for (size_t k = 0; k < a.rows.size(); ++k) {
-    const CableRow &x = a.rows[k], &y = b.rows[k];
-    if (x.hasLength != y.hasLength || std::memcmp(&x.length, &y.length, sizeof x.length) != 0)
-      return false;
-  }
-  return true;
+  return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(), SameRow);
 }
 
 struct SettingGuard {
@@ -54,11 +57,19 @@ std::vector<std::string> RouteLines(const std::filesystem::path& file) {
   return lines;
 }
 
-TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
+// A projects root of its own, with the settings put back afterwards.
+struct TempRoot {
   SettingGuard guard;
+  wbtest::TempDir tmp;
+  std::filesystem::path dir = tmp.path();
+  TempRoot() { g_cableSetting.projectRoot = tmp.folder(); }
+  std::string Bytes(const std::string& name = "log.csv") const { return wbtest::ReadBytes(tmp / name); }
+};
+
+TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
+  TempRoot root;
+  const auto& dir = root.dir;
   oracle::CallLimit = 200000;
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("wb_assign_logs_" + std::to_string(::getpid()));
   int compared = 0, routed = 0;
   for (uint32_t seed = 1; seed <= 16; ++seed) {
     // One thread and several; the route log on now and then, on plants
@@ -85,6 +96,12 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
                  [&] { complete = plain::Assign(theirs.list, theirs.facility, msd); });
       if (!complete) continue;  // the plain search would run for hours
       g_cableSetting.projectRoot = wb::Utf8ToUtf16((dir / "mine").string()) + kPathSeparator;
+      // Route sheets search first, and must leave the drawing as it was.
+      const std::string untouched = mine.database->SaveToString();
+      std::vector<SheetRow> sheets;
+      WithActive(mine.database, [&] { sheets = RouteSheetRows({mine.list, u"PLANT", mine.facility}, {}); });
+      ASSERT_TRUE(mine.database->SaveToString() == untouched) << "seed " << seed;
+      const CableList before = mine.list;
       WithActive(mine.database, [&] {
         const AssignmentSummary s = AssignCables(mine.list, mine.facility);
         routed += s.rowsRouted;
@@ -93,6 +110,19 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
       ASSERT_EQ(RouteLines(dir / "mine" / "log.csv"), RouteLines(dir / "theirs" / "log.csv"))
           << "seed " << seed << " msd " << msd;
       ASSERT_TRUE(SameRows(mine.list, theirs.list)) << "seed " << seed << " msd " << msd;
+      // The sheets' routes are the assignment's: same rows, lengths to the bit.
+      ASSERT_EQ(sheets.size(), mine.list.rows.size());
+      for (size_t k = 0; k < sheets.size(); ++k) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " row " + std::to_string(k));
+        const CableRow& row = mine.list.rows[k];
+        if (!sheets[k].routed()) {
+          ASSERT_TRUE(SameRow(row, before.rows[k]));
+          continue;
+        }
+        EXPECT_TRUE(row.hasLength && SameBits(sheets[k].metres, row.length));
+        EXPECT_DOUBLE_EQ(sheets[k].elements.back().sum, sheets[k].metres * 1000);
+        EXPECT_EQ(SheetLength(sheets[k]), wb::Format(u"%.1lf", row.length));
+      }
       const std::string once = mine.database->SaveToString();
       ASSERT_EQ(once, theirs.database->SaveToString()) << "seed " << seed << " msd " << msd;
       // A second run clears the first run's keys and writes them again; a
@@ -105,7 +135,6 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
     }
   }
   wb::SetWorkerThreads(0);
-  std::filesystem::remove_all(dir);
   EXPECT_GE(compared, 24);
   EXPECT_GT(routed, 200);
 }
@@ -113,7 +142,7 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
 // A trunk wire shared by three cables between equipment on both sides.
 struct Trunk {
   wbtest::PlantFixture plant;
-  AcDbObjectId p1, p2, p3, m1, m2, m3, lone, a, trunk, b;
+  AcDbObjectId p1, p2, p3, m1, m2, m3, a, trunk, b;
   Trunk() {
     p1 = plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "設備A", 1.5, 300);
     p2 = plant.Equipment({0, 10, 0}, "P2", "ポンプ", "", "設備A");
@@ -124,7 +153,7 @@ struct Trunk {
     m1 = plant.Equipment({100, 0, 0}, "M1", "モータ", "1", "設備A", 0.25, 1200);
     m2 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備B");
     m3 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備A");
-    lone = plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");
+    plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");  // alone: no route
   }
   CableRow Row(const char* number, const char* from, const char* fromSub, const char* to,
                const char* toSub) {
@@ -141,171 +170,87 @@ struct Trunk {
   }
 };
 
-TEST(CableAssignment, SharedElementsCollectEveryCableInRowOrder) {
+// Routes sharing elements, the equipment lookup (mark, name and sub-number
+// exactly; the facility only tells apart several matches), and why the
+// route sheets give a row no length.
+TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   SettingGuard guard;
   g_cableSetting.mostShortDist = true;
   Trunk t;
+  const AcDbObjectId elsewhere = t.plant.Equipment({100, 0, 0}, "M4", "モータ", "1", "設備B");
+  for (int k = 0; k < 4; ++k)  // two M5 in 設備A, two M6 in 設備B
+    t.plant.Equipment({100, 0, 0}, k < 2 ? "M5" : "M6", "モータ", "1", k < 2 ? "設備A" : "設備B");
+  const struct {
+    const char *number, *from, *fromSub, *to, *toSub;
+    const char16_t* reason;
+  } rows[] = {
+      {"W-1", "P1", "1", "M1", "1", u""},
+      {"W-2", "P3", "", "M1", "1", u""},
+      {"W-3", "P3", "", "M2", "1", u""},  // two M2: the one in 設備A
+      {"W-4", "X", "", "M1", "1", u"From機器とTo機器をつなぐ経路がありません"},
+      {"W-5", "P9", "", "M1", "1", u"From機器が見つかりません"},
+      {"W-6", "P1", "1", "M4", "1", u""},  // a lone match, whatever its facility
+      {"W-7", "P1", "1", "m1", "1", u"To機器が見つかりません"},   // letter case differs
+      {"W-8", "P1", "1", "M1 ", "1", u"To機器が見つかりません"},  // trailing blank
+      {"W-9", "P1", "1", "M5", "1", u"To機器が複数あります（記号・名称・副番が同じ）"},
+      {"W-10", "P9", "", "M2", "9", u"From機器が見つかりません、To機器が見つかりません"},
+      {"W-11", "P3", "", "P3", "", u"From機器とTo機器が同じ機器です"},
+      {"W-12", "P1", "1", "M6", "1", u"To機器が見つかりません"},  // neither in 設備A
+  };
   CableList list;
-  list.rows = {t.Row("W-1", "P1", "1", "M1", "1"), t.Row("W-2", "P3", "", "M1", "1"),
-               t.Row("W-3", "P3", "", "M2", "1"),   // two M2: the one in 設備A
-               t.Row("W-4", "X", "", "M1", "1"),    // no route
-               t.Row("W-5", "P9", "", "M1", "1")};  // no such equipment
+  for (const auto& r : rows) list.rows.push_back(t.Row(r.number, r.from, r.fromSub, r.to, r.toSub));
+  list.rows[10].toName = u"ポンプ";
   list.rows[3].hasLength = list.rows[4].hasLength = true;
   list.rows[3].length = list.rows[4].length = 7.5;
-  // Keys of an earlier run on the trunk go first.
-  WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
+  const SheetProject project{list, u"PLANT", u"設備A"};
+  const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
+  int pumped = 0;
+  AssignCables(list, W("設備A"), {[&] { ++pumped; }});
+  EXPECT_EQ(pumped, 12);  // one waiting message per row
+  ASSERT_EQ(sheets.size(), std::size(rows));
+  for (size_t k = 0; k < std::size(rows); ++k) {
+    EXPECT_EQ(sheets[k].reason, rows[k].reason) << k;
+    EXPECT_EQ(list.rows[k].hasLength, sheets[k].routed() || k == 3 || k == 4) << k;
+  }
+  EXPECT_EQ(list.rows[3].length, 7.5);  // kept
+  EXPECT_EQ(list.rows[4].length, 7.5);
+  // P1 (1.5 m, level 300) - a - trunk (level 1000) - b - M1 (0.25 m, level 1200).
+  EXPECT_DOUBLE_EQ(list.rows[0].length, (1500 + 300 + 2000 + 10000 + 2000 + 250 + 1200) / 1000.0);
+  // The sheet of P3 - trunk - b - M1, as the route log's element lines give it.
+  const std::tuple<CString, double, double> lines[] = {
+      {u"KIKI ", 1000, 1000}, {u"WIRE ", 10000, 11000}, {u"WIRE ", 2000, 13000}, {u"KIKI ", 1450, 14450}};
+  ASSERT_EQ(sheets[1].elements.size(), std::size(lines));
+  for (size_t i = 0; i < std::size(lines); ++i) {
+    const SheetElement& e = sheets[1].elements[i];
+    EXPECT_EQ(std::tie(e.label, e.length, e.sum), lines[i]) << i;
+  }
+  // Only the rows asked for, in the order asked.
+  const auto two = RouteSheetRows(project, {10, 1});
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0].cable.number, u"W-11");
+  EXPECT_EQ(two[1].metres, sheets[1].metres);
 
-  AssignCables(list, W("設備A"));
-
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"1,1,1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C,CV5.5-3C");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3,P1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2,M4");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,,1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"1,1,1,1");
   // P3 reaches the trunk directly; the way round through a is longer.
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.a, u"CB08"), u"W-1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.a, u"CB08"), u"W-1,W-6");
   // The end equipment carry their cables too; M2 of 設備B is left alone.
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.p1, u"CB08"), u"W-1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.p1, u"CB08"), u"W-1,W-6");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-1,W-2");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"W-3");
+  EXPECT_EQ(CAttributeData::GetValueAttID(elsewhere, u"CB08"), u"W-6");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.p2, u"CB08"), u"");
   // New entries go at the end of the list, after the marks, in key order.
   CStringArray entries;
   ApiComn_extractAttributesArrayID(t.p1, u"QZ_ATTR", entries, 0);
   ASSERT_EQ(entries.size(), 14u);
-  EXPECT_EQ(entries[6], u"CB03|CV5.5-3C|1|1|99|1|");
-  EXPECT_EQ(entries[13], u"CB10|1|1|1|99|1|");
-
-  // P1 (1.5 m, level 300) - a - trunk (level 1000) - b - M1 (0.25 m, level 1200).
-  ASSERT_TRUE(list.rows[0].hasLength);
-  EXPECT_DOUBLE_EQ(list.rows[0].length, (1500 + 300 + 2000 + 10000 + 2000 + 250 + 1200) / 1000.0);
-  EXPECT_TRUE(list.rows[1].hasLength);
-  EXPECT_TRUE(list.rows[2].hasLength);
-  EXPECT_EQ(list.rows[3].length, 7.5);  // kept
-  EXPECT_EQ(list.rows[4].length, 7.5);
-
-  // A second run gives the same keys, not twice as many.
-  AssignCables(list, W("設備A"));
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3");
-}
-
-// The equipment lookup: mark, name and sub-number exactly; the facility only
-// tells apart several matches.
-TEST(CableAssignment, EquipmentFoundByExactMarksAndFacility) {
-  SettingGuard guard;
-  Trunk t;
-  const AcDbObjectId elsewhere =
-      t.plant.Equipment({100, 0, 0}, "M4", "モータ", "1", "設備B");  // alone, other facility
-  CableList list;
-  list.rows = {t.Row("W-1", "P1", "1", "M4", "1"),  // lone match: found whatever its facility
-               t.Row("W-2", "P1", "1", "M2", "1"),  // two M2, neither in 設備C
-               t.Row("W-3", "P1", "1", "m1", "1"),  // letter case differs
-               t.Row("W-4", "P1", "1", "M1 ", "1"),  // trailing blank
-               t.Row("W-5", "P1", "1", "M1", "1")};
-  AssignCables(list, W("設備C"));
-  EXPECT_TRUE(list.rows[0].hasLength);
-  EXPECT_EQ(CAttributeData::GetValueAttID(elsewhere, u"CB08"), u"W-1");
-  EXPECT_FALSE(list.rows[1].hasLength);
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
-  EXPECT_FALSE(list.rows[2].hasLength);
-  EXPECT_FALSE(list.rows[3].hasLength);
-  EXPECT_TRUE(list.rows[4].hasLength);
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-5");
-  // With 設備B the two M2 are told apart.
-  AssignCables(list, W("設備B"));
-  EXPECT_TRUE(list.rows[1].hasLength);
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"W-2");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"");
-}
-
-// Route sheets take each row's route from the assignment's search: same
-// lengths to the bit, same rows routed, and the drawing left as it was.
-TEST(RouteSheets, SameRoutesAsTheAssignmentWithoutTouchingTheDrawing) {
-  SettingGuard guard;
-  int routed = 0;
-  for (uint32_t seed = 1; seed <= 6; ++seed) {
-    synth::PlantOptions o;
-    o.seed = seed;
-    o.elements = 80;
-    o.cables = 20;
-    o.treeLike = seed % 2 == 0;
-    synth::Plant plant = synth::MakePlant(o);
-    for (bool msd : {true, false}) {
-      g_cableSetting.mostShortDist = msd;
-      synth::PlantDrawing drawing = synth::MakePlantDrawing(plant, seed);
-      const std::string before = drawing.database->SaveToString();
-      SheetProject project{drawing.list, u"PLANT", drawing.facility};
-      std::vector<SheetRow> sheets;
-      WithActive(drawing.database, [&] { sheets = RouteSheetRows(project, {}); });
-      ASSERT_EQ(drawing.database->SaveToString(), before) << "seed " << seed;
-      drawing.list.ClearLengths();
-      WithActive(drawing.database, [&] { AssignCables(drawing.list, drawing.facility); });
-      ASSERT_EQ(sheets.size(), drawing.list.rows.size());
-      for (size_t k = 0; k < sheets.size(); ++k) {
-        const CableRow& row = drawing.list.rows[k];
-        ASSERT_EQ(sheets[k].routed(), row.hasLength) << "seed " << seed << " row " << k;
-        if (!sheets[k].routed()) continue;
-        ++routed;
-        EXPECT_EQ(std::memcmp(&sheets[k].metres, &row.length, sizeof row.length), 0);
-        EXPECT_DOUBLE_EQ(sheets[k].elements.back().sum, sheets[k].metres * 1000);
-        EXPECT_EQ(SheetLength(sheets[k]), wb::Format(u"%.1lf", row.length));
-      }
-    }
-  }
-  EXPECT_GT(routed, 50);
-}
-
-TEST(RouteSheets, ElementLinesAndReasonsForRowsWithoutLength) {
-  SettingGuard guard;
-  g_cableSetting.mostShortDist = true;
-  Trunk t;
-  t.plant.Equipment({300, 0, 0}, "P1", "ポンプ", "1", "設備A");  // a second P1/1
-  SheetProject project;
-  project.facility = u"設備A";
-  project.list.rows = {t.Row("W-1", "P3", "", "M1", "1"), t.Row("W-2", "X", "", "M1", "1"),
-                       t.Row("W-3", "P9", "", "M1", "1"), t.Row("W-4", "P3", "", "M9", "1"),
-                       t.Row("W-5", "P9", "", "M2", "9"), t.Row("W-6", "P1", "1", "M1", "1"),
-                       t.Row("W-7", "P3", "", "P3", "")};
-  project.list.rows[6].toName = u"ポンプ";
-  const struct {
-    const char16_t* reason;
-    size_t elements;
-  } expected[] = {
-      {u"", 4},
-      {u"From機器とTo機器をつなぐ経路がありません", 0},
-      {u"From機器が見つかりません", 0},
-      {u"To機器が見つかりません", 0},
-      {u"From機器が見つかりません、To機器が見つかりません", 0},
-      {u"From機器が複数あります（記号・名称・副番が同じ）", 0},
-      {u"From機器とTo機器が同じ機器です", 0},
-  };
-  const std::vector<SheetRow> sheets = RouteSheetRows(project, {});
-  ASSERT_EQ(sheets.size(), std::size(expected));
-  for (size_t k = 0; k < sheets.size(); ++k) {
-    EXPECT_EQ(sheets[k].reason, expected[k].reason) << "row " << k;
-    EXPECT_EQ(sheets[k].elements.size(), expected[k].elements) << "row " << k;
-    EXPECT_EQ(SheetLength(sheets[k]).empty(), !sheets[k].routed());
-  }
-  // P3 - trunk - b - M1, as the route log's element lines give them.
-  const std::pair<const char16_t*, double> lines[] = {
-      {u"KIKI ", 0}, {u"WIRE ", 10000}, {u"WIRE ", 2000}, {u"KIKI ", 1450}};
-  double sum = 0;
-  for (size_t i = 0; i < std::size(lines); ++i) {
-    sum += lines[i].second;
-    EXPECT_EQ(sheets[0].elements[i].label, lines[i].first);
-    if (i > 0) {
-      EXPECT_EQ(sheets[0].elements[i].length, lines[i].second) << i;
-    }
-    EXPECT_EQ(sheets[0].elements[i].sum, sum + sheets[0].elements[0].length) << i;
-  }
-  // Only the rows asked for, in the order asked.
-  const auto two = RouteSheetRows(project, {6, 0});
-  ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0].cable.number, u"W-7");
-  EXPECT_EQ(two[1].metres, sheets[0].metres);
+  EXPECT_EQ(entries[6], u"CB03|CV5.5-3C,CV5.5-3C|1|1|99|1|");
+  EXPECT_EQ(entries[13], u"CB10|1,1|1|1|99|1|");
 }
 
 TEST(RouteSheets, RowSelection) {
@@ -329,61 +274,14 @@ TEST(RouteSheets, RowSelection) {
   }
 }
 
-class Recorder : public wb::editor::HostOutput {
- public:
-  void Print(const wb::WString&) override {}
-  void ProgressStart(const wb::WString& label, int min, int max) override {
-    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
-  }
-  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
-  void ProgressEnd() override { events.push_back(u"end"); }
-  std::vector<wb::WString> events;
-};
-
-TEST(CableAssignment, EmptyListStillClearsAndReportsProgress) {
-  SettingGuard guard;
-  Trunk t;
-  WriteEntityAttribute(t.trunk, u"CB08", u"OLD", 1, 1, 1);
-  WriteEntityAttribute(t.trunk, u"CB10", u"OLD", 1, 1, 1);
-  Recorder recorder;
-  auto* previous = wb::editor::SetHostOutput(&recorder);
-  int pumped = 0;
-  CableList empty;
-  AssignCables(empty, W("設備A"), {[&] { ++pumped; }});
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"");
-  EXPECT_EQ(recorder.events, (std::vector<wb::WString>{u"start " + LoadModuleString(140) + u" 0 0", u"end"}));
-  EXPECT_EQ(pumped, 0);
-
-  recorder.events.clear();
-  CableList two;
-  two.rows = {t.Row("W-1", "P1", "1", "M1", "1"), t.Row("W-9", "P9", "", "M1", "1")};
-  AssignCables(two, W("設備A"), {[&] { ++pumped; }});
-  EXPECT_EQ(recorder.events, (std::vector<wb::WString>{u"start " + LoadModuleString(140) + u" 0 2",
-                                                       u"pos 0", u"pos 1", u"end"}));
-  EXPECT_EQ(pumped, 2);
-  wb::editor::SetHostOutput(previous);
-}
-
-// A projects root of its own, with the settings put back afterwards.
-struct TempRoot {
-  SettingGuard guard;
-  std::filesystem::path dir;
-  explicit TempRoot(const std::string& name)
-      : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    g_cableSetting.projectRoot = wb::Utf8ToUtf16(dir.string()) + kPathSeparator;
-  }
-  ~TempRoot() { std::filesystem::remove_all(dir); }
-  std::string Bytes() const {
-    std::ifstream in(dir / "log.csv", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-};
-
-TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
-  TempRoot root("wb_route_log_");
+// The log is a text file of the ANSI code page: CR LF line ends, Japanese in
+// two-byte form, the newest entry first and the older entries copied back
+// byte for byte below it, escapes of characters the code page lacks (or
+// holds only by a best fit) included.
+TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
+  TempRoot root;
+  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
+  std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
   Trunk t;
   // A riser with four connection points: only three are listed.
   t.plant.Block("RBS-1", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
@@ -392,20 +290,20 @@ TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
 
   g_cableSetting.outLog = false;
   WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
-  EXPECT_FALSE(std::filesystem::exists(root.dir / "log.csv"));
+  EXPECT_EQ(root.Bytes(), older);
 
   g_cableSetting.outLog = true;
+  RouteSearchCallCount = 7;
   WriteRouteLog(t.p1, t.m1, {}, 1500, 90000);
   WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.trunk, riser, t.m1}, 125, 3000);
   AcCStdioFile in;
   ASSERT_TRUE(in.Open(g_cableSetting.projectRoot + u"log.csv", CFile::typeText | CFile::modeRead));
   CStringArray lines;
   for (CString line; in.ReadString(line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 11u);
+  ASSERT_EQ(lines.size(), 14u);
   const std::regex header(R"(\*\*\*\*\* \d{4}/\d\d/\d\d \d\d:\d\d:\d\d    )");
   EXPECT_TRUE(std::regex_match(wb::Utf16ToUtf8(lines[0]), header)) << wb::Utf16ToUtf8(lines[0]);
-  EXPECT_EQ(lines[1], W("From機器：P1  To機器：M1    0.0分       0.1秒  累積:  0.1分  関数呼び出し回数：") +
-                          wb::Format(u"%d回", RouteSearchCallCount));
+  EXPECT_EQ(lines[1], W("From機器：P1  To機器：M1    0.0分       0.1秒  累積:  0.1分  関数呼び出し回数：7回"));
   EXPECT_EQ(lines[2], W("No.00 KIKI   1800 /   1800 【00】(    0,     0) "));
   EXPECT_EQ(lines[3], W("No.01 WIRE   2000 /   3800 【00】(    0,     0) 【01】(    0,    20) "));
   EXPECT_EQ(lines[4], W("No.02 WIRE  10000 /  13800 【00】(    0,    20) 【01】(  100,    20) "));
@@ -415,29 +313,14 @@ TEST(RouteLog, NewestEntryFirstWithTheElementLines) {
   EXPECT_EQ(lines[6], W("No.04 KIKI   1450 /  15250 【00】(  100,     0) "));
   EXPECT_EQ(lines[7], u"");
   EXPECT_TRUE(std::regex_match(wb::Utf16ToUtf8(lines[8]), header));
-  EXPECT_EQ(lines[9], W("From機器：P1  To機器：M1    0.0分       1.5秒  累積:  1.5分  関数呼び出し回数：") +
-                          wb::Format(u"%d回", RouteSearchCallCount));
+  EXPECT_EQ(lines[9], W("From機器：P1  To機器：M1    0.0分       1.5秒  累積:  1.5分  関数呼び出し回数：7回"));
   EXPECT_EQ(lines[10], u"");
-}
 
-// The log is a text file of the ANSI code page: CR LF line ends, Japanese in
-// two-byte form, and the older entries copied back byte for byte below the
-// new one, escapes of characters the code page lacks (or holds only by a
-// best fit) included.
-TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
-  TempRoot root("wb_route_log_bytes_");
-  g_cableSetting.outLog = true;
-  const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
-  std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
-  Trunk t;
-  RouteSearchCallCount = 7;
-  WriteRouteLog(t.p1, t.m1, {t.p1, t.a, t.m1}, 0, 0);
   const std::string bytes = root.Bytes();
   size_t lineEnds = 0;
   for (size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2) ++lineEnds;
-  EXPECT_EQ(lineEnds, 9u);
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') + std::count(bytes.begin(), bytes.end(), '\r'), 18);
-  EXPECT_EQ(bytes.rfind("***** ", 0), 0u);
+  EXPECT_EQ(lineEnds, 14u);
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') + std::count(bytes.begin(), bytes.end(), '\r'), 28);
   // From機器：P1  To機器：M1 ... 関数呼び出し回数：7回 ... 【00】(
   for (const char* part : {"\r\nFrom\x8B\x40\x8A\xED\x81\x46P1  To\x8B\x40\x8A\xED\x81\x46M1  ",
                            "\x8A\xD6\x90\x94\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x89\xF1\x90\x94\x81\x46"
@@ -450,7 +333,7 @@ TEST(RouteLog, AnsiBytesAndOlderEntriesKeptAsTheyWere) {
 // Only a unit whose bytes read back as itself is written as bytes; the
 // units the code page holds by a best fit alone are escaped.
 TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
-  TempRoot root("wb_route_log_units_");
+  TempRoot root;
   const struct {
     char16_t unit;
     const char* bytes;
@@ -478,7 +361,7 @@ TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
 // text: escapes that unfold once per rewrite, a NUL that swallows its line
 // end, bytes the code page has no character for, a last line without end.
 TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
-  TempRoot root("wb_route_log_batch_");
+  TempRoot root;
   const auto& dir = root.dir;
   using namespace std::string_literals;
   const std::string olds[] = {
@@ -508,12 +391,85 @@ TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
       single.Add(entry);
       ASSERT_TRUE(single.Write());
     }
-    const auto bytes = [&](const char* side) {
-      std::ifstream in(dir / side / "log.csv", std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    EXPECT_EQ(bytes("once"), bytes("each")) << "old file " << o;
+    EXPECT_EQ(root.Bytes("once/log.csv"), root.Bytes("each/log.csv")) << "old file " << o;
   }
+}
+
+class Recorder : public wb::editor::HostOutput {
+ public:
+  void Print(const wb::WString&) override {}
+  void ProgressStart(const wb::WString& label, int min, int max) override {
+    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
+  }
+  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
+  void ProgressEnd() override { events.push_back(u"end"); }
+  std::vector<wb::WString> events;
+};
+
+class SetCableDistCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = wb::ui::SetBackend(&user_);
+    plant_.Equipment({0, 0, 0}, "P1", "ポンプ", "", "設備A", 1);
+    wire_ = plant_.Wire({0, 0, 0}, {10, 0, 0}, 3000);
+    to_ = plant_.Equipment({10, 0, 0}, "M1", "モータ", "", "設備A", 2);
+  }
+  void TearDown() override {
+    delete g_pMainDlg;
+    g_pMainDlg = nullptr;
+    wb::ui::SetBackend(previous_);
+  }
+  wbtest::PlantFixture plant_;
+  wb::ui::ScriptedBackend user_;
+  wb::ui::DialogBackend* previous_ = nullptr;
+  AcDbObjectId wire_, to_;
+};
+
+TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
+  g_pMainDlg = new MainDlg();
+  ASSERT_TRUE(g_pMainDlg->Create());
+  g_pMainDlg->m_lastFacility = W("設備A");
+  g_pMainDlg->m_cableList.sourcePath = u"/nowhere/list.csv";
+  g_pMainDlg->m_cableList.rows = {{u"W-1", u"IV2", u"P1", W("ポンプ"), u"M1", W("モータ"), u"", u"", false, 0},
+                                  {u"W-2", u"IV2", u"P1", W("ポンプ"), u"M9", W("モータ"), u"", u"", true, 4.5}};
+  Recorder meter;
+  wbtest::Installed<wb::editor::SetHostOutput> installed(&meter);
+  QZ_SetCableDist();
+  const wb::WString start = u"start " + LoadModuleString(140);
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 2", u"pos 0", u"pos 1", u"end"}));
+  const CableList& list = g_pMainDlg->m_cableList;
+  ASSERT_TRUE(list.rows[0].hasLength);
+  EXPECT_DOUBLE_EQ(list.rows[0].length, 6.0);
+  EXPECT_EQ(list.rows[1].length, 4.5);  // no such equipment: kept
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"W-1");
+  // The list shows the new length.
+  bool shown = false;
+  for (int c = 0; c < 12; ++c) shown |= g_pMainDlg->m_list.GetItemText(0, c) == u"6.0";
+  EXPECT_TRUE(shown);
+  ASSERT_FALSE(user_.messages().empty());
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
+  EXPECT_EQ(user_.messages().back().type, MB_OK | MB_ICONINFORMATION);
+  const size_t shownBefore = user_.messages().size();
+
+  // A project whose list has no rows still clears the cable keys, marks aside.
+  g_pMainDlg->m_cableList.rows.clear();
+  WriteEntityAttribute(to_, u"CB10", u"OLD", 1, 1, 1);
+  meter.events.clear();
+  QZ_SetCableDist();
+  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 0", u"end"}));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB10"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
+  ASSERT_EQ(user_.messages().size(), shownBefore + 1);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
+}
+
+TEST_F(SetCableDistCommand, WithoutALoadedProjectLeavesTheDrawingAlone) {
+  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
+  QZ_SetCableDist();  // no main dialog at all
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(135));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"OLD");
 }
 
 }  // namespace
