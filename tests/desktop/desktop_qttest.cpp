@@ -166,7 +166,9 @@ void DrawAsAPlantAtOneToHundred(db::Database& d) {
 class PlantWindow : public testing::Test {
  protected:
   void SetUp() override {
-    work = fs::path(WB_BINARY_DIR) / "desktop-session";
+    // A folder of its own: ctest runs the tests side by side.
+    work = fs::path(WB_BINARY_DIR) / "desktop-tests" /
+           testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(work);
     fs::create_directories(work);
     fs::copy(fs::path(WB_SOURCE_DIR) / "examples", work, fs::copy_options::recursive);
@@ -183,6 +185,7 @@ class PlantWindow : public testing::Test {
     QzComn_writeConfig(u"WireBinder", u"CONFIRM_LINEWEIGHT", u"70", u"");
 
     window = std::make_unique<MainWindow>();
+    window->showError = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };  // not a modal box
     host = std::make_unique<ModuleHost>(*window);
     host->SetTimeouts(20000);  // a missed step fails instead of hanging
     window->resize(1280, 860);
