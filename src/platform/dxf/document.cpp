@@ -144,11 +144,11 @@ bool Document::Serialise(const std::function<bool(std::string_view)>& write) con
   // Runs of records are put together on the worker threads and handed to
   // `write` here, in order; a window of runs at a time, so that a large
   // drawing is never held twice.
-  constexpr uint32_t kRun = 2048;
+  constexpr uint32_t kRun = 128;
   const uint32_t count = static_cast<uint32_t>(records.size());
   const size_t runs = std::max<size_t>(1, (count + kRun - 1) / kRun);
   const int threads = wb::WorkerThreads();
-  const size_t window = threads > 1 ? 4 * static_cast<size_t>(threads) : 1;
+  const size_t window = threads > 1 ? 8 * static_cast<size_t>(threads) : 1;
   std::vector<std::string> pieces(window);
   for (size_t first = 0; first < runs; first += window) {
     const size_t last = std::min(runs, first + window);
