@@ -56,4 +56,16 @@ class OrderedWork {
   bool stop_ = false;
 };
 
+// work(index, worker) for every index below `count`, handed to the threads
+// in blocks of `block` indices (each block in index order, on one thread);
+// returns once all ran. For many small pieces of independent work.
+template <typename Work>
+void ForEachInBlocks(size_t count, size_t block, int threads, Work work) {
+  OrderedWork blocks((count + block - 1) / block, threads, [&](size_t b, int worker) {
+    const size_t end = count - b * block < block ? count : (b + 1) * block;
+    for (size_t k = b * block; k < end; ++k) work(k, worker);
+  });
+  blocks.WaitAll();
+}
+
 }  // namespace wb

@@ -51,16 +51,12 @@ class AttributeLists {
     linked_.resize(n);
     routed_.resize(n);
     // Reading only: spread over the threads.
-    constexpr size_t kBlock = 512;
     auto* database = wb::editor::ActiveDatabase();
-    wb::OrderedWork reads((n + kBlock - 1) / kBlock, wb::WorkerThreads(), [&](size_t block, int) {
-      for (size_t i = block * kBlock; i < std::min(n, (block + 1) * kBlock); ++i) {
-        ApiComn_extractAttributesArrayID(ids_[i], kAttrApp, lists_[i], 0);
-        initial_[i] = lists_[i];
-        linked_[i] = database && database->IsAlive(ids_[i]) && database->HasXData(ids_[i], "QZ_LINK");
-      }
+    wb::ForEachInBlocks(n, 512, wb::WorkerThreads(), [&](size_t i, int) {
+      ApiComn_extractAttributesArrayID(ids_[i], kAttrApp, lists_[i], 0);
+      initial_[i] = lists_[i];
+      linked_[i] = database && database->IsAlive(ids_[i]) && database->HasXData(ids_[i], "QZ_LINK");
     });
-    reads.WaitAll();
   }
 
   int SlotOf(AcDbObjectId id) const {

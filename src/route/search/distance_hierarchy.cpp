@@ -201,16 +201,12 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
     if (usable[v] && !gone[v]) queue.emplace_back(0, v);
   {
     // The first priorities only read the graph: spread over the threads.
-    constexpr size_t kBlock = 512;
     const int threads = wb::WorkerThreads();
     std::vector<std::unique_ptr<Scratch>> scratch(threads);
-    wb::OrderedWork work((queue.size() + kBlock - 1) / kBlock, threads, [&](size_t block, int worker) {
+    wb::ForEachInBlocks(queue.size(), 512, threads, [&](size_t k, int worker) {
       if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
-      const size_t end = std::min(queue.size(), (block + 1) * kBlock);
-      for (size_t k = block * kBlock; k < end; ++k)
-        queue[k].first = graph.Priority(queue[k].second, *scratch[worker]);
+      queue[k].first = graph.Priority(queue[k].second, *scratch[worker]);
     });
-    work.WaitAll();
   }
   std::make_heap(queue.begin(), queue.end(), std::greater<>());
   while (!queue.empty()) {

@@ -91,17 +91,10 @@ class CellGrid {
 // (0.2 plus rounding) always lie in the same or adjacent cells.
 int64_t CellOf(double v) { return static_cast<int64_t>(std::floor(v * 2.0)); }
 
-// Elements go to the threads in blocks of this many.
+// Elements go to the threads in blocks of this many; a block's neighbour
+// lists are made on one thread, in element order.
 constexpr size_t kBlock = 1024;
 
-// work(element, worker) for every element below n, spread over the threads.
-template <typename Work>
-void ForBlocks(size_t n, Work work) {
-  wb::OrderedWork blocks((n + kBlock - 1) / kBlock, wb::WorkerThreads(), [&](size_t block, int worker) {
-    for (size_t k = block * kBlock; k < std::min(n, (block + 1) * kBlock); ++k) work(k, worker);
-  });
-  blocks.WaitAll();
-}
 
 struct Frame {
   int node;
@@ -139,7 +132,7 @@ RouteFinder::RouteFinder(const ElementSource& source, const AcDbObjectIdArray& t
   facts_.resize(n);
   boundsValid_ = true;
   points_.resize(n);
-  ForBlocks(n, [&](size_t i, int) {
+  wb::ForEachInBlocks(n, kBlock, wb::WorkerThreads(), [&](size_t i, int) {
     facts_[i] = ReadFacts(ids_[i]);
     points_[i] = source_.ConnectPoints(ids_[i]);
   });
@@ -228,7 +221,7 @@ void RouteFinder::BuildNeighbours(const std::vector<AcGePoint3dArray>& points) {
   std::vector<std::unique_ptr<Scratch>> scratch(wb::WorkerThreads());
   std::vector<int> count(n, 0);
   std::vector<std::vector<int>> lists((n + kBlock - 1) / kBlock);
-  ForBlocks(n, [&](size_t element, int worker) {
+  wb::ForEachInBlocks(n, kBlock, wb::WorkerThreads(), [&](size_t element, int worker) {
     if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(n);
     Scratch& s = *scratch[worker];
     const int v = static_cast<int>(element);

@@ -137,17 +137,13 @@ void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WStr
   // The drawing may not change while drafts read it: a chunk is drafted on
   // the workers, then put in here. Chunks keep the drafts held at once, and
   // so the memory, small.
-  constexpr size_t kChunk = 4096, kBlock = 64;
+  constexpr size_t kChunk = 4096;
   std::vector<Draft> drafts;
   for (size_t first = 0; first < ids.size(); first += kChunk) {
     const size_t count = std::min(kChunk, ids.size() - first);
     drafts.clear();
     drafts.resize(count);
-    wb::OrderedWork work((count + kBlock - 1) / kBlock, threads, [&](size_t block, int) {
-      for (size_t k = block * kBlock; k < std::min(count, (block + 1) * kBlock); ++k)
-        drafts[k] = draft(first + k);
-    });
-    work.WaitAll();
+    wb::ForEachInBlocks(count, 64, threads, [&](size_t k, int) { drafts[k] = draft(first + k); });
     for (Draft& d : drafts)
       if (d) database->Apply(std::move(d));
   }
