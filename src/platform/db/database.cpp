@@ -392,16 +392,15 @@ class DxfDatabase final : public Database {
     return {doc_.records[it->second].id};
   }
 
+  // A draft reads the record in place until a change copies it out.
   bool HasXData(ObjectId id, std::string_view app) const override {
-    const Record* r = Find(id);
-    if (!r || r->xdata >= doc_.Size(*r)) return false;
-    return FindApp(*r, codec_.Encode(app)).first != kNpos;
+    const uint32_t index = IndexOf(id);
+    return index != kNone && Draft(*this, index).FindApp(codec_.Encode(app)).first != kNpos;
   }
 
   std::vector<Tag> XData(ObjectId id, std::string_view app) const override {
-    const Record* r = Find(id);
-    if (!r || r->xdata >= doc_.Size(*r)) return {};
-    return Draft(*this, IndexOf(id)).XData(app);
+    const uint32_t index = IndexOf(id);
+    return index == kNone ? std::vector<Tag>{} : Draft(*this, index).XData(app);
   }
 
   void SetXData(ObjectId id, std::string_view app, std::vector<Tag> items) override {
@@ -655,6 +654,7 @@ class DxfDatabase final : public Database {
       for (size_t i = 0; i < n; ++i) tags_.push_back(db_.doc_.Copy(record(), i));
       copied_ = true;
     }
+    // Tag range [begin, end) of one application's xdata, the 1001 included.
     std::pair<size_t, size_t> FindApp(std::string_view rawName) const {
       const size_t n = Size();
       size_t i = copied_ ? 1 : record().xdata;
@@ -760,19 +760,6 @@ class DxfDatabase final : public Database {
       else if (t.code == code + 20) p.z = ToDouble(t.value, 0);
     }
     return p;
-  }
-
-  // Tag range [begin, end) of one application's xdata, the 1001 included.
-  std::pair<size_t, size_t> FindApp(const Record& r, std::string_view rawName) const {
-    size_t n = doc_.Size(r);
-    for (size_t i = r.xdata; i < n; ++i) {
-      TagView t = doc_.At(r, i);
-      if (t.code != 1001 || !EqualsNoCase(Trim(t.value), rawName)) continue;
-      size_t end = i + 1;
-      while (end < n && doc_.At(r, end).code != 1001) ++end;
-      return {i, end};
-    }
-    return {kNpos, kNpos};
   }
 
   bool MayEdit(const Record& r, int code) const {
