@@ -100,7 +100,6 @@ class AttributeLists {
       // which puts it after the entity's other applications.
       if (clearedEmpty_[i] && !lists_[i].empty()) writes.emplace_back();
       writes.push_back(std::move(lists_[i]));
-      CStringArray().swap(lists_[i]);
       std::vector<int>().swap(routed_[i]);
       return writes;
     }, threads);
