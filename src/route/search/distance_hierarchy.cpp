@@ -44,7 +44,7 @@ class Contraction {
  public:
   Contraction(const std::vector<int>& begin, const std::vector<int>& next,
               const std::vector<double>& cost, const std::vector<uint8_t>& usable)
-      : out_(usable.size()), in_(usable.size()), dropped_(usable.size(), 0), own_(usable.size()) {
+      : out_(usable.size()), in_(usable.size()), dropped_(usable.size(), 0), part_(usable.size(), -1) {
     const int n = static_cast<int>(usable.size());
     for (int v = 0; v < n; ++v) {
       if (!usable[v]) continue;
@@ -58,14 +58,28 @@ class Contraction {
   const std::vector<Arc>& Out(int v) const { return out_[v]; }
   const std::vector<Arc>& In(int v) const { return in_[v]; }
 
+  // Parts are contracted each on its own thread: an element whose
+  // neighbours all lie in its part changes only elements of that part when
+  // it goes, and its witness searches stay inside the part.
+  void SetPart(int v, int part) { part_[v] = part; }
+  int Part(int v) const { return part_[v]; }
+  bool Inside(int v) const {
+    for (const Arc& a : out_[v])
+      if (part_[a.node] != part_[v]) return false;
+    for (const Arc& a : in_[v])
+      if (part_[a.node] != part_[v]) return false;
+    return true;
+  }
+
   // The shortcuts that taking v out needs: a way u -> v -> w with no other
-  // way from u to w at most as long.
-  void Shortcuts(int v, Scratch& s) const {
+  // way from u to w at most as long (searched within `part`, or everywhere
+  // when it is -1).
+  void Shortcuts(int v, Scratch& s, int part) const {
     s.shortcuts.clear();
     double longest = 0;
     for (const Arc& o : out_[v]) longest = std::max(longest, o.cost);
     for (const Arc& i : in_[v]) {
-      Witness(i.node, v, i.cost + longest, s);
+      Witness(i.node, v, i.cost + longest, s, part);
       for (const Arc& o : out_[v]) {
         if (o.node == i.node) continue;
         const double via = i.cost + o.cost;
@@ -79,33 +93,31 @@ class Contraction {
   // Cost of taking v out now: arcs added less arcs removed, and how many
   // neighbours went before it (which spreads the removals evenly). Leaves
   // the shortcuts in `s`.
-  int Priority(int v, Scratch& s) const {
-    Shortcuts(v, s);
+  int Priority(int v, Scratch& s, int part) const {
+    Shortcuts(v, s, part);
     const int edges = static_cast<int>(in_[v].size() + out_[v].size());
     return 2 * (static_cast<int>(s.shortcuts.size()) - edges) + dropped_[v];
   }
-  // The same, keeping the shortcuts for Remove.
-  int Priority(int v) { return Priority(v, own_); }
 
   // An element of a run (two neighbours, linked both ways) or at its end:
   // every way through it needs its shortcut, so no witness is searched.
-  bool Run(int v) {
+  bool Run(int v, Scratch& s) {
     const auto& in = in_[v];
     const auto& out = out_[v];
     if (in.size() > 2 || in.size() != out.size()) return false;
     for (const Arc& i : in)
       if (std::none_of(out.begin(), out.end(), [&](const Arc& o) { return o.node == i.node; }))
         return false;
-    own_.shortcuts.clear();
+    s.shortcuts.clear();
     for (const Arc& i : in)
       for (const Arc& o : out)
-        if (o.node != i.node) own_.shortcuts.push_back({i.node, Arc{o.node, i.cost + o.cost}});
+        if (o.node != i.node) s.shortcuts.push_back({i.node, Arc{o.node, i.cost + o.cost}});
     return true;
   }
 
   // Takes v out with the shortcuts its last Priority or Run found.
-  void Remove(int v) {
-    for (const auto& [from, arc] : own_.shortcuts) Link(from, arc.node, arc.cost);
+  void Remove(int v, const Scratch& s) {
+    for (const auto& [from, arc] : s.shortcuts) Link(from, arc.node, arc.cost);
     for (const Arc& i : in_[v]) {
       Erase(out_[i.node], v);
       ++dropped_[i.node];
@@ -142,7 +154,7 @@ class Contraction {
 
   // Distances from `source` among the elements still in, v left out, as
   // far as `limit` or the settle budget reaches.
-  void Witness(int source, int v, double limit, Scratch& s) const {
+  void Witness(int source, int v, double limit, Scratch& s, int part) const {
     s.heap.clear();
     s.distance[source] = 0;
     s.reached.push_back(source);
@@ -154,7 +166,7 @@ class Contraction {
       if (key > limit) break;
       ++settled;
       for (const Arc& a : out_[u]) {
-        if (a.node == v) continue;
+        if (a.node == v || (part >= 0 && part_[a.node] != part)) continue;
         const double d = key + a.cost;
         if (d < s.distance[a.node]) {
           if (s.distance[a.node] == kInfinity) s.reached.push_back(a.node);
@@ -167,7 +179,7 @@ class Contraction {
 
   std::vector<std::vector<Arc>> out_, in_;
   std::vector<int> dropped_;
-  Scratch own_;
+  std::vector<int> part_;
 };
 
 }  // namespace
@@ -180,47 +192,79 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
   std::vector<std::vector<::Arc>> up(n), down(n);
 
   std::vector<int> order;  // removal order: rank from low to high
-  auto remove = [&](int v) {
+  auto remove = [&](int v, const Scratch& s, std::vector<int>& into) {
     // Whatever is still linked to v ranks above it.
     up[v] = graph.Out(v);
     down[v] = graph.In(v);
-    graph.Remove(v);
-    order.push_back(v);
+    graph.Remove(v, s);
+    into.push_back(v);
+  };
+  const int threads = wb::WorkerThreads();
+  std::vector<std::unique_ptr<Scratch>> scratch(threads);
+  auto scratchOf = [&](int worker) -> Scratch& {
+    if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
+    return *scratch[worker];
   };
   // Runs first: most of a plant's elements, and the cheapest to take out.
   std::vector<uint8_t> gone(n, 0);
   for (int v = 0; v < n; ++v)
-    if (usable[v] && graph.Run(v)) {
-      remove(v);
+    if (usable[v] && graph.Run(v, scratchOf(0))) {
+      remove(v, scratchOf(0), order);
       gone[v] = 1;
     }
   // Then least important first; a priority is looked at again when it comes
-  // up, since removals around an element change it.
-  std::vector<std::pair<int, int>> queue;  // priority, element
-  for (int v = 0; v < n; ++v)
-    if (usable[v] && !gone[v]) queue.emplace_back(0, v);
-  {
-    // The first priorities only read the graph: spread over the threads.
-    const int threads = wb::WorkerThreads();
-    std::vector<std::unique_ptr<Scratch>> scratch(threads);
-    wb::ForEachInBlocks(queue.size(), 512, threads, [&](size_t k, int worker) {
-      if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
-      queue[k].first = graph.Priority(queue[k].second, *scratch[worker]);
+  // up, since removals around an element change it. The `keep` last are left
+  // in `rest`. The first priorities only read the graph: outside the parts
+  // they are spread over the threads.
+  auto contract = [&](const std::vector<int>& elements, int part, Scratch& own,
+                      std::vector<int>& into, size_t keep, std::vector<int>& rest) {
+    std::vector<std::pair<int, int>> queue;  // priority, element
+    for (int v : elements) queue.emplace_back(0, v);
+    wb::ForEachInBlocks(queue.size(), 512, part < 0 ? threads : 1, [&](size_t k, int worker) {
+      queue[k].first = graph.Priority(queue[k].second, part < 0 ? scratchOf(worker) : own, part);
     });
-  }
-  std::make_heap(queue.begin(), queue.end(), std::greater<>());
-  while (!queue.empty()) {
-    std::pop_heap(queue.begin(), queue.end(), std::greater<>());
-    const int v = queue.back().second;
-    queue.pop_back();
-    const int now = graph.Priority(v);
-    if (!queue.empty() && now > queue.front().first) {
-      queue.emplace_back(now, v);
-      std::push_heap(queue.begin(), queue.end(), std::greater<>());
-      continue;
+    std::make_heap(queue.begin(), queue.end(), std::greater<>());
+    while (queue.size() > keep) {
+      std::pop_heap(queue.begin(), queue.end(), std::greater<>());
+      const int v = queue.back().second;
+      queue.pop_back();
+      const int now = graph.Priority(v, own, part);
+      if (!queue.empty() && now > queue.front().first) {
+        queue.emplace_back(now, v);
+        std::push_heap(queue.begin(), queue.end(), std::greater<>());
+        continue;
+      }
+      remove(v, own, into);
     }
-    remove(v);
+    for (const auto& entry : queue) rest.push_back(entry.second);
+  };
+  // The elements left, cut into parts along the numbering (which follows
+  // the links). Most of those inside a part go first, the parts side by
+  // side; then the rest with the borders between the parts. Taking a part
+  // out to its border would join the border in a web of shortcuts, so the
+  // last tenth of each part waits for the end. The parts do not depend on
+  // the number of threads, and so neither does the hierarchy.
+  std::vector<int> left;
+  for (int v = 0; v < n; ++v)
+    if (usable[v] && !gone[v]) left.push_back(v);
+  constexpr size_t kParts = 4, kWaitingShare = 10;  // percent
+  for (size_t k = 0; k < left.size(); ++k)
+    graph.SetPart(left[k], static_cast<int>(k * kParts / left.size()));
+  std::vector<std::vector<int>> inside(kParts), orders(kParts), waiting(kParts);
+  std::vector<int> last;
+  for (int v : left) (graph.Inside(v) ? inside[graph.Part(v)] : last).push_back(v);
+  wb::ForEachInBlocks(kParts, 1, threads, [&](size_t part, int) {
+    Scratch own(usable.size());
+    contract(inside[part], static_cast<int>(part), own, orders[part],
+             inside[part].size() * kWaitingShare / 100, waiting[part]);
+  });
+  for (size_t part = 0; part < kParts; ++part) {
+    order.insert(order.end(), orders[part].begin(), orders[part].end());
+    last.insert(last.end(), waiting[part].begin(), waiting[part].end());
   }
+  std::sort(last.begin(), last.end());
+  std::vector<int> none;
+  contract(last, -1, scratchOf(0), order, 0, none);
 
   // The searches run in rank order, so elements are stored that way: the
   // high ranks every search passes through sit together.
