@@ -14,6 +14,9 @@ TEST(Utf, RoundTripsAcrossPlanes) {
   EXPECT_EQ(w.size(), 14u);  // the plug is a surrogate pair
   EXPECT_EQ(wb::Utf16ToUtf8(w), text);
   EXPECT_EQ(wb::Utf8ToUtf16("\xFF" "a"), WString(u"\uFFFDa"));
+  // Lone surrogates become U+FFFD, whichever end of the text they are at.
+  const WString lone{char16_t(0xD83D), u'a', char16_t(0xDC00), u'\u00E9', char16_t(0xD83D)};
+  EXPECT_EQ(wb::Utf16ToUtf8(lone), "\uFFFD" "a" "\uFFFD" "\u00E9" "\uFFFD");
 }
 
 TEST(Format, MatchesTheCRuntime) {

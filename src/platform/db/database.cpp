@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -105,6 +106,9 @@ std::string FormatDouble(double value) {
 
 // Values are one line each in the file.
 std::string OneLine(std::string value) {
+  // Looked for before anything is written: this runs over every text put in.
+  if (!std::memchr(value.data(), '\n', value.size()) && !std::memchr(value.data(), '\r', value.size()))
+    return value;
   for (char& c : value)
     if (c == '\n' || c == '\r') c = ' ';
   return value;

@@ -50,9 +50,26 @@ WString Utf8ToUtf16(std::string_view s) {
 }
 
 std::string Utf16ToUtf8(WStringView s) {
-  // At most three bytes a unit (a pair of surrogates makes four of two);
+  // Sized exactly first: the result is often kept as it is in a drawing,
+  // and room for three bytes a unit would stay allocated with it. Then
   // written through a pointer, as this runs over every text of a drawing.
-  std::string out(s.size() * 3, '\0');
+  size_t bytes = s.size(), surrogates = 0;
+  for (char16_t unit : s) {
+    const bool surrogate = unit >= 0xD800 && unit < 0xE000;
+    bytes += (unit >= 0x80) + (unit >= 0x800 && !surrogate);
+    surrogates += surrogate;
+  }
+  // Each surrogate was counted as two bytes: right for a pair (four), one
+  // short for a lone one (U+FFFD, three).
+  for (size_t i = 0; surrogates > 0 && i < s.size(); ++i)
+    if (s[i] >= 0xD800 && s[i] < 0xE000) {
+      --surrogates;
+      if (s[i] < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+        --surrogates, ++i;
+      else
+        ++bytes;
+    }
+  std::string out(bytes, '\0');
   char* p = out.data();
   for (size_t i = 0; i < s.size(); ++i) {
     uint32_t cp = s[i];

@@ -15,6 +15,15 @@ std::vector<std::string> SplitForGroups(const std::string& utf8, size_t limit,
   std::vector<std::string> pieces;
   size_t pieceStart = 0, used = 0;
   for (size_t start = 0; start < utf8.size();) {
+    // Entries are mostly ASCII: a run of it is taken as far as it fits.
+    if (static_cast<unsigned char>(utf8[start]) < 0x80 && used < limit) {
+      const size_t stop = std::min(utf8.size(), start + (limit - used));
+      size_t end = start + 1;
+      while (end < stop && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
+      used += end - start;
+      start = end;
+      continue;
+    }
     // One character: a lead byte and its continuation bytes (10xxxxxx).
     size_t end = start + 1;
     while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
