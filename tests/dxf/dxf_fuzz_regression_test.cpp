@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "fuzz/dxf_round_trip.h"
+#include "platform/host/worker_threads.h"
 
 namespace {
 
@@ -52,6 +53,16 @@ TEST(DxfFuzzRegression, EdgeShapesLoadAndSurviveEdits) {
     EXPECT_EQ(wbfuzz::DxfRoundTripFault(input, &loaded), "") << input;
     EXPECT_TRUE(loaded) << input;
   }
+  // Large enough for the save to cut it into many more runs than it makes
+  // ahead on the workers: still byte for byte.
+  std::string large = "0\nSECTION\n2\nENTITIES\n";
+  for (int i = 0; i < 20000; ++i)
+    large += "0\nPOINT\n8\n0\n10\n" + std::to_string(i) + "\n1001\nQZ_ATTR\n1000\n" +
+             std::string(100, static_cast<char>('a' + i % 26)) + "\n";
+  large += "0\nENDSEC\n0\nEOF\n";
+  wb::SetWorkerThreads(3);
+  EXPECT_EQ(wbfuzz::DxfRoundTripFault(large), "");
+  wb::SetWorkerThreads(0);
   // And the fuzzer's seeds.
   for (const auto& seed : std::filesystem::directory_iterator(WB_SOURCE_DIR "/tests/fuzz/seeds/dxf")) {
     std::ifstream in(seed.path(), std::ios::binary);

@@ -140,37 +140,51 @@ std::string Document::Serialise() const {
   return out;
 }
 
+size_t Document::SizeGuess(uint32_t index) const {
+  const Record& r = records[index];
+  if (r.erased || r.first == kNone) return 0;
+  if (r.edit == kNone) return RawEnd(r.first + r.count - 1) - tokens_.tags[r.first].lineOffset;
+  size_t size = 0;
+  for (const EditedTag& t : edits_[r.edit]) size += t.value.size() + 8;
+  return size;
+}
+
 bool Document::Serialise(const std::function<bool(std::string_view)>& write) const {
   // Runs of records are put together on the worker threads and handed to
-  // `write` here, in order; a window of runs at a time, so that a large
-  // drawing is never held twice.
-  constexpr uint32_t kRun = 128;
+  // `write` here, in order. A run is cut at about kRunBytes, and only a few
+  // runs are made ahead of the one written: each is written while it is
+  // still in the cache, its buffer made again for a later run.
+  constexpr size_t kRunBytes = size_t{128} << 10;
   const uint32_t count = static_cast<uint32_t>(records.size());
-  const size_t runs = std::max<size_t>(1, (count + kRun - 1) / kRun);
-  const int threads = wb::WorkerThreads();
-  const size_t window = threads > 1 ? 8 * static_cast<size_t>(threads) : 1;
-  std::vector<std::string> pieces(window);
-  for (size_t first = 0; first < runs; first += window) {
-    const size_t last = std::min(runs, first + window);
-    wb::OrderedWork work(last - first, threads, [&](size_t k, int) {
-      const size_t run = first + k;
-      std::string& out = pieces[k];
-      // The bytes before the first record (a byte order mark) lead the
-      // first run; a run of untouched records is copied as one span.
-      size_t spanBegin = 0, spanEnd = run == 0 ? bodyStart_ : 0;
-      const uint32_t end = static_cast<uint32_t>(std::min<size_t>(count, (run + 1) * kRun));
-      for (uint32_t i = static_cast<uint32_t>(run * kRun); i < end; ++i) {
-        if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
-        Emit(i, out, spanBegin, spanEnd);
-      }
-      out.append(buffer_, spanBegin, spanEnd - spanBegin);
-    });
-    for (size_t k = 0; k < last - first; ++k) {
-      work.Wait(k);
-      const bool written = write(pieces[k]);
-      std::string().swap(pieces[k]);
-      if (!written) return false;
+  std::vector<uint32_t> runStart{0};
+  size_t size = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    size += SizeGuess(i);
+    if (size >= kRunBytes && i + 1 < count) {
+      runStart.push_back(i + 1);
+      size = 0;
     }
+  }
+  runStart.push_back(count);
+  const size_t runs = runStart.size() - 1;
+  const int threads = wb::WorkerThreads();
+  const size_t ahead = threads > 1 ? 4 * static_cast<size_t>(threads) : 1;
+  std::vector<std::string> pieces(ahead);
+  wb::OrderedWork work(runs, threads, [&](size_t run, int) {
+    std::string& out = pieces[run % ahead];
+    out.clear();
+    // The bytes before the first record (a byte order mark) lead the
+    // first run; a run of untouched records is copied as one span.
+    size_t spanBegin = 0, spanEnd = run == 0 ? bodyStart_ : 0;
+    for (uint32_t i = runStart[run]; i < runStart[run + 1]; ++i) {
+      if (records[i].first == kNone) continue;  // made in memory: emitted by its anchor
+      Emit(i, out, spanBegin, spanEnd);
+    }
+    out.append(buffer_, spanBegin, spanEnd - spanBegin);
+  }, ahead);
+  for (size_t run = 0; run < runs; ++run) {
+    work.Wait(run);
+    if (!write(pieces[run % ahead])) return false;
   }
   return write(std::string_view(buffer_).substr(std::min(static_cast<size_t>(tokens_.end), buffer_.size())));
 }

@@ -128,6 +128,8 @@ class Document {
 
  private:
   void Emit(uint32_t record, std::string& out, size_t& spanBegin, size_t& spanEnd) const;
+  // About the bytes Emit writes for the record (records added before it aside).
+  size_t SizeGuess(uint32_t record) const;
   size_t RawEnd(uint32_t tag) const {
     return tag + 1 < tokens_.tags.size() ? tokens_.tags[tag + 1].lineOffset : tokens_.end;
   }

@@ -30,8 +30,8 @@ int WorkerThreads() {
 
 void SetWorkerThreads(int threads) { configured.store(threads > 0 ? threads : 0); }
 
-OrderedWork::OrderedWork(size_t count, int threads, Work work)
-    : count_(count), work_(std::move(work)), done_(count, 0), errors_(count) {
+OrderedWork::OrderedWork(size_t count, int threads, Work work, size_t ahead)
+    : count_(count), work_(std::move(work)), done_(count, 0), errors_(count), ahead_(ahead) {
   const size_t wanted = threads > 1 ? std::min(static_cast<size_t>(threads), count) : 0;
   for (size_t w = 0; w < wanted; ++w) threads_.emplace_back([this, w] { Run(static_cast<int>(w)); });
 }
@@ -41,6 +41,7 @@ OrderedWork::~OrderedWork() {
     std::lock_guard lock(mutex_);
     stop_ = true;
   }
+  roomChanged_.notify_all();
   for (auto& t : threads_) t.join();
 }
 
@@ -48,7 +49,13 @@ void OrderedWork::Run(int worker) {
   for (;;) {
     size_t index;
     {
-      std::lock_guard lock(mutex_);
+      std::unique_lock lock(mutex_);
+      auto room = [&] { return ahead_ == 0 || next_ < released_ + ahead_; };
+      if (!stop_ && next_ < count_ && !room()) {
+        ++held_;
+        roomChanged_.wait(lock, [&] { return stop_ || room(); });
+        --held_;
+      }
       if (stop_ || next_ >= count_) return;
       index = next_++;
     }
@@ -78,6 +85,10 @@ void OrderedWork::Wait(size_t index) {
     return;
   }
   std::unique_lock lock(mutex_);
+  if (index > released_) {
+    released_ = index;
+    if (held_ > 0) roomChanged_.notify_all();
+  }
   awaited_ = index;
   doneChanged_.wait(lock, [&] { return done_[index] != 0; });
   awaited_ = kNone;

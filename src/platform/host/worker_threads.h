@@ -26,10 +26,12 @@ void SetWorkerThreads(int threads);
 // than one thread the indices go to `threads` worker threads (worker =
 // 0 .. threads - 1) as they become free; with one, each runs on the calling
 // thread inside Wait. Either way the caller sees them done in index order.
+// With `ahead` set, no index runs before the caller has waited for the one
+// `ahead` places before it: results can live in a ring of `ahead` slots.
 class OrderedWork {
  public:
   using Work = std::function<void(size_t index, int worker)>;
-  OrderedWork(size_t count, int threads, Work work);
+  OrderedWork(size_t count, int threads, Work work, size_t ahead = 0);
   ~OrderedWork();  // hands out no more work, waits for what runs
   OrderedWork(const OrderedWork&) = delete;
   OrderedWork& operator=(const OrderedWork&) = delete;
@@ -48,11 +50,15 @@ class OrderedWork {
   std::vector<std::thread> threads_;
   std::mutex mutex_;
   std::condition_variable doneChanged_;
+  std::condition_variable roomChanged_;  // for workers held back by `ahead`
   std::vector<char> done_;
   std::vector<std::exception_ptr> errors_;
   static constexpr size_t kNone = static_cast<size_t>(-1);
   size_t next_ = 0;  // next index to hand out
   size_t awaited_ = kNone;  // the index Wait sleeps for
+  size_t ahead_ = 0;
+  size_t released_ = 0;  // the caller is done with the indices below
+  int held_ = 0;  // workers waiting for room
   bool stop_ = false;
 };
 
