@@ -39,13 +39,6 @@ void CableList::Clear() {
   startRow = 1;
 }
 
-void CableList::ClearLengths() {
-  for (auto& row : rows) {
-    row.hasLength = false;
-    row.length = 0;
-  }
-}
-
 bool IsCommentField(const CString& field) {
   return !field.empty() && (field[0] == u'#' || field[0] == u'\uFF03');
 }

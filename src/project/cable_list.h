@@ -33,7 +33,6 @@ struct CableList {
   // the ANSI code page (another encoding, a damaged file) gives -3 with no
   // rows, and `problem`, when given, names the file and the first such line.
   int Import(CString* problem = nullptr);
-  void ClearLengths();
 };
 
 // Digits after the point of a plain decimal number ("12.5" gives 1); 0 for

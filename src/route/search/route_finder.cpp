@@ -349,14 +349,6 @@ void RouteFinder::Renumber() {
   for (auto& [handle, index] : index_) index = renamed[index];
 }
 
-AcDbObjectIdArray RouteFinder::Neighbours(AcDbObjectId id) const {
-  AcDbObjectIdArray out;
-  const int v = IndexOf(id);
-  if (v < 0) return out;
-  for (int e = nbrBegin_[v]; e < nbrBegin_[v + 1]; ++e) out.push_back(ids_[nbr_[e]]);
-  return out;
-}
-
 // A route runs From, then root-kind-3 elements linked one to the next, then
 // To: without a component shared by a neighbour of From and an element next
 // to To there is none.

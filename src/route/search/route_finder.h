@@ -61,8 +61,6 @@ class RouteFinder {
   // The element behind an index of RouteSearchResult::nodes (each id of the
   // scan has one index; the numbering is the finder's own).
   AcDbObjectId IdAt(int index) const { return ids_[index]; }
-  // Neighbours of an element in search order (empty for unknown elements).
-  AcDbObjectIdArray Neighbours(AcDbObjectId id) const;
   // What was read about the element behind an index, as the drawing
   // answered: root kind, block ID class and connection points.
   int RootKindAt(int index) const { return facts_[index].rootKind; }
