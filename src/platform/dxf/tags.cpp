@@ -1,5 +1,6 @@
 #include "platform/dxf/tags.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace wb::dxf {
@@ -55,7 +56,9 @@ std::string_view Trim(std::string_view text) {
 bool Tokenize(std::string_view buffer, size_t start, Tokens* tokens, ParseError* error) {
   auto& tags = tokens->tags;
   tags.clear();
-  tags.reserve(buffer.size() / 20 + 16);
+  // Counted, not guessed: a guess too small copies the whole list once more.
+  const auto lines = std::count(buffer.begin() + static_cast<long>(start), buffer.end(), '\n');
+  tags.reserve(static_cast<size_t>(lines) / 2 + 1);
   tokens->sawEof = false;
   const size_t size = buffer.size();
   size_t pos = start;
