@@ -577,7 +577,6 @@ class DxfDatabase final : public Database {
   size_t UndoSteps() const override { return journal_.undoSteps(); }
   size_t RedoSteps() const override { return journal_.redoSteps(); }
 
-
  private:
   // The tags of one record as a run of SetXData calls would leave them,
   // copied out of the drawing only once a call changes something.
@@ -699,7 +698,6 @@ class DxfDatabase final : public Database {
     doc_.Reindex(draft.index_);
   }
 
- private:
   bool Build(dxf::ParseError* error);
   // Undo leaves every index in place: a record a step added is erased
   // again, so lookups by name check that the record they find is alive.

@@ -95,7 +95,6 @@ int64_t CellOf(double v) { return static_cast<int64_t>(std::floor(v * 2.0)); }
 // lists are made on one thread, in element order.
 constexpr size_t kBlock = 1024;
 
-
 struct Frame {
   int node;
   int cursor;
