@@ -62,7 +62,10 @@ Session::Session(editor::HostOutput& output) : output_(output) {
 Session::~Session() {
   acrxEntryPoint(kUnloadAppMsg, nullptr);
   editor::CommandStack::Instance().ClearQueue();
-  editor::SetActiveDatabase(nullptr);
+  if (leaveDrawing_)
+    (void)editor::ReleaseActiveDatabase().release();
+  else
+    editor::SetActiveDatabase(nullptr);
   ui::SetBackend(previousBackend_);
   editor::SetPromptBackend(previousPrompts_);
   editor::SetDragBackend(previousDrag_);

@@ -40,6 +40,9 @@ class Session {
   void SetMessageSink(std::function<void(const ui::ScriptedBackend::ShownMessage&)> sink) {
     backend_.SetMessageSink(std::move(sink));
   }
+  // For a program that ends with the session: the drawing is left for the
+  // process's end to free, at once, rather than tag by tag.
+  void LeaveDrawingToExit() { leaveDrawing_ = true; }
 
  private:
   struct Steps;  // the handler of each verb, with the verbs' table
@@ -69,6 +72,7 @@ class Session {
   std::string file_;
   std::string failing_;  // the user's name of the steps now running
   ScriptError error_;
+  bool leaveDrawing_ = false;
 };
 
 }  // namespace wb::cli
