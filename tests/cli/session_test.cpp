@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "../files/files_test_util.h"
 #include "hosts/cli/batch.h"
@@ -16,6 +17,12 @@ using wb::cli::ScriptError;
 using wb::cli::Session;
 
 namespace {
+
+#ifdef WB_WITH_PAPER
+constexpr bool kPaper = true;
+#else
+constexpr bool kPaper = false;
+#endif
 
 struct Silent : wb::editor::HostOutput {
   void Print(const wb::WString&) override {}
@@ -224,6 +231,8 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
                      "command REDO\ncommand REDO\ncommand REDO\nsave " + d + "/redone.dxf\n"
                      "objects " + kRoutedWire + "\ncommand LIST\n");
   const std::string project = " --project-root projects --plant PLANT1 --facility 第1設備 --list cables.csv";
+  const std::string shots = WB_BINARY_DIR "/screenshots";
+  std::filesystem::create_directories(shots);
   const struct {
     std::string args, output;
     int status;
@@ -240,6 +249,11 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
       {"--print-script project create --project-root projects --plant NEW --facility F", "# new project", 0},
       {"project create --project-root projects --plant NEW --facility F", "", 0},
       {"project delete --project-root projects --plant NEW --facility F", "", 0},
+      // The plain drawing on paper: route sheets and a plot where Qt is.
+      {"-q assign plant.dxf" + project + " -o exported.dxf --export --log", "", 0},
+      {"-q sheets plant.dxf" + project + " -o routes.pdf", kPaper ? "" : "needs a build with Qt", !kPaper},
+      {"-q plot plant.dxf --paper A3 --dpi 60 -o " + shots + "/plot_plant.png",
+       kPaper ? "" : "needs a build with Qt", !kPaper},
       {"script bad.txt", "bad.txt:1: unknown step \"fly\"", 2},
       {"script closed.txt", "closed.txt:1: dialog 103 is not open", 1},
       {"script session.txt", kRoutedWireCables, 0},
@@ -282,4 +296,30 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
   EXPECT_FALSE(std::filesystem::exists(p / "projects/NEW/F"));
   EXPECT_TRUE(std::filesystem::exists(p / "projects/NEW"));
   unsetenv("WIREBINDER_CONFIG");
+  EXPECT_EQ(wbtest::ReadBytes(p / "plant.dxf"), wbtest::ReadBytes(WB_SOURCE_DIR "/examples/plant.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "projects/log.csv").rfind("***** ", 0), 0u);
+  if (!kPaper) return;
+  // The sheets agree with the export: the summary gives every row its
+  // length or the reason it has none, and each routed cable a page of its own.
+  int status = 0, routed = 0;
+  const std::string sheets = wbtest::Run("pdftotext -layout " + p / "routes.pdf" + " -", &status);
+  std::istringstream exported(wbtest::ReadBytes(p / "projects/PLANT1/第1設備/Cablelist.csv"));
+  for (std::string line; std::getline(exported, line);) {
+    if (line.rfind("C-", 0) != 0) continue;
+    const std::string number = line.substr(0, line.find(',')) + " ";
+    const std::string length = line.substr(line.rfind(',') + 1, line.size() - line.rfind(',') - 2);
+    const size_t at = sheets.find(" " + number);
+    ASSERT_NE(at, std::string::npos) << number;
+    const std::string summary = sheets.substr(at, sheets.find('\n', at) - at);
+    EXPECT_NE(summary.find(length.empty() ? "見つかりません" : " " + length + " "), std::string::npos) << summary;
+    if (length.empty()) continue;
+    ++routed;
+    EXPECT_NE(sheets.find("ケーブル番号 " + number), std::string::npos) << number;
+    EXPECT_NE(sheets.find(length + " m\n"), std::string::npos) << number;
+  }
+  EXPECT_NE(sheets.find("経路あり " + std::to_string(routed) + " / 7 本"), std::string::npos) << sheets;
+  EXPECT_EQ(std::count(sheets.begin(), sheets.end(), '\f'), 1 + routed);
+  for (const auto& [page, name] : {std::pair{"1", "summary"}, {"2", "route"}})
+    wbtest::Run(std::string("pdftoppm -png -r 80 -singlefile -f ") + page + " -l " + page + " " + p / "routes.pdf" +
+                    " " + shots + "/sheets_" + name, &status);
 }
