@@ -13,7 +13,7 @@ using wb::db::Tag;
 using namespace wb::dxftest;
 using ::testing::HasSubstr;
 
-std::string Dump(const std::set<std::string>& facts) {
+std::string Dump(const std::multiset<std::string>& facts) {
   std::string out;
   for (const auto& f : facts) out += f + "\n";
   return out;

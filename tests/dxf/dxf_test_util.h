@@ -46,11 +46,11 @@ inline const std::string& FixtureDir() {
 inline std::string Fixture(const std::string& name) { return FixtureDir() + "/" + name; }
 
 // What ezdxf reads from a file, one fact per line (see fixtures.py check).
-inline std::set<std::string> EzdxfFacts(const std::string& path) {
+inline std::multiset<std::string> EzdxfFacts(const std::string& path) {
   int status = 0;
   std::string out = RunScript("check '" + path + "'", &status);
   EXPECT_EQ(status, 0) << "ezdxf could not read " << path << ":\n" << out;
-  std::set<std::string> lines;
+  std::multiset<std::string> lines;
   std::istringstream in(out);
   for (std::string line; std::getline(in, line);) lines.insert(line);
   return lines;
