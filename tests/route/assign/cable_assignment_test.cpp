@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "files/files_test_util.h"
-#include "module/plant_fixture.h"
+#include "module/user_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/scripted_backend.h"
@@ -155,19 +155,6 @@ struct Trunk {
     m3 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備A");
     plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");  // alone: no route
   }
-  CableRow Row(const char* number, const char* from, const char* fromSub, const char* to,
-               const char* toSub) {
-    CableRow r;
-    r.number = W(number);
-    r.size = u"CV5.5-3C";
-    r.fromMark = W(from);
-    r.fromName = W(from[0] == 'P' ? "ポンプ" : "孤立");
-    r.fromSubNo = W(fromSub);
-    r.toMark = W(to);
-    r.toName = W("モータ");
-    r.toSubNo = W(toSub);
-    return r;
-  }
 };
 
 // Routes sharing elements, the equipment lookup (mark, name and sub-number
@@ -181,25 +168,24 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   for (int k = 0; k < 4; ++k)  // two M5 in 設備A, two M6 in 設備B
     t.plant.Equipment({100, 0, 0}, k < 2 ? "M5" : "M6", "モータ", "1", k < 2 ? "設備A" : "設備B");
   const struct {
-    const char *number, *from, *fromSub, *to, *toSub;
+    CableRow row;
     const char16_t* reason;
   } rows[] = {
-      {"W-1", "P1", "1", "M1", "1", u""},
-      {"W-2", "P3", "", "M1", "1", u""},
-      {"W-3", "P3", "", "M2", "1", u""},  // two M2: the one in 設備A
-      {"W-4", "X", "", "M1", "1", u"From機器とTo機器をつなぐ経路がありません"},
-      {"W-5", "P9", "", "M1", "1", u"From機器が見つかりません"},
-      {"W-6", "P1", "1", "M4", "1", u""},  // a lone match, whatever its facility
-      {"W-7", "P1", "1", "m1", "1", u"To機器が見つかりません"},   // letter case differs
-      {"W-8", "P1", "1", "M1 ", "1", u"To機器が見つかりません"},  // trailing blank
-      {"W-9", "P1", "1", "M5", "1", u"To機器が複数あります（記号・名称・副番が同じ）"},
-      {"W-10", "P9", "", "M2", "9", u"From機器が見つかりません、To機器が見つかりません"},
-      {"W-11", "P3", "", "P3", "", u"From機器とTo機器が同じ機器です"},
-      {"W-12", "P1", "1", "M6", "1", u"To機器が見つかりません"},  // neither in 設備A
+      {wbtest::Row("W-1", "P1", "ポンプ", "1", "M1", "モータ", "1"), u""},
+      {wbtest::Row("W-2", "P3", "ポンプ", "", "M1", "モータ", "1"), u""},
+      {wbtest::Row("W-3", "P3", "ポンプ", "", "M2", "モータ", "1"), u""},  // two M2: the one in 設備A
+      {wbtest::Row("W-4", "X", "孤立", "", "M1", "モータ", "1"), u"From機器とTo機器をつなぐ経路がありません"},
+      {wbtest::Row("W-5", "P9", "ポンプ", "", "M1", "モータ", "1"), u"From機器が見つかりません"},
+      {wbtest::Row("W-6", "P1", "ポンプ", "1", "M4", "モータ", "1"), u""},  // a lone match: any facility
+      {wbtest::Row("W-7", "P1", "ポンプ", "1", "m1", "モータ", "1"), u"To機器が見つかりません"},   // letter case differs
+      {wbtest::Row("W-8", "P1", "ポンプ", "1", "M1 ", "モータ", "1"), u"To機器が見つかりません"},  // trailing blank
+      {wbtest::Row("W-9", "P1", "ポンプ", "1", "M5", "モータ", "1"), u"To機器が複数あります（記号・名称・副番が同じ）"},
+      {wbtest::Row("W-10", "P9", "ポンプ", "", "M2", "モータ", "9"), u"From機器が見つかりません、To機器が見つかりません"},
+      {wbtest::Row("W-11", "P3", "ポンプ", "", "P3", "ポンプ", ""), u"From機器とTo機器が同じ機器です"},
+      {wbtest::Row("W-12", "P1", "ポンプ", "1", "M6", "モータ", "1"), u"To機器が見つかりません"},  // neither in 設備A
   };
   CableList list;
-  for (const auto& r : rows) list.rows.push_back(t.Row(r.number, r.from, r.fromSub, r.to, r.toSub));
-  list.rows[10].toName = u"ポンプ";
+  for (const auto& r : rows) list.rows.push_back(r.row);
   list.rows[3].hasLength = list.rows[4].hasLength = true;
   list.rows[3].length = list.rows[4].length = 7.5;
   const SheetProject project{list, u"PLANT", u"設備A"};
@@ -231,7 +217,7 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   EXPECT_EQ(two[1].metres, sheets[1].metres);
 
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C,CV5.5-3C");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"5.5,5.5,5.5,5.5");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3,P1");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2,M4");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,,1");
@@ -249,7 +235,7 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   CStringArray entries;
   ApiComn_extractAttributesArrayID(t.p1, u"QZ_ATTR", entries, 0);
   ASSERT_EQ(entries.size(), 14u);
-  EXPECT_EQ(entries[6], u"CB03|CV5.5-3C,CV5.5-3C|1|1|99|1|");
+  EXPECT_EQ(entries[6], u"CB03|5.5,5.5|1|1|99|1|");
   EXPECT_EQ(entries[13], u"CB10|1,1|1|1|99|1|");
 }
 
@@ -426,6 +412,13 @@ class SetCableDistCommand : public ::testing::Test {
 };
 
 TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
+  // Without a loaded project (no main dialog at all) the drawing is left alone.
+  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
+  QZ_SetCableDist();
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages().back().text, LoadModuleString(135));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"OLD");
+
   g_pMainDlg = new MainDlg();
   ASSERT_TRUE(g_pMainDlg->Create());
   g_pMainDlg->m_lastFacility = W("設備A");
@@ -462,14 +455,6 @@ TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) 
   EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
   ASSERT_EQ(user_.messages().size(), shownBefore + 1);
   EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
-}
-
-TEST_F(SetCableDistCommand, WithoutALoadedProjectLeavesTheDrawingAlone) {
-  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
-  QZ_SetCableDist();  // no main dialog at all
-  ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages().back().text, LoadModuleString(135));
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"OLD");
 }
 
 }  // namespace
