@@ -25,8 +25,8 @@ std::u16string Line(const CableInfoLists& lists, bool number, bool fromTo) {
   return lines.empty() ? u"<none>" : lines[0];
 }
 
-TEST_F(AnnotationTest, LinesFollowTheFormatAndTheCheckBoxes) {
-  const CableInfoLists lists = OneCable();
+TEST_F(AnnotationTest, LinesFollowTheFormatTheCheckBoxesAndTheSubNumbers) {
+  CableInfoLists lists = OneCable();
   EXPECT_EQ(Line(lists, true, true), u"P1 M2 W-1 IV5.5");
   EXPECT_EQ(Line(lists, false, true), u"P1 M2 IV5.5");
   EXPECT_EQ(Line(lists, true, false), u"W-1 IV5.5");
@@ -39,10 +39,8 @@ TEST_F(AnnotationTest, LinesFollowTheFormatAndTheCheckBoxes) {
   g_cableSetting.cinfoTextFormat = u"[a:A] (B) xyz";
   EXPECT_EQ(Line(lists, true, true), u"[a:W-1] (IV5.5) xyz");
   EXPECT_EQ(Line(lists, false, true), u"[a:IV5.5) xyz");  // "] (" went with A
-}
 
-TEST_F(AnnotationTest, SubNumbersOnlyWhenSwitchedOnAndPresent) {
-  CableInfoLists lists = OneCable();
+  // Sub-numbers only when switched on and present.
   lists.sizes = {u"IV5.5", u"CV2"};
   lists.numbers = {u"W-1", u"W-2"};
   lists.fromMarks = {u"P1", u"P3"};
@@ -221,28 +219,25 @@ class CommandTest : public AnnotationTest {
   wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
 };
 
-TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+// A picked wire is annotated and the next asked for, until Enter or a
+// refusal ends the command.
+TEST_F(CommandTest, AnnotatesPickedWiresUntilEnterOrARefusal) {
+  AcDbObjectId good = Wire({0, -5, 0}, {10, -5, 0},
                            {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
                             "CB08|W-1|1|1|99|1|"});
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
-  drag.Pick({4, 11, 0}).Pick({9, 11, 0});
+  prompts.Nested(AcDbObjectId{0x99}, {4, -4, 0}, {good});
+  drag.Pick({4, 6, 0}).Pick({9, 6, 0});
   QZ_DrawCableInfo();
   EXPECT_EQ(prompts.prompts(), std::vector<CString>{u"\n配線を選択:"});
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
-  EXPECT_EQ(g_pDrawNote->wireId, wire);
+  EXPECT_EQ(g_pDrawNote->wireId, good);
   EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
-
-  // Enter at the prompt ends the repetition.
   prompts.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
-  EXPECT_EQ(Annotations(), 1u);
-}
 
-TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Inconsistent cable data: message 154, not queued again.
   AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
                           {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
@@ -265,7 +260,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   prompts.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(drag.Consumed(), 0u);
+  EXPECT_EQ(drag.Consumed(), 2u);  // the first wire's two picks
   EXPECT_TRUE(Requeued());
 
   // ETAT-flagged equipment counts as a part and is annotated at its origin.
@@ -275,7 +270,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   drag.Pick({30, 10, 0});
   QZ_DrawCableInfo();
   EXPECT_TRUE(g_pDrawNote->originMode);
-  EXPECT_EQ(Annotations(), 1u);
+  EXPECT_EQ(Annotations(), 2u);
   EXPECT_TRUE(Requeued());
 
   // Without the drag window nothing happens at all.

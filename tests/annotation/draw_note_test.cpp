@@ -104,16 +104,6 @@ TEST_F(DrawNoteTest, FullPlacementFlipsTheFrameAndCommitsOneBlock) {
   EXPECT_TRUE(plant.db->HasBlock("MWNT0001"));
 }
 
-TEST_F(DrawNoteTest, MessagesWithoutWorkAnswerWhateverTheRecord) {
-  // 0x1401 and 0x1403 carry nothing to do: their answers do not depend on
-  // the drag record.
-  DragRecord empty;
-  for (DragRecord* record : {static_cast<DragRecord*>(nullptr), &empty}) {
-    EXPECT_EQ(note.OnDragMessage(WM_DRAG_START, 0, record), 0);
-    EXPECT_EQ(note.OnDragMessage(WM_DRAG_CANCEL, 0, record), 1);
-  }
-}
-
 TEST_F(DrawNoteTest, EscapeLeavesTheDrawingUnchanged) {
   const size_t before = plant.db->ModelSpaceEntities().size();
   backend.Move({6, 6, 0}).Pick({6, 6, 0}).Move({0, 6, 0}).Cancel();
@@ -131,6 +121,14 @@ TEST_F(DrawNoteTest, EscapeLeavesTheDrawingUnchanged) {
   EXPECT_FALSE(note.StartAnnotationDrag());
   EXPECT_EQ(empty.Frames(), 1);
   EXPECT_EQ(plant.db->ModelSpaceEntities().size(), before);
+
+  // Start and cancel carry nothing to do: their answers do not depend on
+  // the drag record.
+  DragRecord record;
+  for (DragRecord* r : {static_cast<DragRecord*>(nullptr), &record}) {
+    EXPECT_EQ(note.OnDragMessage(WM_DRAG_START, 0, r), 0);
+    EXPECT_EQ(note.OnDragMessage(WM_DRAG_CANCEL, 0, r), 1);
+  }
 }
 
 TEST_F(DrawNoteTest, LeaderFollowsTheCursorWithoutRevisionAndInOriginMode) {
