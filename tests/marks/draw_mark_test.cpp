@@ -162,7 +162,7 @@ TEST_F(DrawMark, AMirroredBlockIsMarkedWhereItIsDrawn) {
   EXPECT_EQ(CAttributeData::GetValueAttID(block, u"CB01"), u"P1");
 }
 
-TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {
+TEST_F(DrawMark, RefusesWithoutSelectionOrEquipmentForADuplicateAndChangesNothingOnAMiss) {
   LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
   DrawMarkDlg& dialog = OpenMarkDialog();
   auto& stack = wb::editor::CommandStack::Instance();
@@ -174,6 +174,22 @@ TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {
   EXPECT_EQ(Messages(), (std::vector<wb::WString>{
                             W("記号・名称を選択してから、記号設定ボタンを押してください。"),
                             W("図面内に機器がありません。\n機器を配置してから、記号設定ボタンを押してください。")}));
+
+  // A wire, by itself or by its line, empty space and Esc: nothing changes.
+  BareEquipment({0, 0, 0});
+  AcDbObjectId wire = plant.Wire({10, 0, 0}, {20, 0, 0}, 1000);
+  const std::string before = plant.db->SaveToString();
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    dialog.Click(IDOK);
+    if (attempt == 0) prompts.Entity(wire);
+    if (attempt == 1) prompts.Point({15, 0.1, 0});
+    if (attempt == 2) prompts.Point({100, 100, 0});
+    if (attempt == 3) prompts.Cancel();
+    RunQueued();
+  }
+  EXPECT_EQ(plant.db->SaveToString(), before);
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(prompts.Idle());
 
   // Equipment already carrying the mark in another facility does not count.
   plant.Equipment({0, 0, 0}, "P1", "ポンプ", "1", "第2設備");
@@ -191,26 +207,6 @@ TEST_F(DrawMark, RefusesWithoutSelectionWithoutEquipmentAndForADuplicate) {
   EXPECT_EQ(Messages(),
             std::vector<wb::WString>{W("既に図面内に選択した記号・副番・名称の機器が存在しています。")});
   EXPECT_EQ(dialogs.messages()[0].type, MB_OK);
-}
-
-TEST_F(DrawMark, NonEquipmentMissesAndCancelsChangeNothing) {
-  BareEquipment({0, 0, 0});
-  AcDbObjectId wire = plant.Wire({10, 0, 0}, {20, 0, 0}, 1000);
-  LoadList({Row("C1", "P1", "ポンプ", "1", "M1", "モータ", "1")});
-  DrawMarkDlg& dialog = OpenMarkDialog();
-  dialog.SelectListItem(IDC_FROMLIST, 0);
-  const std::string before = plant.db->SaveToString();
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    dialog.Click(IDOK);
-    if (attempt == 0) prompts.Entity(wire);
-    if (attempt == 1) prompts.Point({15, 0.1, 0});  // the wire again, by its line
-    if (attempt == 2) prompts.Point({100, 100, 0});  // empty space
-    if (attempt == 3) prompts.Cancel();
-    RunQueued();
-  }
-  EXPECT_EQ(plant.db->SaveToString(), before);
-  EXPECT_TRUE(Messages().empty());
-  EXPECT_TRUE(prompts.Idle());
 }
 
 }  // namespace
