@@ -66,11 +66,12 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
       // is not read back.
       {Simple({{"DIST", "6"}}),
        {"W-1,IV5.5,P1,M2", "W-2,IV5.5,P1,M2,12.5", "W-3,IV,P,M,12.50", "W-4,IV,P,M,12", "W-5,IV,P,M,abc",
-        "W-6,IV,P,M,0.5", "W-7,IV,P,M,,12.5,note", "W-8,IV,P,M,130.0", "W-9,IV,P,M,0.0"},
+        "W-6,IV,P,M,0.5", "W-7,IV,P,M,,12.5,note", "W-8,IV,P,M,130.0", "W-9,IV,P,M,0.0", "W-10,IV,P,M,.5",
+        "W-11,IV,P,M,-1.5", "W-12,IV,P,M,1.2.3", "W-13,IV,P,M,12."},
        1, 0,
        {"W-1/IV5.5/P1///M2//", "W-2/IV5.5/P1///M2//=12.5", "W-3/IV/P///M//", "W-4/IV/P///M//",
         "W-5/IV/P///M//", "W-6/IV/P///M//=0.5", "W-7/IV/P///M//", "W-8/IV/P///M//=130",
-        "W-9/IV/P///M//=0"}},
+        "W-9/IV/P///M//=0", "W-10/IV/P///M//", "W-11/IV/P///M//", "W-12/IV/P///M//", "W-13/IV/P///M//"}},
       {Keys{{"NO", "1"}, {"SIZE", "2,3"}, {"FROM_MARK", "4"}, {"FROM_NAME", "5"}, {"FROM_NO", "6"},
             {"TO_MARK", "7"}, {"TO_NAME", "8"}, {"TO_NO", "9"}},
        {"A,CV,3.5,P1,ポンプ,1,M2,電動機,2"}, 1, 0, {"A/CV-3.5/P1/ポンプ/1/M2/電動機/2"}},
@@ -146,12 +147,6 @@ TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
       EXPECT_EQ(problem, list.sourcePath + U(c.where)) << c.name;
     }
   }
-}
-
-TEST(CountDecimalsTest, PlainDecimalsOnly) {
-  const std::pair<const char16_t*, int> cases[] = {{u"12.5", 1}, {u"0.5", 1},  {u"12.50", 2}, {u"12", 0},
-                                                   {u".5", 0},   {u"-1.5", 0}, {u"1.2.3", 0}, {u"12.", 0}};
-  for (const auto& [text, decimals] : cases) EXPECT_EQ(CountDecimals(text), decimals) << wb::Utf16ToUtf8(text);
 }
 
 }  // namespace
