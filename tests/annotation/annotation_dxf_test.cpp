@@ -40,7 +40,6 @@ class AnnotationDxfTest : public AnnotationTest {
 };
 
 TEST_F(AnnotationDxfTest, SavedBlockReadsBackWithEzdxf) {
-  WB_REQUIRE_EZDXF();
   wire = Wire({0, 0, 0}, {10, 0, 0});
   Place({4, 1, 0}, {{4, 11, 0}, {2, 11, 0}});  // frame on the left
   // Widest row "P1 M2 W-1 IV5.5W": 16 units, plus 4.
@@ -60,7 +59,6 @@ TEST_F(AnnotationDxfTest, SavedBlockReadsBackWithEzdxf) {
 }
 
 TEST_F(AnnotationDxfTest, TwoAnnotationsInAnR12DrawingGetTwoBlocks) {
-  WB_REQUIRE_EZDXF();
   const std::string seed = wbtest::ReadBytes(WB_SOURCE_DIR "/tests/fuzz/seeds/dxf/seed_r12.dxf");
   wb::db::Error error;
   auto r12 = wb::db::Database::OpenFromMemory(seed, "seed_r12.dxf", &error);

@@ -25,7 +25,6 @@ uint64_t HexValue(const std::string& text) { return std::stoull(text, nullptr, 1
 const std::string kText = "名前 ｹｰﾌﾞﾙ 한 ソU+0041";
 
 TEST(DxfEdit, EditsAreReadBackByEzdxf) {
-  WB_REQUIRE_EZDXF();
   for (const Version& v : kVersions) {
     const std::string file = v.file;
     const bool crlf = file.find("crlf") != std::string::npos;
@@ -167,7 +166,6 @@ TEST(DxfEdit, EditsAreReadBackByEzdxf) {
 }
 
 TEST(DxfEdit, OtherApplicationsKeepTheirPlaceAndBytes) {
-  WB_REQUIRE_EZDXF();
   auto database = MustOpen(Fixture("tagged_R2000.dxf"));
   ASSERT_NE(database, nullptr);
   const std::string original = ReadBytes(Fixture("tagged_R2000.dxf"));
