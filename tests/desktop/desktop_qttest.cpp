@@ -6,28 +6,8 @@
 // go to <build>/screenshots/.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QDockWidget>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QFontInfo>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <QWheelEvent>
+#include <QtWidgets>  // the test drives most kinds of widget
 #include <deque>
 #include <filesystem>
 #include <fstream>
