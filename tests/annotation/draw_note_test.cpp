@@ -1,14 +1,175 @@
+// The annotation's geometry (anchor, leader, text frame) and the drag that
+// places it, as the preview shows it before each input.
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
+#include "annotation/annotation_geometry.h"
 #include "annotation/draw_note.h"
 #include "module/user_session.h"
 #include "platform/editor/drag.h"
+#include "platform/qzcomn/drawing/qzcomn_drawing.h"
 
 namespace {
 
 using AnnotationTest = wbtest::UserSession;
 using wbtest::ExpectPoint;
+
+const AcDbLine& AsLine(const std::unique_ptr<AcDbEntity>& e) {
+  auto* line = dynamic_cast<const AcDbLine*>(e.get());
+  EXPECT_NE(line, nullptr);
+  return *line;
+}
+
+std::vector<std::u16string> Tags(const TextFrame& frame) {
+  std::vector<std::u16string> tags;
+  for (const auto& e : frame.entities) tags.push_back(e.tag);
+  return tags;
+}
+
+void ExpectLine(const std::unique_ptr<AcDbEntity>& e, AcGePoint3d a, AcGePoint3d b,
+                const char* what = "") {
+  ExpectPoint(AsLine(e).startPoint(), a.x, a.y, a.z, what);
+  ExpectPoint(AsLine(e).endPoint(), b.x, b.y, b.z, what);
+}
+
+// The arc, cross line and leader on a wire drawn left to right are read
+// back from the saved drawing in annotation_dxf_test.
+TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElements) {
+  plant.Block("RT-THREE", {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}});
+  const AcDbObjectId three = plant.Insert("RT-THREE", {0, 0, 0});
+  plant.Tag(three, 3, {});
+  plant.Block("KK-ETAT", {{0, 0, 0}});
+  auto etat = [&](const char* value, wb::db::Point3 at) {
+    AcDbObjectId id = plant.Insert("KK-ETAT", at);
+    plant.Tag(id, 0, {std::string("ETAT|") + value + "|1|1|99|1|"});
+    return id;
+  };
+  const AcDbObjectId flat = Wire({0, 0, 0}, {10, 0, 0});
+  const struct {
+    AcDbObjectId element;
+    AcGePoint3d pick;
+    double h;
+    std::optional<AcGePoint3d> anchor;  // none: refused
+    size_t entities;                    // arc, cross line, leader; or the leader alone
+  } cases[] = {
+      {Wire({10, 0, 0}, {0, 0, 0}), {4, 1, 0}, 1, AcGePoint3d{4, 0, 0}, 3},
+      {Wire({2, 0, 0}, {2, 10, 0}), {5, 3, 0}, 2, AcGePoint3d{2, 3, 0}, 3},
+      {Wire({0, 0, 0}, {10, 10, 0}), {0, 4, 0}, 1, AcGePoint3d{2, 2, 0}, 3},  // the orthogonal projection
+      {flat, {10, 3, 0}, 1, AcGePoint3d{10, 0, 0}, 3},                        // exactly above an end
+      {flat, {10.5, 1, 0}, 1, std::nullopt, 0},
+      {flat, {-0.01, -3, 0}, 1, std::nullopt, 0},
+      {three, {4, 1, 0}, 1, std::nullopt, 0},
+      {etat("2", {7, 8, 0}), {9, 9, 0}, 1, AcGePoint3d{7, 8, 0}, 1},
+      {etat("0", {1, 1, 0}), {9, 9, 0}, 1, std::nullopt, 0},  // wire mode: one point is no wire
+  };
+  std::vector<AnchorGeometry> built(std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    ASSERT_EQ(BuildAnchorGeometry(c.element, c.pick, c.h, built[i]), c.anchor.has_value()) << i;
+    if (!c.anchor) continue;
+    ExpectPoint(built[i].anchor, c.anchor->x, c.anchor->y, 0, "anchor");
+    EXPECT_EQ(built[i].originMode, c.entities == 1) << i;
+    ASSERT_EQ(built[i].entities.size(), c.entities) << i;
+  }
+  // Right to left: rotation 90 as well; the leader starts at the upper end.
+  auto* arc = dynamic_cast<const AcDbEllipse*>(built[0].entities[0].get());
+  ASSERT_NE(arc, nullptr);
+  EXPECT_NEAR(arc->majorAxis().y, 1.0, 1e-12);
+  EXPECT_NEAR(arc->radiusRatio(), 0.8, 1e-12);
+  ExpectLine(built[0].entities[1], {4, -1, 0}, {4, 1, 0}, "cross");
+  ExpectPoint(AsLine(built[0].entities[2]).startPoint(), 4, 1, 0, "leader starts at the upper end");
+  // Upwards, h 2: the cross line horizontal, the arc's major axis along it
+  // (rotation 180).
+  arc = dynamic_cast<const AcDbEllipse*>(built[1].entities[0].get());
+  ASSERT_NE(arc, nullptr);
+  EXPECT_NEAR(arc->majorAxis().x, -2.0, 1e-12);
+  EXPECT_NEAR(arc->majorAxis().y, 0.0, 1e-12);
+  const AcDbLine& cross = AsLine(built[1].entities[1]);
+  EXPECT_NEAR(acutDistance(cross.startPoint(), cross.endPoint()), 4.0, 1e-12);
+  // Both ends are (nearly) equally high: the leader starts at one of them.
+  const AcGePoint3d start = AsLine(built[1].entities[2]).startPoint();
+  EXPECT_NEAR(start.y, 3, 1e-12);
+  EXPECT_NEAR(std::fabs(start.x - 2), 2, 1e-12);
+  ExpectPoint(AsLine(built[1].entities[2]).endPoint(), 5, 3);
+  ExpectLine(built[7].entities[0], {7, 8, 0}, {7, 8, 0}, "leader from the origin");
+  EXPECT_TRUE(plant.db->HasLayer("QZ_ANNO"));
+  EXPECT_TRUE(plant.db->HasLayer("QZ_TABLE"));
+
+  AcGePoint3d foot;
+  EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {10, 0, 0}, {12, 5, 0}, foot), 1);
+  ExpectPoint(foot, 12, 5);  // the pick point when it misses
+  EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {0, 0, 0}, {1, 1, 0}, foot), 1);
+}
+
+TEST_F(AnnotationTest, LeaderSnapsToTheNearestStep) {
+  EXPECT_DOUBLE_EQ(SnapAngle(7.5, 15), 0);  // an exact half step rounds down
+  EXPECT_DOUBLE_EQ(SnapAngle(7.6, 15), 15);
+  EXPECT_DOUBLE_EQ(SnapAngle(352.6, 15), 360);
+  EXPECT_DOUBLE_EQ(SnapAngle(22.4, 15), 15);
+  EXPECT_DOUBLE_EQ(SnapAngle(0, 15), 0);
+  EXPECT_DOUBLE_EQ(SnapAngle(33, 0), 33);   // no step: unchanged
+  EXPECT_DOUBLE_EQ(SnapAngle(33, -5), 33);
+
+  const double a = 20 * M_PI / 180;
+  AcGePoint3d p = SnapLeaderPoint({1, 1, 0}, {1 + 10 * std::cos(a), 1 + 10 * std::sin(a), 3}, 15);
+  const double b = 15 * M_PI / 180;
+  ExpectPoint(p, 1 + 10 * std::cos(b), 1 + 10 * std::sin(b), 3);
+  // Straight down stays straight down, at the cursor's distance.
+  p = SnapLeaderPoint({4, -1, 0}, {4, -5, 0}, 15);
+  ExpectPoint(p, 4, -5);
+}
+
+TEST_F(AnnotationTest, TextFrameRowsAndTags) {
+  const AcGePoint3d p{10, 20, 0};
+  TextFrame frame = BuildTextFrame(p, {u"AB", u"ABCD"}, 1.0);
+  // Widest row "ABCDW" is 5 units, plus the start offset 4.
+  EXPECT_DOUBLE_EQ(frame.width, 9.0);
+  ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"1", u"1", u"1", u"2", u"0"}));
+
+  ExpectLine(frame.entities[0].entity, {10, 20, 0}, {19, 20, 0}, "bottom");
+  ExpectLine(frame.entities[1].entity, {10, 29, 0}, {19, 29, 0}, "top");
+  ExpectLine(frame.entities[4].entity, {19, 20, 0}, {19, 29, 0}, "right");
+  ExpectLine(frame.entities[5].entity, {10, 20, 0}, {10, 29, 0}, "left");
+
+  auto* first = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
+  auto* second = dynamic_cast<const AcDbText*>(frame.entities[3].entity.get());
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->textString(), u"AB");
+  ExpectPoint(first->position(), 14, 25.5, 0, "first row");
+  ExpectPoint(second->position(), 14, 21.0, 0, "last row, h above the bottom");
+  EXPECT_EQ(first->horizontalMode(), AcDb::kTextLeft);
+  EXPECT_EQ(first->verticalMode(), AcDb::kTextBase);
+}
+
+TEST_F(AnnotationTest, TextFrameScalesAndMeasuresWithoutTheStyle) {
+  // A style the drawing does not define is measured through the entity's
+  // extents: same metrics, same width.
+  plant.db->SetHeaderValue("$TEXTSTYLE", 7, "NOSUCHSTYLE");
+  TextFrame frame = BuildTextFrame({0, 0, 5}, {u"XY"}, 2.0);
+  EXPECT_DOUBLE_EQ(frame.width, 3 + 8);  // "XYW" + offset 4 x 2
+  auto* row = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
+  ASSERT_NE(row, nullptr);
+  EXPECT_DOUBLE_EQ(row->height(), 4.0);
+  // R = 9, top = 9: baseline 9 - 9 + 2.
+  ExpectPoint(row->position(), 8, 2, 5);
+  EXPECT_EQ(row->textStyle(), u"NOSUCHSTYLE");
+
+  // No rows: a zero-width bottom line and zero-length sides.
+  frame = BuildTextFrame({1, 2, 0}, {}, 1.0);
+  EXPECT_DOUBLE_EQ(frame.width, 0);
+  ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"2", u"0"}));
+  ExpectLine(frame.entities[1].entity, {1, 2, 0}, {1, 2, 0}, "right");
+}
+
+TEST(HeadlessFontMetricsTest, HalfAndFullWidthAdvances) {
+  wb::editor::HeadlessFontMetrics metrics;
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"AB", u"Standard", 2.0, 0.8), 2 * 0.7 * 1.6);
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"記入", u"Standard", 2.0, 0.8), 2 * 1.0 * 1.6);
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"ｱ", u"Standard", 1.0, 1.0), 0.7);  // half-width kana
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"Ａ", u"Standard", 1.0, 1.0), 1.0);  // full-width A
+  EXPECT_DOUBLE_EQ(metrics.TextWidth(u"", u"Standard", 1.0, 1.0), 0.0);
+}
 
 // What the preview showed before each input: every entity's points.
 struct Shape {
