@@ -52,6 +52,25 @@ const std::string kRoutedWire = "42";
 const std::string kRoutedWireCables = "ケーブル (4 本):\n  C-001  CV5.5-3C  From MCC1-1 動力制御盤  To P-101-1";
 const std::string kLastCable = "  C-004  CVV2-4C  From MCC1-1 動力制御盤  To M-301 攪拌機モータ\n";
 
+// A copy of the sample project in a scratch folder.
+struct SampleProject {
+  SampleProject() {
+    std::filesystem::copy(std::string(WB_SOURCE_DIR) + "/examples", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(dir / "projects/PLANT1/第1設備");
+    wbtest::WriteBytes(dir / "wirebinder.ini", "");
+    QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
+  }
+  ~SampleProject() { QzComn_SetConfigFile(u""); }
+  std::string operator/(const std::string& name) const { return dir / name; }
+  // The drawing `name` with the sample project PLANT1/第1設備 and its list.
+  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
+                            const std::string& list = "cables.csv") const {
+    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
+  }
+  wbtest::TempDir dir;
+};
+
 }  // namespace
 
 TEST(Script, ParsesStepsAndNamesTheBadLine) {
@@ -85,11 +104,9 @@ TEST(Script, ParsesStepsAndNamesTheBadLine) {
 }
 
 TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
-  wbtest::TempDir dir;
-  wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
-  QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
-  wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
-  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
+  SampleProject p;
+  wbtest::WriteBytes(p / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(p / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
   EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 4), "t:3:");
   EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 999\n"),
@@ -98,7 +115,13 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   EXPECT_EQ(RunScript("answer yes\n"),
             "t:1: the script prepared dialog actions, answers, picks or files that were never used");
 
-  // Each step names what it takes when its arguments make no sense.
+  // Each step names what it takes when its arguments make no sense; a batch
+  // command's failed step is named in the user's terms, and its arguments
+  // keep their line breaks.
+  std::string list = wbtest::ReadBytes(p / "cables.csv");
+  wbtest::WriteBytes(p / "two\nlines.csv", list);
+  list.replace(list.find("C-002"), 5, "C-\x80\x80");
+  wbtest::WriteBytes(p / "bad.csv", list);
   const std::string kMain = "command QZ_WireBinder\nin 103 ";
   const std::pair<std::string, std::string> refused[] = {
       {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
@@ -124,43 +147,6 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
       {kMain + "columns 228 a\n", "t:2: columns takes a list like 1,3,2"},
       {kMain + "select 228 none\n", "t:2: control 228 has no entry \"none\""},
       {kMain + "item 228 none\n", "t:2: list 228 has no row \"none\""},
-  };
-  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
-  QzComn_SetConfigFile(u"");
-}
-
-namespace {
-
-// A copy of the sample project in a scratch folder.
-struct SampleProject {
-  SampleProject() {
-    std::filesystem::copy(std::string(WB_SOURCE_DIR) + "/examples", dir.path(),
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(dir / "projects/PLANT1/第1設備");
-    wbtest::WriteBytes(dir / "wirebinder.ini", "");
-    QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
-  }
-  ~SampleProject() { QzComn_SetConfigFile(u""); }
-  std::string operator/(const std::string& name) const { return dir / name; }
-  // The drawing `name` with the sample project PLANT1/第1設備 and its list.
-  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
-                            const std::string& list = "cables.csv") const {
-    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
-  }
-  wbtest::TempDir dir;
-};
-
-}  // namespace
-
-TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
-  SampleProject p;
-  std::string list = wbtest::ReadBytes(p / "cables.csv");
-  wbtest::WriteBytes(p / "two\nlines.csv", list);
-  list.replace(list.find("C-002"), 5, "C-\x80\x80");
-  wbtest::WriteBytes(p / "bad.csv", list);
-  const struct {
-    std::string script, error;
-  } cases[] = {
       {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "two\nlines.csv"), p / "out.dxf"}), ""},
       {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "bad.csv"), p / "out.dxf"}),
        "the cable list was refused: " + p / "bad.csv" + ":4: not text in code page 932"},
@@ -173,8 +159,9 @@ TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
        "the drawing was not saved: " + p / "gone/out.dxf" + ": cannot create a temporary file in " +
            p / "gone" + ": No such file or directory"},
   };
-  for (const auto& c : cases) EXPECT_EQ(RunScript(c.script), c.error) << c.script;
+  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
 }
+
 
 TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   wbtest::TempDir dir;
