@@ -120,9 +120,8 @@ TEST_F(AnnotationTest, LeaderSnapsToTheNearestStep) {
   ExpectPoint(p, 4, -5);
 }
 
-TEST_F(AnnotationTest, TextFrameRowsAndTags) {
-  const AcGePoint3d p{10, 20, 0};
-  TextFrame frame = BuildTextFrame(p, {u"AB", u"ABCD"}, 1.0);
+TEST_F(AnnotationTest, TextFrameRowsTagsScaleAndStyle) {
+  TextFrame frame = BuildTextFrame({10, 20, 0}, {u"AB", u"ABCD"}, 1.0);
   // Widest row "ABCDW" is 5 units, plus the start offset 4.
   EXPECT_DOUBLE_EQ(frame.width, 9.0);
   ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"1", u"1", u"1", u"2", u"0"}));
@@ -140,13 +139,11 @@ TEST_F(AnnotationTest, TextFrameRowsAndTags) {
   ExpectPoint(second->position(), 14, 21.0, 0, "last row, h above the bottom");
   EXPECT_EQ(first->horizontalMode(), AcDb::kTextLeft);
   EXPECT_EQ(first->verticalMode(), AcDb::kTextBase);
-}
 
-TEST_F(AnnotationTest, TextFrameScalesAndMeasuresWithoutTheStyle) {
   // A style the drawing does not define is measured through the entity's
   // extents: same metrics, same width.
   plant.db->SetHeaderValue("$TEXTSTYLE", 7, "NOSUCHSTYLE");
-  TextFrame frame = BuildTextFrame({0, 0, 5}, {u"XY"}, 2.0);
+  frame = BuildTextFrame({0, 0, 5}, {u"XY"}, 2.0);
   EXPECT_DOUBLE_EQ(frame.width, 3 + 8);  // "XYW" + offset 4 x 2
   auto* row = dynamic_cast<const AcDbText*>(frame.entities[2].entity.get());
   ASSERT_NE(row, nullptr);
@@ -160,9 +157,8 @@ TEST_F(AnnotationTest, TextFrameScalesAndMeasuresWithoutTheStyle) {
   EXPECT_DOUBLE_EQ(frame.width, 0);
   ASSERT_EQ(Tags(frame), (std::vector<std::u16string>{u"1", u"2", u"0"}));
   ExpectLine(frame.entities[1].entity, {1, 2, 0}, {1, 2, 0}, "right");
-}
 
-TEST(HeadlessFontMetricsTest, HalfAndFullWidthAdvances) {
+  // The headless font metrics: half-width and full-width advances.
   wb::editor::HeadlessFontMetrics metrics;
   EXPECT_DOUBLE_EQ(metrics.TextWidth(u"AB", u"Standard", 2.0, 0.8), 2 * 0.7 * 1.6);
   EXPECT_DOUBLE_EQ(metrics.TextWidth(u"記入", u"Standard", 2.0, 0.8), 2 * 1.0 * 1.6);

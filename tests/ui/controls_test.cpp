@@ -9,7 +9,7 @@
 using namespace wb::ui;
 using wb::WString;
 
-TEST(Controls, SortedComboBoxAndPrefixSearch) {
+TEST(Controls, SortedComboBoxPrefixSearchAndListViewColumnsItemsAndOrder) {
   Control combo(ControlTemplate{10, ControlKind::kComboBox, u"", {}, kStyleSort});
   for (const char16_t* s : {u"plant-b", u"Plant-A", u"delta", u"PLANT-C"}) combo.AddString(s);
   ASSERT_EQ(combo.GetCount(), 4);
@@ -30,9 +30,7 @@ TEST(Controls, SortedComboBoxAndPrefixSearch) {
   EXPECT_EQ(combo.text(), u"Plant-A");
   EXPECT_EQ(combo.SetCurSel(9), -1);
   EXPECT_EQ(combo.currentIndex(), -1);
-}
 
-TEST(Controls, ListViewColumnsItemsAndOrder) {
   Control list(ControlTemplate{20, ControlKind::kListView, u"", {}});
   list.InsertColumn(0, u"a", 10);
   list.InsertColumn(1, u"b", 10);
