@@ -263,7 +263,7 @@ TEST(RouteSheets, RowSelection) {
 // two-byte form, the newest entry first and the older entries copied back
 // byte for byte below it, escapes of characters the code page lacks (or
 // holds only by a best fit) included.
-TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
+TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKeptUnitsWithoutARoundTripEscaped) {
   TempRoot root;
   const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
   std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
@@ -313,12 +313,9 @@ TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
                            "\r\nNo.00 KIKI ", "\x81\x79" "00\x81\x7A("})
     EXPECT_NE(bytes.find(part), std::string::npos) << part;
   EXPECT_EQ(bytes.substr(bytes.size() - older.size() - 4), "\r\n\r\n" + older);
-}
 
-// Only a unit whose bytes read back as itself is written as bytes; the
-// units the code page holds by a best fit alone are escaped.
-TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
-  TempRoot root;
+  // Only a unit whose bytes read back as itself is written as bytes; the
+  // units the code page holds by a best fit alone are escaped.
   const struct {
     char16_t unit;
     const char* bytes;
@@ -335,10 +332,10 @@ TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
     entry.push_back(CString(1, c.unit));
     expected += std::string(c.bytes) + "\r\n";
   }
-  RouteLog log(g_cableSetting.projectRoot + u"log.csv");
+  RouteLog log(g_cableSetting.projectRoot + u"units.csv");
   log.Add(entry);
   ASSERT_TRUE(log.Write());
-  EXPECT_EQ(root.Bytes(), expected + "\r\n");
+  EXPECT_EQ(root.Bytes("units.csv"), expected + "\r\n");
 }
 
 // A command's entries written at once leave the file that writing them one
