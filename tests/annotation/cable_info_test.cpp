@@ -57,7 +57,7 @@ TEST_F(AnnotationTest, LinesFollowTheFormatTheCheckBoxesAndTheSubNumbers) {
   EXPECT_TRUE(BuildAnnotationLines(CableInfoLists{}, true, true).empty());
 }
 
-TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
+TEST_F(AnnotationTest, CableKeysAndEtatEntriesAreRead) {
   AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
                            {"CB03|IV5.5,CV2|1|1|99|1|", "CB04|P1,P3|1|1|99|1|",
                             "CB06|M2,M4|1|1|99|1|", "CB08|W-1,W-2|1|1|99|1|",
@@ -88,9 +88,8 @@ TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
   lists = ReadCableInfoLists(bare);
   EXPECT_TRUE(lists.sizes.empty());
   EXPECT_TRUE(CableInfoListsConsistent(lists));
-}
 
-TEST_F(AnnotationTest, EtatEntriesAndEntryValues) {
+  // Entry values and ETAT flags.
   EXPECT_EQ(GetAttributeEntryValue(u"ETAT|12|1|1|99|1|"), u"12");
   EXPECT_EQ(GetAttributeEntryValue(u"KEY||1|1|99|1|"), u"");
   EXPECT_EQ(GetAttributeEntryValue(u"KEY|rest"), u"rest");

@@ -35,7 +35,7 @@ void ExpectLine(const std::unique_ptr<AcDbEntity>& e, AcGePoint3d a, AcGePoint3d
 
 // The arc, cross line and leader on a wire drawn left to right are read
 // back from the saved drawing in annotation_dxf_test.
-TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElements) {
+TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElementsAndTheLeadersSnapping) {
   plant.Block("RT-THREE", {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}});
   const AcDbObjectId three = plant.Insert("RT-THREE", {0, 0, 0});
   plant.Tag(three, 3, {});
@@ -100,9 +100,8 @@ TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElements) {
   EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {10, 0, 0}, {12, 5, 0}, foot), 1);
   ExpectPoint(foot, 12, 5);  // the pick point when it misses
   EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {0, 0, 0}, {1, 1, 0}, foot), 1);
-}
 
-TEST_F(AnnotationTest, LeaderSnapsToTheNearestStep) {
+  // The leader snaps to the nearest step.
   EXPECT_DOUBLE_EQ(SnapAngle(7.5, 15), 0);  // an exact half step rounds down
   EXPECT_DOUBLE_EQ(SnapAngle(7.6, 15), 15);
   EXPECT_DOUBLE_EQ(SnapAngle(352.6, 15), 360);

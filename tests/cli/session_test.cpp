@@ -73,37 +73,7 @@ struct SampleProject {
 
 }  // namespace
 
-TEST(Script, ParsesStepsAndNamesTheBadLine) {
-  // Comments, blank lines and CR LF line ends count as lines; the sessions
-  // below run dialog blocks and steps in a dialog.
-  ScriptError error;
-  auto script = ParseScript("# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\nend\n",
-                            "s.txt", &error);
-  ASSERT_TRUE(script) << error.ToString();
-  ASSERT_EQ(script->steps.size(), 2u);
-  EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
-  EXPECT_EQ(script->steps[1].line, 4);
-  EXPECT_EQ(script->steps[1].body.at(0).args.at(1), "say \"hi\"");
-
-  EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
-  EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
-  EXPECT_EQ(Error("dialog 104\nclick 1\n"), "s.txt:1: \"dialog\" block without \"end\"");
-  EXPECT_EQ(Error("dialog 104\nopen x\nend\n"),
-            "s.txt:2: \"open\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
-  EXPECT_EQ(Error("open\n"), "s.txt:1: wrong number of arguments for \"open\"");
-  EXPECT_EQ(Error("open \"x\n"), "s.txt:1: a quoted argument is not closed");
-  EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
-
-  // Quoting round-trips through the parser.
-  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", "",
-                                "line\nbreak", "cr\r\nlf\\\n", "end\\"}) {
-    auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
-    ASSERT_TRUE(s) << arg;
-    EXPECT_EQ(s->steps[0].args[0], arg);
-  }
-}
-
-TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
+TEST(Session, ParsesStepsRunsTheModuleAndReportsTheFailingLine) {
   SampleProject p;
   wbtest::WriteBytes(p / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
   EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(p / "broken.dxf") + "\n").find("broken.dxf:"),
@@ -160,8 +130,35 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
            p / "gone" + ": No such file or directory"},
   };
   for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
-}
 
+  // Parsing: comments, blank lines and CR LF line ends count as lines; a
+  // dialog block holds the steps taken in the dialog.
+  ScriptError error;
+  auto script = ParseScript("# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\nend\n",
+                            "s.txt", &error);
+  ASSERT_TRUE(script) << error.ToString();
+  ASSERT_EQ(script->steps.size(), 2u);
+  EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
+  EXPECT_EQ(script->steps[1].line, 4);
+  EXPECT_EQ(script->steps[1].body.at(0).args.at(1), "say \"hi\"");
+
+  EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
+  EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
+  EXPECT_EQ(Error("dialog 104\nclick 1\n"), "s.txt:1: \"dialog\" block without \"end\"");
+  EXPECT_EQ(Error("dialog 104\nopen x\nend\n"),
+            "s.txt:2: \"open\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
+  EXPECT_EQ(Error("open\n"), "s.txt:1: wrong number of arguments for \"open\"");
+  EXPECT_EQ(Error("open \"x\n"), "s.txt:1: a quoted argument is not closed");
+  EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
+
+  // Quoting round-trips through the parser.
+  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", "",
+                                "line\nbreak", "cr\r\nlf\\\n", "end\\"}) {
+    auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
+    ASSERT_TRUE(s) << arg;
+    EXPECT_EQ(s->steps[0].args[0], arg);
+  }
+}
 
 TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
   wbtest::TempDir dir;

@@ -44,7 +44,7 @@ class ImportTest : public DialogTest {
 
 // Each case imports into the rows the case before left: a refused import
 // keeps them.
-TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
+TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeReadIsNamed) {
   auto sized = [](const char* size) {
     Keys keys{{"NO", "1"}, {"FROM_MARK", "2"}, {"TO_MARK", "3"}};
     if (size) keys["SIZE"] = size;
@@ -116,15 +116,14 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
     EXPECT_EQ(list.Import(), c.result) << c.lines[0];
     EXPECT_EQ(Rows(), c.rows) << c.lines[0];
   }
-}
 
-TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
+  // A file that cannot be read is refused by name and line.
   DefineSimple(root);
   const struct {
     std::string name, bytes;  // no bytes: no such file
     int startRow;
     std::string where;  // after the path in the problem
-  } cases[] = {
+  } files[] = {
       {"missing.csv", "", 1, ""},
       // UTF-8 read as code page 932: "備" ends in a lead byte that eats the
       // comma after it.
@@ -135,7 +134,7 @@ TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
       {"fifo.csv", "", 1, ": not a regular file"},
   };
   ASSERT_EQ(mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
-  for (const auto& c : cases) {
+  for (const auto& c : files) {
     if (!c.bytes.empty()) WriteBytes(dir / c.name, c.bytes);
     list.sourcePath = U(dir / c.name);
     list.startRow = c.startRow;
