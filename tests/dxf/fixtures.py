@@ -87,11 +87,7 @@ SHAPES = {
 def check(path):
     doc = ezdxf.readfile(path)
     out = []
-    out.append("VERSION %s" % doc.dxfversion)
     out.append("HANDSEED %s" % doc.header.get("$HANDSEED", ""))
-    handles = [int(e.dxf.handle, 16) for e in doc.entitydb.values() if e.dxf.hasattr("handle")]
-    if handles:
-        out.append("MAXHANDLE %X" % max(handles))
     for layer in doc.layers:
         out.append("LAYER %s color=%d locked=%d" % (layer.dxf.name, layer.color, int(layer.is_locked())))
     for app in doc.appids:
