@@ -109,18 +109,16 @@ TEST_F(AnnotationTest, CableKeysAndEtatEntriesAreRead) {
   EXPECT_FALSE(IsEtatFlagged(AcDbObjectId{}));
 }
 
-class LayerTest : public AnnotationTest {
- protected:
-  std::vector<std::string> LockedLayers() const {
-    std::vector<std::string> locked;
-    for (const std::string& name : plant.db->LayerNames())
-      if (plant.db->IsLayerLocked(name)) locked.push_back(name);
-    return locked;
-  }
-};
+using LayerTest = AnnotationTest;
 
 TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   auto* db = plant.db;
+  auto lockedLayers = [db] {
+    std::vector<std::string> locked;
+    for (const std::string& name : db->LayerNames())
+      if (db->IsLayerLocked(name)) locked.push_back(name);
+    return locked;
+  };
   for (const char* name : {"Wires", "QZ_CONNECT", "QZ_ANNO", "7", "16", "17", "qz_hide", "OTHER"}) {
     db->CreateLayer(name, 7);
     db->SetLayerLocked(name, true);
@@ -132,7 +130,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   ASSERT_EQ(dialogs.messages().size(), 1u);
   EXPECT_EQ(dialogs.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
   EXPECT_EQ(dialogs.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
-  EXPECT_EQ(LockedLayers().size(), 8u);  // nothing unlocked on refusal
+  EXPECT_EQ(lockedLayers().size(), 8u);  // nothing unlocked on refusal
 
   // An unlocked wire layer, which is also the current one under another
   // spelling: module layers are unlocked, the others stay.
@@ -141,7 +139,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
   EXPECT_EQ(dialogs.messages().size(), 1u);
   // Names compare exactly: "qz_hide" is not a module layer.
-  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
+  EXPECT_EQ(lockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
 
   // A locked current layer refuses as well, naming the current layer.
   db->SetHeaderValue("$CLAYER", 8, "OTHER");
@@ -150,7 +148,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   // Asked to unlock, both layers open up.
   db->SetLayerLocked("Wires", true);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
-  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
+  EXPECT_EQ(lockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
 }
 
 TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {

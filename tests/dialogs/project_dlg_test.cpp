@@ -210,19 +210,15 @@ TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
   stdfs::create_directories(dir / "outside/keep");
   stdfs::create_directory_symlink(dir / "outside", root + "/LINK");  // a plant that leads out
   const auto before = stdfs::directory_entry(dir / "outside").last_write_time();
-  struct Case {
-    const char16_t* plant;
-    const char16_t* facility;
-  };
-  const Case cases[] = {{u"..", u"outside"}, {u".", u"F"}, {u"../outside", u""},
+  const std::pair<const char16_t*, const char16_t*> cases[] = {{u"..", u"outside"}, {u".", u"F"}, {u"../outside", u""},
                         {u"P", u".."},       {u"P", u"a/b"}, {u"P", u"..\\x"},
                         {u"/tmp", u"F"},     {u"LINK", u"keep"}, {u"LINK", u"new"},
                         {u"LINK", u""}};
   for (int mode : {ProjectDlg::kCreate, ProjectDlg::kDelete}) {
     Run(mode, [&](Dialog& d) {
-      for (const auto& c : cases) {
-        d.TypeText(IDC_PLANT_EDIT, c.plant);
-        d.TypeText(IDC_FACILITY_EDIT, c.facility);
+      for (const auto& [plant, facility] : cases) {
+        d.TypeText(IDC_PLANT_EDIT, plant);
+        d.TypeText(IDC_FACILITY_EDIT, facility);
         d.Click(IDOK);
       }
     });
@@ -241,11 +237,7 @@ TEST_F(ProjectDlgTest, DeleteAsksAndRemovesTheProjectOrThePlant) {
   for (const char* p : {"P/F1/sub", "P/F2", "Q/G"}) stdfs::create_directories(root + "/" + p);
   WriteBytes(root + "/P/F1/sub/Cablelist.csv", "x");
   WriteBytes(root + "/log.csv", "x");
-  user.AnswerMessageBox(IDNO);
-  user.AnswerMessageBox(IDYES);
-  user.AnswerMessageBox(IDYES);
-  user.AnswerMessageBox(IDYES);
-  user.AnswerMessageBox(IDYES);
+  for (int answer : {IDNO, IDYES, IDYES, IDYES, IDYES}) user.AnswerMessageBox(answer);
   Run(ProjectDlg::kDelete, [&](Dialog& d) {
     ExpectTexts(d, 106, 119);
     EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "P");
