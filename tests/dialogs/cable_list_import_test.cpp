@@ -26,25 +26,14 @@ std::string Describe(const CableRow& r) {
   return text + length;
 }
 
-class ImportTest : public DialogTest {
- protected:
-  void SetUp() override {
-    DialogTest::SetUp();
-    list.plant = u"P";
-    list.facility = u"F";
-  }
-  std::vector<std::string> Rows() const {
-    std::vector<std::string> out;
-    for (const auto& r : list.rows) out.push_back(Describe(r));
-    return out;
-  }
-  CableList list;
-  CString problem;
-};
+using ImportTest = DialogTest;
 
 // Each case imports into the rows the case before left: a refused import
 // keeps them.
 TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeReadIsNamed) {
+  CableList list;
+  list.plant = u"P";
+  list.facility = u"F";
   auto sized = [](const char* size) {
     Keys keys{{"NO", "1"}, {"FROM_MARK", "2"}, {"TO_MARK", "3"}};
     if (size) keys["SIZE"] = size;
@@ -114,7 +103,9 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeRe
     WriteList(dir / "list.csv", c.lines);
     list.startRow = c.startRow;
     EXPECT_EQ(list.Import(), c.result) << c.lines[0];
-    EXPECT_EQ(Rows(), c.rows) << c.lines[0];
+    std::vector<std::string> rows;
+    for (const auto& r : list.rows) rows.push_back(Describe(r));
+    EXPECT_EQ(rows, c.rows) << c.lines[0];
   }
 
   // A file that cannot be read is refused by name and line.
@@ -134,6 +125,7 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeRe
       {"fifo.csv", "", 1, ": not a regular file"},
   };
   ASSERT_EQ(mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
+  CString problem;
   for (const auto& c : files) {
     if (!c.bytes.empty()) WriteBytes(dir / c.name, c.bytes);
     list.sourcePath = U(dir / c.name);
