@@ -1,11 +1,13 @@
-// The annotation's geometry (anchor, leader, text frame) and the drag that
-// places it, as the preview shows it before each input.
+// The annotation's geometry (anchor, leader, text frame), the drag that
+// places it, as the preview shows it before each input, and the block it
+// commits, as another DXF reader (ezdxf) reads it back.
 #include <cmath>
 #include <cstdlib>
 #include <optional>
 
 #include "annotation/annotation_geometry.h"
 #include "annotation/draw_note.h"
+#include "dxf/dxf_test_util.h"
 #include "module/user_session.h"
 #include "platform/editor/drag.h"
 #include "platform/qzcomn/drawing/qzcomn_drawing.h"
@@ -195,6 +197,19 @@ class RecordingBackend : public ScriptedDragBackend {
   std::vector<bool> enabled;
 };
 
+// What ezdxf reads of the annotations in the saved drawing: the audit's
+// verdict, where each is inserted and what its block draws.
+std::string EzdxfAnnotations(const wb::db::Database& db) {
+  const wbtest::TempDir dir;
+  wb::db::Error error;
+  EXPECT_TRUE(db.Save(dir / "annotation.dxf", &error)) << error.ToString();
+  std::string out;
+  for (const std::string& fact : wb::dxftest::EzdxfFacts(dir / "annotation.dxf"))
+    if (fact.starts_with("AUDIT") || (fact.find(" MWNT") != std::string::npos && !fact.starts_with("BLOCKENTITY")))
+      out += fact + "\n";
+  return out;
+}
+
 class DrawNoteTest : public AnnotationTest {
  protected:
   void SetUp() override {
@@ -255,9 +270,45 @@ TEST_F(DrawNoteTest, FullPlacementFlipsTheFrameAndCommitsOneBlock) {
       ExpectPoint(back[i].points[k], right[i].points[k].x, right[i].points[k].y, 0, "back");
   for (bool on : backend.enabled) EXPECT_TRUE(on);
 
-  // What was committed is checked as another reader sees it, in
-  // annotation_dxf_test.
-  EXPECT_TRUE(plant.db->HasBlock("MWNT0001"));
+  // The committed block as another reader sees it.
+  EXPECT_EQ(EzdxfAnnotations(*plant.db),
+            "AUDIT 0 errors\n"
+            "BLOCK MWNT0001 base=0,0,0\n"
+            "SHAPE *Model_Space INSERT QZ_TABLE 256 ByLayer -1 MWNT0001 4,0,0\n"
+            "SHAPE MWNT0001 ELLIPSE QZ_TABLE 256 ByLayer -1 0,0,0 0,1,0 0.8 0 3.14159\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 -20,11,0 -20,20,0\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 -20,11,0 0,11,0\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 -20,20,0 0,20,0\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 0,1,0 0,-1,0\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 0,1,0 0,11,0\n"
+            "SHAPE MWNT0001 LINE QZ_TABLE 256 ByLayer -1 0,11,0 0,20,0\n"
+            "SHAPE MWNT0001 TEXT QZ_ANNO 256 ByLayer -1 -16,12,0 2 0.8 Standard P1 M3 W-2 CV2\n"
+            "SHAPE MWNT0001 TEXT QZ_ANNO 256 ByLayer -1 -16,16.5,0 2 0.8 Standard P1 M2 W-1 IV5.5\n");
+}
+
+// Two annotations in an R12 drawing get two blocks, drawn without ellipses.
+TEST_F(DrawNoteTest, TwoAnnotationsInAnR12DrawingGetTwoBlocks) {
+  wb::db::Error error;
+  auto r12 = wb::db::Database::OpenFromMemory(wbtest::ReadBytes(WB_SOURCE_DIR "/tests/fuzz/seeds/dxf/seed_r12.dxf"),
+                                              "seed_r12.dxf", &error);
+  ASSERT_TRUE(r12) << error.ToString();
+  wb::editor::SetActiveDatabase(std::move(r12));
+  plant.db = wb::editor::ActiveDatabase();
+  note.wireId = Wire({0, 0, 0}, {0, 10, 0});
+  for (const auto& [side, y] : {std::pair{1.0, 3.0}, {-1.0, 6.0}}) {
+    note.pickPoint = {side, y, 0};
+    backend.Pick({6 * side, y, 0}).Pick({9 * side, y, 0});
+    ASSERT_TRUE(note.StartAnnotationDrag());
+  }
+  const std::string out = EzdxfAnnotations(*plant.db);
+  EXPECT_EQ(out.rfind("AUDIT 0 errors\n", 0), 0u) << out;
+  EXPECT_NE(out.find("INSERT QZ_TABLE 256 ByLayer -1 MWNT0001 0,3,0\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("INSERT QZ_TABLE 256 ByLayer -1 MWNT0002 0,6,0\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("ELLIPSE"), std::string::npos) << out;
+  // Per block: 16 arc pieces, cross line, leader, 4 frame lines, 2 rows.
+  size_t lines = 0;
+  for (size_t at = out.find(" LINE "); at != std::string::npos; at = out.find(" LINE ", at + 1)) ++lines;
+  EXPECT_EQ(lines, 2u * (16 + 2 + 4)) << out;
 }
 
 TEST_F(DrawNoteTest, EscapeLeavesTheDrawingUnchanged) {
