@@ -185,6 +185,11 @@ class PlantWindow : public testing::Test {
     QzComn_SetEnvFile(u"");
   }
 
+  void RunCommandTyped(const QString& name) {
+    window->commandLine()->input()->setText(name);
+    window->commandLine()->Submit();
+  }
+
   fs::path work;
   std::unique_ptr<MainWindow> window;
   std::unique_ptr<ModuleHost> host;
@@ -235,10 +240,6 @@ class ModuleSession : public PlantWindow {
   DialogWindow* Main() { return host->dialogs().WindowOf(IDD_MAIN); }
   QTableWidget* List() { return ControlOf<QTableWidget>(Main(), IDC_CABLELIST); }
 
-  void RunCommandTyped(const QString& name) {
-    window->commandLine()->input()->setText(name);
-    window->commandLine()->Submit();
-  }
   bool Idle() const { return !host->running() && !editor::CommandStack::Instance().HasQueued(); }
 
   // The session is a list of steps, each waiting for its condition and then
@@ -747,10 +748,8 @@ TEST_F(DesktopHost, CommandLineAndProgressMeter) {
     typed << text;
     return text.startsWith(QStringLiteral("QZ_"));
   });
-  window->commandLine()->input()->setText(QStringLiteral("QZ_WireBinder"));
-  window->commandLine()->Submit();
-  window->commandLine()->input()->setText(QStringLiteral("nonsense"));
-  window->commandLine()->Submit();
+  RunCommandTyped(QStringLiteral("QZ_WireBinder"));
+  RunCommandTyped(QStringLiteral("nonsense"));
   EXPECT_EQ(typed, (QStringList{QStringLiteral("QZ_WireBinder"), QStringLiteral("nonsense")}));
   EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド: QZ_WireBinder\n")));
   EXPECT_TRUE(window->commandLine()->output().contains(QStringLiteral("コマンド \"NONSENSE\" はありません。")));
