@@ -151,37 +151,6 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   EXPECT_EQ(lockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
 }
 
-TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0});
-  AcDbObjectId lockedWire = Wire({0, 5, 0}, {10, 5, 0});
-  plant.db->SetGroup(lockedWire, 8, "LOCKED");
-  plant.db->SetLayerLocked("LOCKED", true);
-  AcDbObjectId inner{0x7777};  // a nested entity's id, only passed through
-
-  wb::editor::ScriptedPrompts picker;
-  picker.Point({500, 500, 0});                        // nothing there
-  picker.Nested(inner, {1, 1, 0}, {});                // not inside a block
-  picker.Nested(AcDbObjectId{}, {1, 1, 0}, {wire});   // no id
-  picker.Nested(inner, {2, 5, 0}, {lockedWire});      // locked layer
-  picker.Nested(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
-  picker.Enter();
-  picker.Cancel();
-  wbtest::Installed<wb::editor::SetPromptBackend> installPicker(&picker);
-  AcDbObjectId nested, picked;
-  AcGePoint3d point;
-  EXPECT_EQ(SelectWire(u"\n配線を選択:", nested, point, picked), RTNORM);
-  EXPECT_EQ(picked, wire);
-  EXPECT_EQ(nested, inner);
-  ExpectPoint(point, 3, 1);
-  EXPECT_EQ(picker.prompts().size(), 5u);
-  EXPECT_EQ(dialogs.messages().size(), 1u);  // the locked layer was reported
-
-  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
-  EXPECT_TRUE(picked.isNull());
-  EXPECT_TRUE(nested.isNull());
-  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTCAN);
-}
-
 // The whole command: main dialog, drag window, pick, drag, next prompt.
 class CommandTest : public AnnotationTest {
  protected:
@@ -222,13 +191,24 @@ TEST_F(CommandTest, AnnotatesPickedWiresUntilEnterOrARefusal) {
   AcDbObjectId good = Wire({0, -5, 0}, {10, -5, 0},
                            {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
                             "CB08|W-1|1|1|99|1|"});
+  AcDbObjectId locked = Wire({0, -9, 0}, {10, -9, 0});
+  plant.db->SetGroup(locked, 8, "LOCKED");
+  plant.db->SetLayerLocked("LOCKED", true);
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  prompts.Nested(AcDbObjectId{0x99}, {4, -4, 0}, {good});
+  // Asked again until a usable pick: nothing there, not inside a block, no
+  // id, a locked layer (reported); the reference is the outermost container.
+  prompts.Point({500, 500, 0});
+  prompts.Nested(AcDbObjectId{0x99}, {1, 1, 0}, {});
+  prompts.Nested(AcDbObjectId{}, {1, 1, 0}, {good});
+  prompts.Nested(AcDbObjectId{0x99}, {2, -9, 0}, {locked});
+  prompts.Nested(AcDbObjectId{0x99}, {4, -4, 0}, {AcDbObjectId{0x1}, good});
   drag.Pick({4, 6, 0}).Pick({9, 6, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(prompts.prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(prompts.prompts(), std::vector<CString>(5, u"\n配線を選択:"));
+  EXPECT_EQ(dialogs.messages().size(), 1u);
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
   EXPECT_EQ(g_pDrawNote->wireId, good);
+  ExpectPoint(g_pDrawNote->pickPoint, 4, -4);
   EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
   prompts.Enter();
