@@ -25,8 +25,8 @@ std::u16string Line(const CableInfoLists& lists, bool number, bool fromTo) {
   return lines.empty() ? u"<none>" : lines[0];
 }
 
-TEST_F(AnnotationTest, LinesFollowTheFormatAndTheCheckBoxes) {
-  const CableInfoLists lists = OneCable();
+TEST_F(AnnotationTest, LinesFollowTheFormatTheCheckBoxesAndTheSubNumbers) {
+  CableInfoLists lists = OneCable();
   EXPECT_EQ(Line(lists, true, true), u"P1 M2 W-1 IV5.5");
   EXPECT_EQ(Line(lists, false, true), u"P1 M2 IV5.5");
   EXPECT_EQ(Line(lists, true, false), u"W-1 IV5.5");
@@ -39,10 +39,8 @@ TEST_F(AnnotationTest, LinesFollowTheFormatAndTheCheckBoxes) {
   g_cableSetting.cinfoTextFormat = u"[a:A] (B) xyz";
   EXPECT_EQ(Line(lists, true, true), u"[a:W-1] (IV5.5) xyz");
   EXPECT_EQ(Line(lists, false, true), u"[a:IV5.5) xyz");  // "] (" went with A
-}
 
-TEST_F(AnnotationTest, SubNumbersOnlyWhenSwitchedOnAndPresent) {
-  CableInfoLists lists = OneCable();
+  // Sub-numbers only when switched on and present.
   lists.sizes = {u"IV5.5", u"CV2"};
   lists.numbers = {u"W-1", u"W-2"};
   lists.fromMarks = {u"P1", u"P3"};
@@ -59,7 +57,7 @@ TEST_F(AnnotationTest, SubNumbersOnlyWhenSwitchedOnAndPresent) {
   EXPECT_TRUE(BuildAnnotationLines(CableInfoLists{}, true, true).empty());
 }
 
-TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
+TEST_F(AnnotationTest, CableKeysAndEtatEntriesAreRead) {
   AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
                            {"CB03|IV5.5,CV2|1|1|99|1|", "CB04|P1,P3|1|1|99|1|",
                             "CB06|M2,M4|1|1|99|1|", "CB08|W-1,W-2|1|1|99|1|",
@@ -90,9 +88,8 @@ TEST_F(AnnotationTest, CableKeysAreReadAndCheckedForParallelLists) {
   lists = ReadCableInfoLists(bare);
   EXPECT_TRUE(lists.sizes.empty());
   EXPECT_TRUE(CableInfoListsConsistent(lists));
-}
 
-TEST_F(AnnotationTest, EtatEntriesAndEntryValues) {
+  // Entry values and ETAT flags.
   EXPECT_EQ(GetAttributeEntryValue(u"ETAT|12|1|1|99|1|"), u"12");
   EXPECT_EQ(GetAttributeEntryValue(u"KEY||1|1|99|1|"), u"");
   EXPECT_EQ(GetAttributeEntryValue(u"KEY|rest"), u"rest");
@@ -112,18 +109,16 @@ TEST_F(AnnotationTest, EtatEntriesAndEntryValues) {
   EXPECT_FALSE(IsEtatFlagged(AcDbObjectId{}));
 }
 
-class LayerTest : public AnnotationTest {
- protected:
-  std::vector<std::string> LockedLayers() const {
-    std::vector<std::string> locked;
-    for (const std::string& name : plant.db->LayerNames())
-      if (plant.db->IsLayerLocked(name)) locked.push_back(name);
-    return locked;
-  }
-};
+using LayerTest = AnnotationTest;
 
 TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   auto* db = plant.db;
+  auto lockedLayers = [db] {
+    std::vector<std::string> locked;
+    for (const std::string& name : db->LayerNames())
+      if (db->IsLayerLocked(name)) locked.push_back(name);
+    return locked;
+  };
   for (const char* name : {"Wires", "QZ_CONNECT", "QZ_ANNO", "7", "16", "17", "qz_hide", "OTHER"}) {
     db->CreateLayer(name, 7);
     db->SetLayerLocked(name, true);
@@ -135,7 +130,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   ASSERT_EQ(dialogs.messages().size(), 1u);
   EXPECT_EQ(dialogs.messages()[0].text, u"画層 Wires がﾛｯｸされています、確認してください。");
   EXPECT_EQ(dialogs.messages()[0].type & MB_ICONMASK, MB_ICONSTOP);
-  EXPECT_EQ(LockedLayers().size(), 8u);  // nothing unlocked on refusal
+  EXPECT_EQ(lockedLayers().size(), 8u);  // nothing unlocked on refusal
 
   // An unlocked wire layer, which is also the current one under another
   // spelling: module layers are unlocked, the others stay.
@@ -144,7 +139,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   EXPECT_EQ(CheckLayerLocked(u"WIRES", false), 0);
   EXPECT_EQ(dialogs.messages().size(), 1u);
   // Names compare exactly: "qz_hide" is not a module layer.
-  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
+  EXPECT_EQ(lockedLayers(), (std::vector<std::string>{"17", "qz_hide", "OTHER"}));
 
   // A locked current layer refuses as well, naming the current layer.
   db->SetHeaderValue("$CLAYER", 8, "OTHER");
@@ -153,38 +148,7 @@ TEST_F(LayerTest, LockedLayersAreReportedAndModuleLayersUnlocked) {
   // Asked to unlock, both layers open up.
   db->SetLayerLocked("Wires", true);
   EXPECT_EQ(CheckLayerLocked(u"WIRES", true), 0);
-  EXPECT_EQ(LockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
-}
-
-TEST_F(LayerTest, SelectWireAsksAgainUntilAUsablePick) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0});
-  AcDbObjectId lockedWire = Wire({0, 5, 0}, {10, 5, 0});
-  plant.db->SetGroup(lockedWire, 8, "LOCKED");
-  plant.db->SetLayerLocked("LOCKED", true);
-  AcDbObjectId inner{0x7777};  // a nested entity's id, only passed through
-
-  wb::editor::ScriptedPrompts picker;
-  picker.Point({500, 500, 0});                        // nothing there
-  picker.Nested(inner, {1, 1, 0}, {});                // not inside a block
-  picker.Nested(AcDbObjectId{}, {1, 1, 0}, {wire});   // no id
-  picker.Nested(inner, {2, 5, 0}, {lockedWire});      // locked layer
-  picker.Nested(inner, {3, 1, 0}, {AcDbObjectId{0x1}, wire});  // outermost last
-  picker.Enter();
-  picker.Cancel();
-  wbtest::Installed<wb::editor::SetPromptBackend> installPicker(&picker);
-  AcDbObjectId nested, picked;
-  AcGePoint3d point;
-  EXPECT_EQ(SelectWire(u"\n配線を選択:", nested, point, picked), RTNORM);
-  EXPECT_EQ(picked, wire);
-  EXPECT_EQ(nested, inner);
-  ExpectPoint(point, 3, 1);
-  EXPECT_EQ(picker.prompts().size(), 5u);
-  EXPECT_EQ(dialogs.messages().size(), 1u);  // the locked layer was reported
-
-  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTNONE);
-  EXPECT_TRUE(picked.isNull());
-  EXPECT_TRUE(nested.isNull());
-  EXPECT_EQ(SelectWire(u"?", nested, point, picked), RTCAN);
+  EXPECT_EQ(lockedLayers(), (std::vector<std::string>{"17", "qz_hide"}));
 }
 
 // The whole command: main dialog, drag window, pick, drag, next prompt.
@@ -221,28 +185,36 @@ class CommandTest : public AnnotationTest {
   wbtest::Installed<wb::editor::SetDragBackend> installDrag_{&drag};
 };
 
-TEST_F(CommandTest, AnnotatesAPickedWireAndAsksForTheNext) {
-  AcDbObjectId wire = Wire({0, 0, 0}, {10, 0, 0},
+// A picked wire is annotated and the next asked for, until Enter or a
+// refusal ends the command.
+TEST_F(CommandTest, AnnotatesPickedWiresUntilEnterOrARefusal) {
+  AcDbObjectId good = Wire({0, -5, 0}, {10, -5, 0},
                            {"CB03|IV5.5|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2|1|1|99|1|",
                             "CB08|W-1|1|1|99|1|"});
+  AcDbObjectId locked = Wire({0, -9, 0}, {10, -9, 0});
+  plant.db->SetGroup(locked, 8, "LOCKED");
+  plant.db->SetLayerLocked("LOCKED", true);
   g_pMainDlg->CheckDlgButton(IDC_CABLENO, false);
-  prompts.Nested(AcDbObjectId{0x99}, {4, 1, 0}, {wire});
-  drag.Pick({4, 11, 0}).Pick({9, 11, 0});
+  // Asked again until a usable pick: nothing there, not inside a block, no
+  // id, a locked layer (reported); the reference is the outermost container.
+  prompts.Point({500, 500, 0});
+  prompts.Nested(AcDbObjectId{0x99}, {1, 1, 0}, {});
+  prompts.Nested(AcDbObjectId{}, {1, 1, 0}, {good});
+  prompts.Nested(AcDbObjectId{0x99}, {2, -9, 0}, {locked});
+  prompts.Nested(AcDbObjectId{0x99}, {4, -4, 0}, {AcDbObjectId{0x1}, good});
+  drag.Pick({4, 6, 0}).Pick({9, 6, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(prompts.prompts(), std::vector<CString>{u"\n配線を選択:"});
+  EXPECT_EQ(prompts.prompts(), std::vector<CString>(5, u"\n配線を選択:"));
+  EXPECT_EQ(dialogs.messages().size(), 1u);
   EXPECT_EQ(g_pDrawNote->lines, CStringArray{u"P1 M2 IV5.5"});
-  EXPECT_EQ(g_pDrawNote->wireId, wire);
+  EXPECT_EQ(g_pDrawNote->wireId, good);
+  ExpectPoint(g_pDrawNote->pickPoint, 4, -4);
   EXPECT_EQ(Annotations(), 1u);
   EXPECT_TRUE(Requeued());
-
-  // Enter at the prompt ends the repetition.
   prompts.Enter();
   QZ_DrawCableInfo();
   EXPECT_FALSE(Requeued());
-  EXPECT_EQ(Annotations(), 1u);
-}
 
-TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   // Inconsistent cable data: message 154, not queued again.
   AcDbObjectId bad = Wire({0, 0, 0}, {10, 0, 0},
                           {"CB03|A,B|1|1|99|1|", "CB04|P1|1|1|99|1|", "CB06|M2,M3|1|1|99|1|",
@@ -265,7 +237,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   prompts.Nested(AcDbObjectId{0x99}, {12, 6, 0}, {wire});
   drag.Pick({0, 0, 0});
   QZ_DrawCableInfo();
-  EXPECT_EQ(drag.Consumed(), 0u);
+  EXPECT_EQ(drag.Consumed(), 2u);  // the first wire's two picks
   EXPECT_TRUE(Requeued());
 
   // ETAT-flagged equipment counts as a part and is annotated at its origin.
@@ -275,7 +247,7 @@ TEST_F(CommandTest, RefusalsEndTheCommandOrSkipTheDrag) {
   drag.Pick({30, 10, 0});
   QZ_DrawCableInfo();
   EXPECT_TRUE(g_pDrawNote->originMode);
-  EXPECT_EQ(Annotations(), 1u);
+  EXPECT_EQ(Annotations(), 2u);
   EXPECT_TRUE(Requeued());
 
   // Without the drag window nothing happens at all.

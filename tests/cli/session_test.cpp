@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "../files/files_test_util.h"
 #include "hosts/cli/batch.h"
@@ -16,6 +17,12 @@ using wb::cli::ScriptError;
 using wb::cli::Session;
 
 namespace {
+
+#ifdef WB_WITH_PAPER
+constexpr bool kPaper = true;
+#else
+constexpr bool kPaper = false;
+#endif
 
 struct Silent : wb::editor::HostOutput {
   void Print(const wb::WString&) override {}
@@ -45,44 +52,31 @@ const std::string kRoutedWire = "42";
 const std::string kRoutedWireCables = "ケーブル (4 本):\n  C-001  CV5.5-3C  From MCC1-1 動力制御盤  To P-101-1";
 const std::string kLastCable = "  C-004  CVV2-4C  From MCC1-1 動力制御盤  To M-301 攪拌機モータ\n";
 
+// A copy of the sample project in a scratch folder.
+struct SampleProject {
+  SampleProject() {
+    std::filesystem::copy(std::string(WB_SOURCE_DIR) + "/examples", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(dir / "projects/PLANT1/第1設備");
+    wbtest::WriteBytes(dir / "wirebinder.ini", "");
+    QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
+  }
+  ~SampleProject() { QzComn_SetConfigFile(u""); }
+  std::string operator/(const std::string& name) const { return dir / name; }
+  // The drawing `name` with the sample project PLANT1/第1設備 and its list.
+  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
+                            const std::string& list = "cables.csv") const {
+    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
+  }
+  wbtest::TempDir dir;
+};
+
 }  // namespace
 
-TEST(Script, ParsesStepsAndNamesTheBadLine) {
-  // Comments, blank lines and CR LF line ends count as lines; the sessions
-  // below run dialog blocks and steps in a dialog.
-  ScriptError error;
-  auto script = ParseScript("# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\nend\n",
-                            "s.txt", &error);
-  ASSERT_TRUE(script) << error.ToString();
-  ASSERT_EQ(script->steps.size(), 2u);
-  EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
-  EXPECT_EQ(script->steps[1].line, 4);
-  EXPECT_EQ(script->steps[1].body.at(0).args.at(1), "say \"hi\"");
-
-  EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
-  EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
-  EXPECT_EQ(Error("dialog 104\nclick 1\n"), "s.txt:1: \"dialog\" block without \"end\"");
-  EXPECT_EQ(Error("dialog 104\nopen x\nend\n"),
-            "s.txt:2: \"open\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
-  EXPECT_EQ(Error("open\n"), "s.txt:1: wrong number of arguments for \"open\"");
-  EXPECT_EQ(Error("open \"x\n"), "s.txt:1: a quoted argument is not closed");
-  EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
-
-  // Quoting round-trips through the parser.
-  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", "",
-                                "line\nbreak", "cr\r\nlf\\\n", "end\\"}) {
-    auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
-    ASSERT_TRUE(s) << arg;
-    EXPECT_EQ(s->steps[0].args[0], arg);
-  }
-}
-
-TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
-  wbtest::TempDir dir;
-  wbtest::WriteBytes(dir / "wirebinder.ini", "[WireBinder]\r\nOutLog=OFF\r\n");
-  QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
-  wbtest::WriteBytes(dir / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
-  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(dir / "broken.dxf") + "\n").find("broken.dxf:"),
+TEST(Session, ParsesStepsRunsTheModuleAndReportsTheFailingLine) {
+  SampleProject p;
+  wbtest::WriteBytes(p / "broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+  EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(p / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
   EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 4), "t:3:");
   EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 999\n"),
@@ -91,7 +85,13 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
   EXPECT_EQ(RunScript("answer yes\n"),
             "t:1: the script prepared dialog actions, answers, picks or files that were never used");
 
-  // Each step names what it takes when its arguments make no sense.
+  // Each step names what it takes when its arguments make no sense; a batch
+  // command's failed step is named in the user's terms, and its arguments
+  // keep their line breaks.
+  std::string list = wbtest::ReadBytes(p / "cables.csv");
+  wbtest::WriteBytes(p / "two\nlines.csv", list);
+  list.replace(list.find("C-002"), 5, "C-\x80\x80");
+  wbtest::WriteBytes(p / "bad.csv", list);
   const std::string kMain = "command QZ_WireBinder\nin 103 ";
   const std::pair<std::string, std::string> refused[] = {
       {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
@@ -117,43 +117,6 @@ TEST(Session, RunsTheModuleAndReportsTheFailingLine) {
       {kMain + "columns 228 a\n", "t:2: columns takes a list like 1,3,2"},
       {kMain + "select 228 none\n", "t:2: control 228 has no entry \"none\""},
       {kMain + "item 228 none\n", "t:2: list 228 has no row \"none\""},
-  };
-  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
-  QzComn_SetConfigFile(u"");
-}
-
-namespace {
-
-// A copy of the sample project in a scratch folder.
-struct SampleProject {
-  SampleProject() {
-    std::filesystem::copy(std::string(WB_SOURCE_DIR) + "/examples", dir.path(),
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(dir / "projects/PLANT1/第1設備");
-    wbtest::WriteBytes(dir / "wirebinder.ini", "");
-    QzComn_SetConfigFile(wbtest::U(dir / "wirebinder.ini"));
-  }
-  ~SampleProject() { QzComn_SetConfigFile(u""); }
-  std::string operator/(const std::string& name) const { return dir / name; }
-  // The drawing `name` with the sample project PLANT1/第1設備 and its list.
-  wb::cli::ProjectLoad Load(const std::string& name, const std::string& plant = "PLANT1",
-                            const std::string& list = "cables.csv") const {
-    return {dir / name, dir / "projects", plant, "第1設備", dir / list, {}};
-  }
-  wbtest::TempDir dir;
-};
-
-}  // namespace
-
-TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
-  SampleProject p;
-  std::string list = wbtest::ReadBytes(p / "cables.csv");
-  wbtest::WriteBytes(p / "two\nlines.csv", list);
-  list.replace(list.find("C-002"), 5, "C-\x80\x80");
-  wbtest::WriteBytes(p / "bad.csv", list);
-  const struct {
-    std::string script, error;
-  } cases[] = {
       {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "two\nlines.csv"), p / "out.dxf"}), ""},
       {wb::cli::AssignScript({p.Load("plant.dxf", "PLANT1", "bad.csv"), p / "out.dxf"}),
        "the cable list was refused: " + p / "bad.csv" + ":4: not text in code page 932"},
@@ -166,7 +129,35 @@ TEST(Batch, AFailedStepIsNamedInTheUsersTermsAndArgumentsKeepTheirLineBreaks) {
        "the drawing was not saved: " + p / "gone/out.dxf" + ": cannot create a temporary file in " +
            p / "gone" + ": No such file or directory"},
   };
-  for (const auto& c : cases) EXPECT_EQ(RunScript(c.script), c.error) << c.script;
+  for (const auto& [script, error] : refused) EXPECT_EQ(RunScript(script), error) << script;
+
+  // Parsing: comments, blank lines and CR LF line ends count as lines; a
+  // dialog block holds the steps taken in the dialog.
+  ScriptError error;
+  auto script = ParseScript("# a session\n\nopen \"my plant.dxf\"\r\ndialog 104\n  select 237 \"say \\\"hi\\\"\"\nend\n",
+                            "s.txt", &error);
+  ASSERT_TRUE(script) << error.ToString();
+  ASSERT_EQ(script->steps.size(), 2u);
+  EXPECT_EQ(script->steps[0].args[0], "my plant.dxf");
+  EXPECT_EQ(script->steps[1].line, 4);
+  EXPECT_EQ(script->steps[1].body.at(0).args.at(1), "say \"hi\"");
+
+  EXPECT_EQ(Error("open a.dxf\nfly away\n"), "s.txt:2: unknown step \"fly\"");
+  EXPECT_EQ(Error("click 1\n"), "s.txt:1: \"click\" belongs inside a \"dialog\" block");
+  EXPECT_EQ(Error("dialog 104\nclick 1\n"), "s.txt:1: \"dialog\" block without \"end\"");
+  EXPECT_EQ(Error("dialog 104\nopen x\nend\n"),
+            "s.txt:2: \"open\" cannot stand inside a \"dialog\" block (missing \"end\"?)");
+  EXPECT_EQ(Error("open\n"), "s.txt:1: wrong number of arguments for \"open\"");
+  EXPECT_EQ(Error("open \"x\n"), "s.txt:1: a quoted argument is not closed");
+  EXPECT_EQ(Error("end\n"), "s.txt:1: \"end\" without a \"dialog\" block");
+
+  // Quoting round-trips through the parser.
+  for (const std::string arg : {"plain", "two words", "q\"uote", "back\\slash", "#hash", "",
+                                "line\nbreak", "cr\r\nlf\\\n", "end\\"}) {
+    auto s = ParseScript("open " + wb::cli::QuoteArg(arg) + "\n", "q", &error);
+    ASSERT_TRUE(s) << arg;
+    EXPECT_EQ(s->steps[0].args[0], arg);
+  }
 }
 
 TEST(Batch, SettingsGoThroughTheDetailedSettingsDialog) {
@@ -224,6 +215,13 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
                      "command REDO\ncommand REDO\ncommand REDO\nsave " + d + "/redone.dxf\n"
                      "objects " + kRoutedWire + "\ncommand LIST\n");
   const std::string project = " --project-root projects --plant PLANT1 --facility 第1設備 --list cables.csv";
+  const std::string shots = WB_BINARY_DIR "/screenshots";
+  std::filesystem::create_directories(shots);
+  // A generated plant, whose long routes fill whole columns of a sheet.
+  int status = 0;
+  wbtest::Run("/usr/bin/python3 " WB_SOURCE_DIR "/tools/make_plant.py --elements 400 --cables 40 --seed 7 --marked "
+              "--facility F " + p / "gen/G/F", &status);
+  ASSERT_EQ(status, 0);
   const struct {
     std::string args, output;
     int status;
@@ -240,13 +238,19 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
       {"--print-script project create --project-root projects --plant NEW --facility F", "# new project", 0},
       {"project create --project-root projects --plant NEW --facility F", "", 0},
       {"project delete --project-root projects --plant NEW --facility F", "", 0},
+      // The plain drawing on paper: route sheets and a plot where Qt is.
+      {"-q assign plant.dxf" + project + " -o exported.dxf --export --log", "", 0},
+      {"-q sheets plant.dxf" + project + " -o routes.pdf", kPaper ? "" : "needs a build with Qt", !kPaper},
+      {"-q plot plant.dxf --paper A3 --dpi 60 -o " + shots + "/plot_plant.png",
+       kPaper ? "" : "needs a build with Qt", !kPaper},
+      {"-q sheets gen/G/F/plant.dxf --project-root gen --plant G --facility F --list gen/G/F/cablelist.csv -o gen.pdf",
+       kPaper ? "" : "needs a build with Qt", !kPaper},
       {"script bad.txt", "bad.txt:1: unknown step \"fly\"", 2},
       {"script closed.txt", "closed.txt:1: dialog 103 is not open", 1},
       {"script session.txt", kRoutedWireCables, 0},
   };
   std::vector<std::string> outputs;
   for (const auto& run : runs) {
-    int status = 0;
     const std::string output =
         wbtest::Run("cd '" + p.dir.path() + "' && " WB_BINARY_DIR "/src/hosts/cli/wirebinder " + run.args, &status);
     EXPECT_EQ(WEXITSTATUS(status), run.status) << run.args << "\n" << output;
@@ -282,4 +286,30 @@ TEST(CommandLine, EachCommandThroughTheProgram) {
   EXPECT_FALSE(std::filesystem::exists(p / "projects/NEW/F"));
   EXPECT_TRUE(std::filesystem::exists(p / "projects/NEW"));
   unsetenv("WIREBINDER_CONFIG");
+  EXPECT_EQ(wbtest::ReadBytes(p / "plant.dxf"), wbtest::ReadBytes(WB_SOURCE_DIR "/examples/plant.dxf"));
+  EXPECT_EQ(wbtest::ReadBytes(p / "projects/log.csv").rfind("***** ", 0), 0u);
+  if (!kPaper) return;
+  // The sheets agree with the export: the summary gives every row its
+  // length or the reason it has none, and each routed cable a page of its own.
+  int routed = 0;
+  const std::string sheets = wbtest::Run("pdftotext -layout " + p / "routes.pdf" + " -", &status);
+  std::istringstream exported(wbtest::ReadBytes(p / "projects/PLANT1/第1設備/Cablelist.csv"));
+  for (std::string line; std::getline(exported, line);) {
+    if (line.rfind("C-", 0) != 0) continue;
+    const std::string number = line.substr(0, line.find(',')) + " ";
+    const std::string length = line.substr(line.rfind(',') + 1, line.size() - line.rfind(',') - 2);
+    const size_t at = sheets.find(" " + number);
+    ASSERT_NE(at, std::string::npos) << number;
+    const std::string summary = sheets.substr(at, sheets.find('\n', at) - at);
+    EXPECT_NE(summary.find(length.empty() ? "見つかりません" : " " + length + " "), std::string::npos) << summary;
+    if (length.empty()) continue;
+    ++routed;
+    EXPECT_NE(sheets.find("ケーブル番号 " + number), std::string::npos) << number;
+    EXPECT_NE(sheets.find(length + " m\n"), std::string::npos) << number;
+  }
+  EXPECT_NE(sheets.find("経路あり " + std::to_string(routed) + " / 7 本"), std::string::npos) << sheets;
+  EXPECT_EQ(std::count(sheets.begin(), sheets.end(), '\f'), 1 + routed);
+  for (const auto& [page, name] : {std::pair{"1", "summary"}, {"2", "route"}})
+    wbtest::Run(std::string("pdftoppm -png -r 80 -singlefile -f ") + page + " -l " + page + " " + p / "routes.pdf" +
+                    " " + shots + "/sheets_" + name, &status);
 }

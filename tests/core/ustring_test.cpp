@@ -19,7 +19,7 @@ TEST(Utf, RoundTripsAcrossPlanes) {
   EXPECT_EQ(wb::Utf16ToUtf8(lone), "\uFFFD" "a" "\uFFFD" "\u00E9" "\uFFFD");
 }
 
-TEST(Format, MatchesTheCRuntime) {
+TEST(Text, FormatAsTheCRuntimeAndSplitIntoOneMorePartThanSeparators) {
   EXPECT_EQ(wb::Format(u"%s|%s|%d|1|99|%d|", u"CB08", u"W-1", 1, 1), u"CB08|W-1|1|1|99|1|");
   EXPECT_EQ(wb::Format(u"%g", 2.0), u"2");
   EXPECT_EQ(wb::Format(u"%g", 0.8), u"0.8");
@@ -30,9 +30,8 @@ TEST(Format, MatchesTheCRuntime) {
   EXPECT_EQ(wb::Format(u"累積:%5.1f分", 0.25), W("累積:  0.2分"));
   EXPECT_EQ(wb::Format(u"画層 %s がﾛｯｸされています", u"電気"), W("画層 電気 がﾛｯｸされています"));
   EXPECT_EQ(wb::Format(u"100%%"), u"100%");
-}
 
-TEST(Split, GivesOneMorePartThanSeparators) {
+  // Split keeps empty parts.
   EXPECT_EQ(wb::Split(u"a,,b,", u",").size(), 4u);
   EXPECT_EQ(wb::Split(u"", u",").size(), 1u);
   EXPECT_EQ(wb::Join(wb::Split(u"x,y,,z", u","), u","), u"x,y,,z");

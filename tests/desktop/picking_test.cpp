@@ -33,7 +33,7 @@ struct Scene {
   }
 };
 
-TEST(Picking, EntityAndNestedPicksWithinTheAperture) {
+TEST(Picking, PicksWithinTheApertureWindowsCrossingsAndTheXDataFilter) {
   Scene s;
   // On the pump's left edge: the INSERT, its polyline inside.
   auto hit = PickEntity(s.list, {95.2, 1}, 0.5);
@@ -62,10 +62,7 @@ TEST(Picking, EntityAndNestedPicksWithinTheAperture) {
   EXPECT_FALSE(PickEntity(s.list, {130, 3}, 2.9));  // just outside
   EXPECT_TRUE(PickEntity(s.list, {130, 3}, 3.0));
   EXPECT_FALSE(PickEntity(s.list, {-1000, 0}, 5));
-}
 
-TEST(Picking, WindowCrossingAndXDataFilter) {
-  Scene s;
   Box around = Box::Of({90, -10}, {180, 40});  // pump and loose line inside, wire runs out
   EXPECT_EQ(SelectInBox(s.list, around, SelectMode::kWindow), (std::vector<db::ObjectId>{s.pump, s.loose}));
   EXPECT_EQ(SelectInBox(s.list, around, SelectMode::kCrossing),

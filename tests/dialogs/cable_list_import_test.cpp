@@ -26,25 +26,14 @@ std::string Describe(const CableRow& r) {
   return text + length;
 }
 
-class ImportTest : public DialogTest {
- protected:
-  void SetUp() override {
-    DialogTest::SetUp();
-    list.plant = u"P";
-    list.facility = u"F";
-  }
-  std::vector<std::string> Rows() const {
-    std::vector<std::string> out;
-    for (const auto& r : list.rows) out.push_back(Describe(r));
-    return out;
-  }
-  CableList list;
-  CString problem;
-};
+using ImportTest = DialogTest;
 
 // Each case imports into the rows the case before left: a refused import
 // keeps them.
-TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
+TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeReadIsNamed) {
+  CableList list;
+  list.plant = u"P";
+  list.facility = u"F";
   auto sized = [](const char* size) {
     Keys keys{{"NO", "1"}, {"FROM_MARK", "2"}, {"TO_MARK", "3"}};
     if (size) keys["SIZE"] = size;
@@ -66,11 +55,12 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
       // is not read back.
       {Simple({{"DIST", "6"}}),
        {"W-1,IV5.5,P1,M2", "W-2,IV5.5,P1,M2,12.5", "W-3,IV,P,M,12.50", "W-4,IV,P,M,12", "W-5,IV,P,M,abc",
-        "W-6,IV,P,M,0.5", "W-7,IV,P,M,,12.5,note", "W-8,IV,P,M,130.0", "W-9,IV,P,M,0.0"},
+        "W-6,IV,P,M,0.5", "W-7,IV,P,M,,12.5,note", "W-8,IV,P,M,130.0", "W-9,IV,P,M,0.0", "W-10,IV,P,M,.5",
+        "W-11,IV,P,M,-1.5", "W-12,IV,P,M,1.2.3", "W-13,IV,P,M,12."},
        1, 0,
        {"W-1/IV5.5/P1///M2//", "W-2/IV5.5/P1///M2//=12.5", "W-3/IV/P///M//", "W-4/IV/P///M//",
         "W-5/IV/P///M//", "W-6/IV/P///M//=0.5", "W-7/IV/P///M//", "W-8/IV/P///M//=130",
-        "W-9/IV/P///M//=0"}},
+        "W-9/IV/P///M//=0", "W-10/IV/P///M//", "W-11/IV/P///M//", "W-12/IV/P///M//", "W-13/IV/P///M//"}},
       {Keys{{"NO", "1"}, {"SIZE", "2,3"}, {"FROM_MARK", "4"}, {"FROM_NAME", "5"}, {"FROM_NO", "6"},
             {"TO_MARK", "7"}, {"TO_NAME", "8"}, {"TO_NO", "9"}},
        {"A,CV,3.5,P1,ポンプ,1,M2,電動機,2"}, 1, 0, {"A/CV-3.5/P1/ポンプ/1/M2/電動機/2"}},
@@ -113,17 +103,18 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefused) {
     WriteList(dir / "list.csv", c.lines);
     list.startRow = c.startRow;
     EXPECT_EQ(list.Import(), c.result) << c.lines[0];
-    EXPECT_EQ(Rows(), c.rows) << c.lines[0];
+    std::vector<std::string> rows;
+    for (const auto& r : list.rows) rows.push_back(Describe(r));
+    EXPECT_EQ(rows, c.rows) << c.lines[0];
   }
-}
 
-TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
+  // A file that cannot be read is refused by name and line.
   DefineSimple(root);
   const struct {
     std::string name, bytes;  // no bytes: no such file
     int startRow;
     std::string where;  // after the path in the problem
-  } cases[] = {
+  } files[] = {
       {"missing.csv", "", 1, ""},
       // UTF-8 read as code page 932: "備" ends in a lead byte that eats the
       // comma after it.
@@ -134,7 +125,8 @@ TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
       {"fifo.csv", "", 1, ": not a regular file"},
   };
   ASSERT_EQ(mkfifo((dir / "fifo.csv").c_str(), 0644), 0);
-  for (const auto& c : cases) {
+  CString problem;
+  for (const auto& c : files) {
     if (!c.bytes.empty()) WriteBytes(dir / c.name, c.bytes);
     list.sourcePath = U(dir / c.name);
     list.startRow = c.startRow;
@@ -146,12 +138,6 @@ TEST_F(ImportTest, AFileThatCannotBeReadIsRefusedByNameAndLine) {
       EXPECT_EQ(problem, list.sourcePath + U(c.where)) << c.name;
     }
   }
-}
-
-TEST(CountDecimalsTest, PlainDecimalsOnly) {
-  const std::pair<const char16_t*, int> cases[] = {{u"12.5", 1}, {u"0.5", 1},  {u"12.50", 2}, {u"12", 0},
-                                                   {u".5", 0},   {u"-1.5", 0}, {u"1.2.3", 0}, {u"12.", 0}};
-  for (const auto& [text, decimals] : cases) EXPECT_EQ(CountDecimals(text), decimals) << wb::Utf16ToUtf8(text);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ const std::string kGood =
     "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n5\n10\n8\n0\n2\nB\n0\nENDBLK\n5\n11\n0\nENDSEC\n"  // 15-32
     "0\nSECTION\n2\nENTITIES\n0\nPOINT\n5\n12\n8\n0\n10\n1\n0\nENDSEC\n0\nEOF\n";      // 33-48
 
-TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLine) {
+TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLineAndHandlesReadExactly) {
   wb::db::Error error;
   ASSERT_NE(Database::OpenFromMemory(kGood, "good.dxf", &error), nullptr) << error.ToString();
   struct Case {
@@ -63,15 +63,13 @@ TEST(DxfErrors, CorruptDrawingsAreRefusedWithFileAndLine) {
     EXPECT_NE(error.message.find(c.words), std::string::npos) << error.message;
     EXPECT_EQ(error.ToString(), "bad.dxf:" + std::to_string(c.line) + ": " + error.message);
   }
-}
 
-TEST(DxfErrors, HandleText) {
+  // Handle texts: 0 is no handle (17 digits are one too many).
   EXPECT_EQ(Database::HandleText(ObjectId{0x1A2F}), "1A2F");
-  // 0: no handle (17 digits are one too many).
-  const std::pair<const char*, uint64_t> cases[] = {
+  const std::pair<const char*, uint64_t> handles[] = {
       {"1a2f", 0x1A2F}, {" 20 ", 0x20}, {"", 0}, {"12G", 0}, {"-1", 0}, {"10000000000000000", 0},
       {"FFFFFFFFFFFFFFFF", ~uint64_t{0}}};
-  for (const auto& [text, handle] : cases) EXPECT_EQ(Database::FromHandleText(text), ObjectId{handle}) << text;
+  for (const auto& [text, handle] : handles) EXPECT_EQ(Database::FromHandleText(text), ObjectId{handle}) << text;
 }
 
 class SaveTest : public ::testing::Test {

@@ -66,22 +66,40 @@ def make(path, version, codepage=None):
     doc.saveas(path)
 
 
+def fmt(v):
+    return "%g" % (0.0 if abs(v) < 5e-12 else v)
+
+
+def pt(p):
+    return ",".join(fmt(c) for c in p)
+
+
+# What blocks and references draw, for the annotation tests.
+SHAPES = {
+    "INSERT": lambda e: e.dxf.name + " " + pt(e.dxf.insert),
+    "LINE": lambda e: pt(e.dxf.start) + " " + pt(e.dxf.end),
+    "TEXT": lambda e: " ".join([pt(e.dxf.insert), fmt(e.dxf.height), fmt(e.dxf.width), e.dxf.style, e.dxf.text]),
+    "ELLIPSE": lambda e: " ".join([pt(e.dxf.center), pt(e.dxf.major_axis), fmt(e.dxf.ratio),
+                                   fmt(e.dxf.start_param), fmt(e.dxf.end_param)]),
+}
+
+
 def check(path):
     doc = ezdxf.readfile(path)
     out = []
-    out.append("VERSION %s" % doc.dxfversion)
     out.append("HANDSEED %s" % doc.header.get("$HANDSEED", ""))
-    handles = [int(e.dxf.handle, 16) for e in doc.entitydb.values() if e.dxf.hasattr("handle")]
-    if handles:
-        out.append("MAXHANDLE %X" % max(handles))
     for layer in doc.layers:
         out.append("LAYER %s color=%d locked=%d" % (layer.dxf.name, layer.color, int(layer.is_locked())))
     for app in doc.appids:
         out.append("APPID %s" % app.dxf.name)
     for block in doc.blocks:
+        out.append("BLOCK %s base=%s" % (block.name, pt(block.block.dxf.base_point)))
         for e in block:
             out.append("BLOCKENTITY %s %s %s layer=%s owner=%s" % (
                 block.name, e.dxftype(), e.dxf.handle, e.dxf.layer, e.dxf.get("owner", "")))
+            if e.dxftype() in SHAPES:
+                out.append("SHAPE %s %s %s %d %s %d %s" % (block.name, e.dxftype(), e.dxf.layer, e.dxf.color,
+                                                          e.dxf.linetype, e.dxf.lineweight, SHAPES[e.dxftype()](e)))
     msp = doc.modelspace()
     for e in msp:
         line = "ENTITY %s %s layer=%s color=%d owner=%s" % (
@@ -97,6 +115,7 @@ def check(path):
             for app in e.xdata.data:
                 values = ["%d:%s" % (code, value) for code, value in e.get_xdata(app)]
                 out.append("XDATA %s %s %s" % (e.dxf.handle, app, " ".join(values)))
+    out.append("AUDIT %d errors" % len(doc.audit().errors))  # last: the audit may repair
     sys.stdout.write("\n".join(out) + "\n")
 
 

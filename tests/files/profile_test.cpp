@@ -60,7 +60,7 @@ TEST(ProfileRead, WindowsLookupRules) {
   EXPECT_EQ(GetString(U(dir.path()), u"WireBinder", u"No", u"dflt"), u"dflt");  // a folder
 }
 
-TEST(ProfileWrite, ChangesOnlyTheLineItMust) {
+TEST(ProfileWrite, ChangesOnlyTheLineItMustAndTheCacheSeesOutsideChanges) {
   wbtest::TempDir dir;
   const std::string path = dir / "CablelistDefine.ini";
   // An undecodable byte in a comment must survive a write elsewhere.
@@ -96,6 +96,17 @@ TEST(ProfileWrite, ChangesOnlyTheLineItMust) {
   ASSERT_TRUE(WriteString(f, u"WireBinder", u"dist", nullptr));
   expected.erase(expected.find("DIST=7\r\n"), 8);
   EXPECT_EQ(ReadBytes(path), expected);
+
+  // The cache sees writes, and changes made behind its back.
+  WriteBytes(path, "[S]\r\nk=1\r\n");
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"1");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"2", f));
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"2");
+  // Rewritten behind our back with the same size.
+  WriteBytes(path, "[S]\r\nk=3\r\n");
+  EXPECT_EQ(GetString(f, u"S", u"k"), u"3");
+  std::filesystem::remove(path);
+  EXPECT_EQ(GetString(f, u"S", u"k", u"gone"), u"gone");
 }
 
 // Files keep their encoding (by byte-order mark; none: ANSI) and line ends.
@@ -137,19 +148,3 @@ TEST(ProfileWrite, CreatesFilesAndKeepsTheirForm) {
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"k", u"x\r\nforged=1", fresh));
   EXPECT_EQ(GetString(fresh, u"A", u"forged", u"-"), u"-");
 }
-
-TEST(ProfileCache, WritesAndOutsideChangesAreSeen) {
-  wbtest::TempDir dir;
-  const std::string path = dir / "c.ini";
-  const WString f = U(path);
-  WriteBytes(path, "[S]\r\nk=1\r\n");
-  EXPECT_EQ(GetString(f, u"S", u"k"), u"1");
-  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"2", f));
-  EXPECT_EQ(GetString(f, u"S", u"k"), u"2");
-  // Rewritten behind our back with the same size.
-  WriteBytes(path, "[S]\r\nk=3\r\n");
-  EXPECT_EQ(GetString(f, u"S", u"k"), u"3");
-  std::filesystem::remove(path);
-  EXPECT_EQ(GetString(f, u"S", u"k", u"gone"), u"gone");
-}
-

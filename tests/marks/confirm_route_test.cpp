@@ -77,7 +77,7 @@ TEST_F(ConfirmRoute, HighlightsTheRouteUntilEnterAndRestoresEveryByte) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(ConfirmRoute, TheBackButtonEndsTheConfirmation) {
+TEST_F(ConfirmRoute, TheBackButtonEndsItAndWithoutARouteOnlyTheEquipmentLightUp) {
   Chain();
   g_cableSetting.confirmColor = 6;
   g_cableSetting.confirmLineWeight = 370;
@@ -104,15 +104,14 @@ TEST_F(ConfirmRoute, TheBackButtonEndsTheConfirmation) {
     RunQueued();
     EXPECT_EQ(plant.db->SaveToString(), before);
   }
-}
 
-TEST_F(ConfirmRoute, WithoutARouteOnlyTheTwoEquipmentLightUp) {
-  Chain();
+  // Without a route only the two equipment light up, until Esc.
+  g_cableSetting.confirmColor = 6;
   plant.db->Erase(wires[2]);
   Confirm(0);
   prompts.Do([&] {
     EXPECT_EQ(Looks({from, wires[0], wires[1], wires[3], to}),
-              (std::vector<std::pair<int, int>>{{1, 30}, {256, -1}, {256, -1}, {256, -1}, {1, 30}}));
+              (std::vector<std::pair<int, int>>{{6, 370}, {256, -1}, {256, -1}, {256, -1}, {6, 370}}));
   });
   prompts.Cancel();
   RunQueued();

@@ -29,7 +29,7 @@ class Prompts : public ::testing::Test {
   Installed<wb::editor::SetPromptBackend> installPrompts_{&prompts};
 };
 
-TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
+TEST_F(Prompts, PicksFindTheNearestShownGeometryWithinTheAperture) {
   AcDbObjectId line = plant.db->AddEntity(
       "", "LINE", "0", {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "0"}});
   AcDbObjectId circle = plant.db->AddEntity("", "CIRCLE", "0",
@@ -72,6 +72,40 @@ TEST_F(Prompts, PicksFindTheNearestGeometryWithinTheAperture) {
   EXPECT_EQ(plant.db->EntityType(leaf), "LINE");
   EXPECT_NE(leaf, line);
   EXPECT_EQ(containers, AcDbObjectIdArray{insert});
+
+  // What is not shown cannot be picked.
+  plant.db->CreateLayer("OFF", 5);
+  plant.db->CreateLayer("FROZEN", 5);
+  plant.db->SetGroup(plant.db->LayerId("OFF"), 62, "-5");
+  plant.db->SetGroup(plant.db->LayerId("FROZEN"), 70, "     1");
+  auto lineOn = [&](const char* layer, double y, std::vector<wb::db::Tag> extra = {}) {
+    std::vector<wb::db::Tag> tags{{100, "AcDbLine"}, {10, "0"},  {20, std::to_string(y)},
+                                  {11, "10"},         {21, std::to_string(y)}};
+    tags.insert(tags.end(), extra.begin(), extra.end());
+    return plant.db->AddEntity("", "LINE", layer, tags);
+  };
+  AcDbObjectId shown = lineOn("0", 0);
+  lineOn("OFF", 1);
+  lineOn("FROZEN", 1);
+  lineOn("0", 1, {{60, "1"}});  // invisible
+  // A block on a shown layer whose nearer member lies on an off layer.
+  plant.Block("KK-H", {{0, 0, 0}});
+  plant.db->AddEntity("KK-H", "LINE", "OFF",
+                      {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}});
+  plant.db->AddEntity("KK-H", "LINE", "0",
+                      {{100, "AcDbLine"}, {10, "0"}, {20, "-3"}, {11, "10"}, {21, "-3"}});
+  AcDbObjectId block = plant.Insert("KK-H", {0, 40, 0});
+
+  prompts.Point({5, 1, 0});     // hidden lines right there, the shown one 1 below
+  prompts.Point({5, 39.5, 0});  // the block's hidden member 0.5 off, its shown one 2.5
+  prompts.Point({5, 41, 0});    // only the hidden member within reach: nothing
+  EXPECT_EQ(Picked(RTNORM), shown);
+  EXPECT_EQ(Picked(RTNORM), block);
+  wb::editor::PickHit hit;
+  EXPECT_TRUE(wb::editor::PickAt({5, 39.5, 0}, 5, hit));
+  EXPECT_EQ(hit.distance, 2.5);
+  prompts.set_aperture(2);
+  Picked(RTERROR);
 }
 
 TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
@@ -102,41 +136,6 @@ TEST_F(Prompts, NestedBlocksAreWalkedOnceAndWithinABudget) {
   EXPECT_EQ(Picked(RTNORM), fan);
   prompts.Point({450, 0, 0});
   EXPECT_EQ(Picked(RTNORM), last);
-}
-
-TEST_F(Prompts, WhatIsNotShownCannotBePicked) {
-  plant.db->CreateLayer("OFF", 5);
-  plant.db->CreateLayer("FROZEN", 5);
-  plant.db->SetGroup(plant.db->LayerId("OFF"), 62, "-5");
-  plant.db->SetGroup(plant.db->LayerId("FROZEN"), 70, "     1");
-  auto line = [&](const char* layer, double y, std::vector<wb::db::Tag> extra = {}) {
-    std::vector<wb::db::Tag> tags{{100, "AcDbLine"}, {10, "0"},  {20, std::to_string(y)},
-                                  {11, "10"},         {21, std::to_string(y)}};
-    tags.insert(tags.end(), extra.begin(), extra.end());
-    return plant.db->AddEntity("", "LINE", layer, tags);
-  };
-  AcDbObjectId shown = line("0", 0);
-  line("OFF", 1);
-  line("FROZEN", 1);
-  line("0", 1, {{60, "1"}});  // invisible
-  // A block on a shown layer whose nearer member lies on an off layer.
-  plant.Block("KK-H", {{0, 0, 0}});
-  plant.db->AddEntity("KK-H", "LINE", "OFF",
-                      {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}});
-  plant.db->AddEntity("KK-H", "LINE", "0",
-                      {{100, "AcDbLine"}, {10, "0"}, {20, "-3"}, {11, "10"}, {21, "-3"}});
-  AcDbObjectId block = plant.Insert("KK-H", {0, 40, 0});
-
-  prompts.Point({5, 1, 0});     // hidden lines right there, the shown one 1 below
-  prompts.Point({5, 39.5, 0});  // the block's hidden member 0.5 off, its shown one 2.5
-  prompts.Point({5, 41, 0});    // only the hidden member within reach: nothing
-  EXPECT_EQ(Picked(RTNORM), shown);
-  EXPECT_EQ(Picked(RTNORM), block);
-  wb::editor::PickHit hit;
-  EXPECT_TRUE(wb::editor::PickAt({5, 39.5, 0}, 5, hit));
-  EXPECT_EQ(hit.distance, 2.5);
-  prompts.set_aperture(2);
-  Picked(RTERROR);
 }
 
 }  // namespace

@@ -28,7 +28,13 @@ namespace wbtest {
 class CapturedOutput : public wb::editor::HostOutput {
  public:
   void Print(const wb::WString& text) override { text_ += text; }
+  void ProgressStart(const wb::WString& label, int min, int max) override {
+    progress.push_back(label + wb::Format(u" %d %d", min, max));
+  }
+  void ProgressPos(int pos) override { progress.push_back(wb::Format(u"%d", pos)); }
+  void ProgressEnd() override { progress.push_back(u"end"); }
   wb::WString text_;
+  std::vector<wb::WString> progress;  // the progress meter's start, positions and end
 };
 
 inline CableRow Row(const char* number, const char* fromMark, const char* fromName,

@@ -37,7 +37,7 @@ class SettingsTest : public ::testing::Test {
   wbtest::TempDir dir_;
 };
 
-TEST_F(SettingsTest, DefaultsSwitchWordsAndTheProjectFolder) {
+TEST_F(SettingsTest, DefaultsSwitchWordsTheProjectFolderAndExactlyTheDrawingKeysSaved) {
   CableSetting fresh;
   EXPECT_EQ(fresh.subNumberSeparator, u"-");  // before the first load
   Config("");
@@ -71,18 +71,16 @@ TEST_F(SettingsTest, DefaultsSwitchWordsAndTheProjectFolder) {
     LoadSettings(s);
     EXPECT_EQ(s.projectRoot, u"/opt/qz/projects/") << value;
   }
-}
 
-TEST_F(SettingsTest, SavesExactlyTheDrawingKeys) {
+  // Saving writes exactly the drawing keys, after the others.
   Config("ProjectDir=p\r\n");
-  CableSetting s;
-  s.markTextHeight = 2.5;
-  s.markColor = 3;
-  s.cinfoLeaderRevision = false;
-  s.subNumberSeparator = u"_";
-  SaveDrawingSettings(s);
-  const std::string ini = ReadBytes(dir_ / "wirebinder.ini");
-  EXPECT_EQ(ini,
+  CableSetting saved;
+  saved.markTextHeight = 2.5;
+  saved.markColor = 3;
+  saved.cinfoLeaderRevision = false;
+  saved.subNumberSeparator = u"_";
+  SaveDrawingSettings(saved);
+  EXPECT_EQ(ReadBytes(dir_ / "wirebinder.ini"),
             "[WireBinder]\r\nProjectDir=p\r\nKIGO_HEIGHT=2.5\r\nKIGO_WIDTHFACTOR=0.8\r\n"
             "KIGO_OFFSET=0.5\r\nKIGO_LAYER=_QZ_KIGO\r\nKIGO_COLOR=3\r\nCONFIRM_COLOR=1\r\n"
             "CONFIRM_LINEWEIGHT=30\r\nCINFO_TEXTHEIGHT=2\r\nCINFO_TEXTWIDTH=1.6\r\n"
@@ -90,11 +88,10 @@ TEST_F(SettingsTest, SavesExactlyTheDrawingKeys) {
             "CINFO_TEXTLEADERREVISION=OFF\r\nCINFO_TEXTLEADERDEGREE=15\r\n"
             "CINFO_TEXTARCMAJORAXIS=1\r\nCINFO_TEXTARCMINORAXIS=0.8\r\nCINFO_TEXTFORMAT=C D A B\r\n"
             "NO_DRAW=ON\r\nNO_DEVIDESTRING=_\r\nNO_ANNO=OFF\r\n");
-  CableSetting back;
-  LoadSettings(back);
-  EXPECT_EQ(back.markTextHeight, 2.5);
-  EXPECT_FALSE(back.cinfoLeaderRevision);
-  EXPECT_EQ(back.subNumberSeparator, u"_");
+  LoadSettings(s);
+  EXPECT_EQ(s.markTextHeight, 2.5);
+  EXPECT_FALSE(s.cinfoLeaderRevision);
+  EXPECT_EQ(s.subNumberSeparator, u"_");
 }
 
 TEST_F(SettingsTest, DefinitionFileLookupAndItsValues) {

@@ -63,7 +63,7 @@ TEST(TextFile, LinesAndLineEnds) {
   EXPECT_EQ(CString(buffer), u"\n");
 }
 
-TEST(TextFile, AnsiWithEscapesRoundTrips) {
+TEST(TextFile, AnsiWithEscapesRoundTripsAndFailedWritesLeaveTheOldFileWhole) {
   wbtest::TempDir dir;
   const std::string path = dir / "out.csv";
   // é is not in CP932; a Japanese character is two bytes; a backslash is
@@ -81,10 +81,8 @@ TEST(TextFile, AnsiWithEscapesRoundTrips) {
   // An unknown encoding reads and writes nothing.
   WriteAll(dir / "none.txt", {u"ab"}, 9);
   EXPECT_EQ(ReadBytes(dir / "none.txt"), "");
-}
 
-TEST(TextFile, FailedWritesLeaveTheOldFileWhole) {
-  wbtest::TempDir dir;
+  // Writes that fail leave the old file whole.
   AcCStdioFile file;
   EXPECT_FALSE(file.Open(U(dir / "no/such/folder/x.csv"), kWrite));
   EXPECT_FALSE(file.error().empty());

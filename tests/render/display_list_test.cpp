@@ -116,6 +116,11 @@ TEST(DisplayList, CurvesTextsAndHiddenLayers) {
     }
   EXPECT_EQ(lines, 2);
   EXPECT_LT(list.extents().maxX, 100);  // the hidden lines are not in the extents
+
+  // Texts as plain lines: MTEXT codes, special characters.
+  EXPECT_EQ(PlainMTextLines("a\\Pb\\~c"), (std::vector<std::string>{"a", "b c"}));
+  EXPECT_EQ(PlainMTextLines("{\\H2.5x;\\C1;big} \\S1^2; \\\\x"), (std::vector<std::string>{"big 1/2 \\x"}));
+  EXPECT_EQ(PlainText("45%%d %%p1 %%c50 100%%% %%uU"), "45\xC2\xB0 \xC2\xB1" "1 \xE2\x8C\x80" "50 100% U");
 }
 
 TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
@@ -158,12 +163,6 @@ TEST(DisplayList, SelfReferencingBlocksAndPolylineVertices) {
   EXPECT_TRUE(list.primitives()[0].closed);
   EXPECT_EQ(list.primitives()[0].count, 3u);
   EXPECT_EQ(list.primitives()[0].color, AciToRgb(7));
-}
-
-TEST(DisplayList, PlainTexts) {
-  EXPECT_EQ(PlainMTextLines("a\\Pb\\~c"), (std::vector<std::string>{"a", "b c"}));
-  EXPECT_EQ(PlainMTextLines("{\\H2.5x;\\C1;big} \\S1^2; \\\\x"), (std::vector<std::string>{"big 1/2 \\x"}));
-  EXPECT_EQ(PlainText("45%%d %%p1 %%c50 100%%% %%uU"), "45\xC2\xB0 \xC2\xB1" "1 \xE2\x8C\x80" "50 100% U");
 }
 
 // The grid must answer exactly what a scan of every primitive answers.

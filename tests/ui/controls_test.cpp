@@ -9,7 +9,7 @@
 using namespace wb::ui;
 using wb::WString;
 
-TEST(Controls, SortedComboBoxAndPrefixSearch) {
+TEST(Controls, SortedComboBoxPrefixSearchAndListViewColumnsItemsAndOrder) {
   Control combo(ControlTemplate{10, ControlKind::kComboBox, u"", {}, kStyleSort});
   for (const char16_t* s : {u"plant-b", u"Plant-A", u"delta", u"PLANT-C"}) combo.AddString(s);
   ASSERT_EQ(combo.GetCount(), 4);
@@ -30,9 +30,7 @@ TEST(Controls, SortedComboBoxAndPrefixSearch) {
   EXPECT_EQ(combo.text(), u"Plant-A");
   EXPECT_EQ(combo.SetCurSel(9), -1);
   EXPECT_EQ(combo.currentIndex(), -1);
-}
 
-TEST(Controls, ListViewColumnsItemsAndOrder) {
   Control list(ControlTemplate{20, ControlKind::kListView, u"", {}});
   list.InsertColumn(0, u"a", 10);
   list.InsertColumn(1, u"b", 10);
@@ -63,11 +61,6 @@ namespace {
 const ControlTemplate kControls[] = {{1, ControlKind::kPushButton, u"OK", {}}};
 const DialogResource kResource{900, u"テスト", 100, 50, kControls};
 
-class Probe : public Dialog {
- public:
-  Probe() : Dialog(kResource) {}
-};
-
 }  // namespace
 
 // How the script plays a modal dialog is what every dialog test relies on;
@@ -78,7 +71,7 @@ TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
 
   // OK ends it; actions that leave the dialog open cancel it; a run
   // without actions is a problem the host reports.
-  Probe probe;
+  Dialog probe(kResource);
   user.ExpectModal(900, [](Dialog& d) { EXPECT_TRUE(d.Click(IDOK)); });
   EXPECT_EQ(probe.DoModal(), IDOK);
   user.ExpectModal(900, [](Dialog&) {});
@@ -104,11 +97,11 @@ TEST(ScriptedBackend, PlaysModalDialogsAndAnswersQuestions) {
 
   // Modeless windows are tracked until destroyed.
   {
-    Probe modeless;
+    Dialog modeless(kResource);
     ASSERT_TRUE(modeless.Create());
     EXPECT_EQ(user.FindModeless(900), &modeless);
     user.FailNextCreate();
-    Probe refused;
+    Dialog refused(kResource);
     EXPECT_FALSE(refused.Create());
     EXPECT_FALSE(refused.hasWindow());
   }

@@ -96,11 +96,15 @@ TEST_F(MainDlgTest, ListShowsRowsWithLengthsInRed) {
 
 TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   // Without a project.
-  for (int button : {IDC_SETCABLE, IDC_DRAWMARK, IDC_CONFIRM}) main().Click(button);
-  EXPECT_EQ(MessageIds(), (std::vector<int>{135, 135, 142}));
+  for (int button : {IDC_SETCABLE, IDC_DRAWMARK, IDC_CONFIRM, IDC_FILEOUT}) main().Click(button);
+  EXPECT_EQ(MessageIds(), (std::vector<int>{135, 135, 142, 137}));
+  EXPECT_EQ(LastMessageType(), MB_OK);
   EXPECT_TRUE(Queued().empty());
 
+  // A list whose source has gone: the export's box names it.
   main().m_cableList.sourcePath = U(dir / "list.csv");
+  ASSERT_TRUE(main().Click(IDC_FILEOUT));
+  EXPECT_NE(user.messages().back().caption.find(u"list.csv"), WString::npos);
   main().m_cableList.rows.resize(2);
   main().RefreshList();
   user.AnswerMessageBox(IDNO);
@@ -122,43 +126,6 @@ TEST_F(MainDlgTest, ButtonsRefuseOrQueueTheirCommand) {
   EXPECT_EQ(MessageIds().back(), 143);
   EXPECT_EQ(main().m_selectedRow, 1);
   EXPECT_EQ(Queued(), std::vector<WString>{u"QZ_CONFIRTCABLE"});  // once
-}
-
-// Creating, deleting and exporting through the main dialog are the command
-// line's project and assign runs; the project dialog's and the export's own
-// tests hold their edges.
-TEST_F(MainDlgTest, LoadAsksForTheProjectTheFileAndTheStartRow) {
-  stdfs::create_directories(Project("PLANT1", "設備2"));
-  DefineSimple(root + "/PLANT1");
-  WriteList(dir / "cables.csv", {"番号,サイズ,From,To,長さ", "W-1,IV5.5,P1,M1,", "#保留", "W-2,〃,P2,M2,3.5"});
-  LoadProject("PLANT1", "設備2", dir / "cables.csv", 2);
-  EXPECT_EQ(MessageIds(), std::vector<int>{111});
-  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
-  ASSERT_EQ(user.fileRequests().size(), 1u);
-  const auto& request = user.fileRequests()[0];
-  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
-  EXPECT_EQ(request.defaultExtension, u".csv");
-  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
-  EXPECT_TRUE(request.fileMustExist && request.readOnlyChecked);
-  EXPECT_EQ(main().m_cableList.sourcePath, U(dir / "cables.csv"));
-  EXPECT_EQ(main().m_cableList.startRow, 2);
-  EXPECT_EQ(main().GetWindowText(), u"設備2 - " + LoadModuleString(120));
-  EXPECT_EQ(main().m_lastPlant, u"PLANT1");
-  EXPECT_EQ(main().m_lastFacility, u"設備2");
-  ASSERT_EQ(main().m_list.GetItemCount(), 2);
-  EXPECT_EQ(Row(0), (std::vector<std::string>{"W-1", "IV5.5", "P1", "", "M1", "", ""}));
-  EXPECT_EQ(Row(1), (std::vector<std::string>{"W-2", "IV5.5", "P2", "", "M2", "", "3.5"}));
-}
-
-TEST_F(MainDlgTest, ExportWithoutAProjectIsRefused) {
-  ASSERT_TRUE(main().Click(IDC_FILEOUT));
-  EXPECT_EQ(MessageIds(), std::vector<int>{137});
-  EXPECT_EQ(LastMessageType(), MB_OK);
-  // A source that has gone: the box names it.
-  main().m_cableList.sourcePath = U(dir / "gone.csv");
-  ASSERT_TRUE(main().Click(IDC_FILEOUT));
-  EXPECT_EQ(MessageIds(), (std::vector<int>{137, 137}));
-  EXPECT_NE(user.messages().back().caption.find(u"gone.csv"), WString::npos);
 }
 
 TEST_F(MainDlgTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
@@ -185,16 +152,35 @@ TEST_F(MainDlgTest, AnyRanksInTheDefinitionFileGiveAWholeOrder) {
   EXPECT_FALSE(main().DragColumns(IDC_CABLELIST, {0, 0, 1, 2, 3, 4, 5}));
 }
 
-TEST_F(MainDlgTest, ButtonsAndTheSavedColumnOrderComeWithTheProject) {
+// Creating, deleting and exporting through the main dialog are the command
+// line's project and assign runs; the project dialog's and the export's own
+// tests hold their edges.
+TEST_F(MainDlgTest, LoadAsksForTheProjectTheFileAndTheStartRowAndBringsTheSavedOrder) {
   EXPECT_FALSE(main().Item(IDC_OPTION).visible());
   QzComn_writeConfig(u"WireBinder", u"ShowOptionButton", u"On", u"");
   QZ_WireBinder();
   EXPECT_TRUE(g_cableSetting.showOptionButton);
   EXPECT_FALSE(main().Item(IDC_OPTION).visible());  // not before the list is set up again
-  stdfs::create_directories(Project("P", "F"));
-  DefineSimple(Project("P", "F"));
-  WriteList(dir / "list.csv", {"W-1,IV,P1,M1"});
-  LoadProject("P", "F", dir / "list.csv", 1);
+  stdfs::create_directories(Project("P", "設備2"));
+  DefineSimple(root + "/P");
+  WriteList(dir / "list.csv", {"番号,サイズ,From,To,長さ", "W-1,IV5.5,P1,M1,", "#保留", "W-2,〃,P2,M2,3.5"});
+  LoadProject("P", "設備2", dir / "list.csv", 2);
+  EXPECT_EQ(MessageIds(), std::vector<int>{111});
+  EXPECT_EQ(LastMessageType(), MB_OK | MB_ICONINFORMATION);
+  ASSERT_EQ(user.fileRequests().size(), 1u);
+  const auto& request = user.fileRequests()[0];
+  EXPECT_EQ(request.filter, u"Csv Files (*.csv)|*.csv||");
+  EXPECT_EQ(request.defaultExtension, u".csv");
+  EXPECT_EQ(request.initialFile, g_cableSetting.projectRoot + u"*.csv");
+  EXPECT_TRUE(request.fileMustExist && request.readOnlyChecked);
+  EXPECT_EQ(main().m_cableList.sourcePath, U(dir / "list.csv"));
+  EXPECT_EQ(main().m_cableList.startRow, 2);
+  EXPECT_EQ(main().GetWindowText(), u"設備2 - " + LoadModuleString(120));
+  EXPECT_EQ(main().m_lastPlant, u"P");
+  EXPECT_EQ(main().m_lastFacility, u"設備2");
+  ASSERT_EQ(main().m_list.GetItemCount(), 2);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"W-1", "IV5.5", "P1", "", "M1", "", ""}));
+  EXPECT_EQ(Row(1), (std::vector<std::string>{"W-2", "IV5.5", "P2", "", "M2", "", "3.5"}));
   EXPECT_TRUE(main().Item(IDC_OPTION).visible());
   EXPECT_FALSE(main().Item(IDC_DELETEATT).visible());
   EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
@@ -203,13 +189,13 @@ TEST_F(MainDlgTest, ButtonsAndTheSavedColumnOrderComeWithTheProject) {
   user.Clear();
   ASSERT_TRUE(main().Click(IDC_SAVEORDER));
   EXPECT_EQ(MessageIds(), std::vector<int>{164});
-  const auto ini = U(Project("P", "F") + "/CablelistDefine.ini");
+  const auto ini = U(root + "/P/CablelistDefine.ini");
   EXPECT_EQ(QzComn_GetEnv(ini, u"ListColumnNumber", u"NO"), u"7");
   EXPECT_EQ(QzComn_GetEnv(ini, u"ListColumnNumber", u"DIST"), u"6");
 
   // Back to the natural order on screen, then the project again.
   ASSERT_TRUE(main().DragColumns(IDC_CABLELIST, {0, 1, 2, 3, 4, 5, 6}));
-  LoadProject("P", "F", dir / "list.csv", 1);
+  LoadProject("P", "設備2", dir / "list.csv", 2);
   EXPECT_EQ(main().m_list.GetColumnOrderArray(), (std::vector<int>{6, 0, 2, 1, 3, 4, 5}));
   // Showing the dialog again keeps it.
   QZ_WireBinder();

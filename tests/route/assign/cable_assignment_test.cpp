@@ -9,10 +9,9 @@
 #include <tuple>
 
 #include "files/files_test_util.h"
-#include "module/plant_fixture.h"
+#include "module/user_session.h"
 #include "platform/arxutil/drawing/arxutil_drawing.h"
 #include "platform/dialogs/message_box.h"
-#include "platform/dialogs/scripted_backend.h"
 #include "platform/host/worker_threads.h"
 #include "project/text_file.h"
 #include "resources/string_table.h"
@@ -155,19 +154,6 @@ struct Trunk {
     m3 = plant.Equipment({100, 0, 0}, "M2", "モータ", "1", "設備A");
     plant.Equipment({500, 500, 0}, "X", "孤立", "", "設備A");  // alone: no route
   }
-  CableRow Row(const char* number, const char* from, const char* fromSub, const char* to,
-               const char* toSub) {
-    CableRow r;
-    r.number = W(number);
-    r.size = u"CV5.5-3C";
-    r.fromMark = W(from);
-    r.fromName = W(from[0] == 'P' ? "ポンプ" : "孤立");
-    r.fromSubNo = W(fromSub);
-    r.toMark = W(to);
-    r.toName = W("モータ");
-    r.toSubNo = W(toSub);
-    return r;
-  }
 };
 
 // Routes sharing elements, the equipment lookup (mark, name and sub-number
@@ -181,25 +167,24 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   for (int k = 0; k < 4; ++k)  // two M5 in 設備A, two M6 in 設備B
     t.plant.Equipment({100, 0, 0}, k < 2 ? "M5" : "M6", "モータ", "1", k < 2 ? "設備A" : "設備B");
   const struct {
-    const char *number, *from, *fromSub, *to, *toSub;
+    CableRow row;
     const char16_t* reason;
   } rows[] = {
-      {"W-1", "P1", "1", "M1", "1", u""},
-      {"W-2", "P3", "", "M1", "1", u""},
-      {"W-3", "P3", "", "M2", "1", u""},  // two M2: the one in 設備A
-      {"W-4", "X", "", "M1", "1", u"From機器とTo機器をつなぐ経路がありません"},
-      {"W-5", "P9", "", "M1", "1", u"From機器が見つかりません"},
-      {"W-6", "P1", "1", "M4", "1", u""},  // a lone match, whatever its facility
-      {"W-7", "P1", "1", "m1", "1", u"To機器が見つかりません"},   // letter case differs
-      {"W-8", "P1", "1", "M1 ", "1", u"To機器が見つかりません"},  // trailing blank
-      {"W-9", "P1", "1", "M5", "1", u"To機器が複数あります（記号・名称・副番が同じ）"},
-      {"W-10", "P9", "", "M2", "9", u"From機器が見つかりません、To機器が見つかりません"},
-      {"W-11", "P3", "", "P3", "", u"From機器とTo機器が同じ機器です"},
-      {"W-12", "P1", "1", "M6", "1", u"To機器が見つかりません"},  // neither in 設備A
+      {wbtest::Row("W-1", "P1", "ポンプ", "1", "M1", "モータ", "1"), u""},
+      {wbtest::Row("W-2", "P3", "ポンプ", "", "M1", "モータ", "1"), u""},
+      {wbtest::Row("W-3", "P3", "ポンプ", "", "M2", "モータ", "1"), u""},  // two M2: the one in 設備A
+      {wbtest::Row("W-4", "X", "孤立", "", "M1", "モータ", "1"), u"From機器とTo機器をつなぐ経路がありません"},
+      {wbtest::Row("W-5", "P9", "ポンプ", "", "M1", "モータ", "1"), u"From機器が見つかりません"},
+      {wbtest::Row("W-6", "P1", "ポンプ", "1", "M4", "モータ", "1"), u""},  // a lone match: any facility
+      {wbtest::Row("W-7", "P1", "ポンプ", "1", "m1", "モータ", "1"), u"To機器が見つかりません"},   // letter case differs
+      {wbtest::Row("W-8", "P1", "ポンプ", "1", "M1 ", "モータ", "1"), u"To機器が見つかりません"},  // trailing blank
+      {wbtest::Row("W-9", "P1", "ポンプ", "1", "M5", "モータ", "1"), u"To機器が複数あります（記号・名称・副番が同じ）"},
+      {wbtest::Row("W-10", "P9", "ポンプ", "", "M2", "モータ", "9"), u"From機器が見つかりません、To機器が見つかりません"},
+      {wbtest::Row("W-11", "P3", "ポンプ", "", "P3", "ポンプ", ""), u"From機器とTo機器が同じ機器です"},
+      {wbtest::Row("W-12", "P1", "ポンプ", "1", "M6", "モータ", "1"), u"To機器が見つかりません"},  // neither in 設備A
   };
   CableList list;
-  for (const auto& r : rows) list.rows.push_back(t.Row(r.number, r.from, r.fromSub, r.to, r.toSub));
-  list.rows[10].toName = u"ポンプ";
+  for (const auto& r : rows) list.rows.push_back(r.row);
   list.rows[3].hasLength = list.rows[4].hasLength = true;
   list.rows[3].length = list.rows[4].length = 7.5;
   const SheetProject project{list, u"PLANT", u"設備A"};
@@ -231,7 +216,7 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   EXPECT_EQ(two[1].metres, sheets[1].metres);
 
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"CV5.5-3C,CV5.5-3C,CV5.5-3C,CV5.5-3C");
+  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"5.5,5.5,5.5,5.5");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3,P1");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2,M4");
   EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,,1");
@@ -249,7 +234,7 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   CStringArray entries;
   ApiComn_extractAttributesArrayID(t.p1, u"QZ_ATTR", entries, 0);
   ASSERT_EQ(entries.size(), 14u);
-  EXPECT_EQ(entries[6], u"CB03|CV5.5-3C,CV5.5-3C|1|1|99|1|");
+  EXPECT_EQ(entries[6], u"CB03|5.5,5.5|1|1|99|1|");
   EXPECT_EQ(entries[13], u"CB10|1,1|1|1|99|1|");
 }
 
@@ -278,7 +263,7 @@ TEST(RouteSheets, RowSelection) {
 // two-byte form, the newest entry first and the older entries copied back
 // byte for byte below it, escapes of characters the code page lacks (or
 // holds only by a best fit) included.
-TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
+TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKeptUnitsWithoutARoundTripEscaped) {
   TempRoot root;
   const std::string older = "\x8C\xC3\x82\xA2 \\U+2603 \\U+00A5\r\n\r\nlast\r\n";  // 古い
   std::ofstream(root.dir / "log.csv", std::ios::binary) << older;
@@ -328,12 +313,9 @@ TEST(RouteLog, NewestEntryFirstInAnsiBytesOlderEntriesKept) {
                            "\r\nNo.00 KIKI ", "\x81\x79" "00\x81\x7A("})
     EXPECT_NE(bytes.find(part), std::string::npos) << part;
   EXPECT_EQ(bytes.substr(bytes.size() - older.size() - 4), "\r\n\r\n" + older);
-}
 
-// Only a unit whose bytes read back as itself is written as bytes; the
-// units the code page holds by a best fit alone are escaped.
-TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
-  TempRoot root;
+  // Only a unit whose bytes read back as itself is written as bytes; the
+  // units the code page holds by a best fit alone are escaped.
   const struct {
     char16_t unit;
     const char* bytes;
@@ -350,10 +332,10 @@ TEST(RouteLog, UnitsWithoutARoundTripAreEscaped) {
     entry.push_back(CString(1, c.unit));
     expected += std::string(c.bytes) + "\r\n";
   }
-  RouteLog log(g_cableSetting.projectRoot + u"log.csv");
+  RouteLog log(g_cableSetting.projectRoot + u"units.csv");
   log.Add(entry);
   ASSERT_TRUE(log.Write());
-  EXPECT_EQ(root.Bytes(), expected + "\r\n");
+  EXPECT_EQ(root.Bytes("units.csv"), expected + "\r\n");
 }
 
 // A command's entries written at once leave the file that writing them one
@@ -395,81 +377,51 @@ TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
   }
 }
 
-class Recorder : public wb::editor::HostOutput {
- public:
-  void Print(const wb::WString&) override {}
-  void ProgressStart(const wb::WString& label, int min, int max) override {
-    events.push_back(u"start " + label + wb::Format(u" %d %d", min, max));
-  }
-  void ProgressPos(int pos) override { events.push_back(wb::Format(u"pos %d", pos)); }
-  void ProgressEnd() override { events.push_back(u"end"); }
-  std::vector<wb::WString> events;
-};
-
-class SetCableDistCommand : public ::testing::Test {
- protected:
-  void SetUp() override {
-    previous_ = wb::ui::SetBackend(&user_);
-    plant_.Equipment({0, 0, 0}, "P1", "ポンプ", "", "設備A", 1);
-    wire_ = plant_.Wire({0, 0, 0}, {10, 0, 0}, 3000);
-    to_ = plant_.Equipment({10, 0, 0}, "M1", "モータ", "", "設備A", 2);
-  }
-  void TearDown() override {
-    delete g_pMainDlg;
-    g_pMainDlg = nullptr;
-    wb::ui::SetBackend(previous_);
-  }
-  wbtest::PlantFixture plant_;
-  wb::ui::ScriptedBackend user_;
-  wb::ui::DialogBackend* previous_ = nullptr;
-  AcDbObjectId wire_, to_;
-};
+// The command on the main dialog's list: refused without a project,
+// otherwise the rows filled, progress shown and the completion said.
+using SetCableDistCommand = wbtest::UserSession;
 
 TEST_F(SetCableDistCommand, FillsTheDialogsRowsAndReportsProgressAndCompletion) {
-  g_pMainDlg = new MainDlg();
-  ASSERT_TRUE(g_pMainDlg->Create());
-  g_pMainDlg->m_lastFacility = W("設備A");
-  g_pMainDlg->m_cableList.sourcePath = u"/nowhere/list.csv";
-  g_pMainDlg->m_cableList.rows = {{u"W-1", u"IV2", u"P1", W("ポンプ"), u"M1", W("モータ"), u"", u"", false, 0},
-                                  {u"W-2", u"IV2", u"P1", W("ポンプ"), u"M9", W("モータ"), u"", u"", true, 4.5}};
-  Recorder meter;
-  wbtest::Installed<wb::editor::SetHostOutput> installed(&meter);
+  plant.Equipment({0, 0, 0}, "P1", "ポンプ", "", "第1設備", 1);
+  const AcDbObjectId wire = plant.Wire({0, 0, 0}, {10, 0, 0}, 3000, 0, {"CB08|OLD|1|1|99|1|"});
+  const AcDbObjectId to = plant.Equipment({10, 0, 0}, "M1", "モータ", "", "第1設備", 2);
   QZ_SetCableDist();
-  const wb::WString start = u"start " + LoadModuleString(140);
-  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 2", u"pos 0", u"pos 1", u"end"}));
+  MainDlg* dialog = std::exchange(g_pMainDlg, nullptr);  // typed with no main dialog at all
+  QZ_SetCableDist();
+  g_pMainDlg = dialog;
+  EXPECT_EQ(Messages(), std::vector<wb::WString>(2, LoadModuleString(135)));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"OLD");
+
+  CableRow kept = wbtest::Row("W-2", "P1", "ポンプ", "", "M9", "モータ", "");
+  kept.hasLength = true;
+  kept.length = 4.5;
+  LoadList({wbtest::Row("W-1", "P1", "ポンプ", "", "M1", "モータ", ""), kept});
+  QZ_SetCableDist();
+  const wb::WString start = LoadModuleString(140);
+  EXPECT_EQ(output.progress, (std::vector<wb::WString>{start + u" 0 2", u"0", u"1", u"end"}));
   const CableList& list = g_pMainDlg->m_cableList;
   ASSERT_TRUE(list.rows[0].hasLength);
   EXPECT_DOUBLE_EQ(list.rows[0].length, 6.0);
   EXPECT_EQ(list.rows[1].length, 4.5);  // no such equipment: kept
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"W-1");
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"W-1");
   // The list shows the new length.
   bool shown = false;
   for (int c = 0; c < 12; ++c) shown |= g_pMainDlg->m_list.GetItemText(0, c) == u"6.0";
   EXPECT_TRUE(shown);
-  ASSERT_FALSE(user_.messages().empty());
-  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
-  EXPECT_EQ(user_.messages().back().type, MB_OK | MB_ICONINFORMATION);
-  const size_t shownBefore = user_.messages().size();
+  EXPECT_EQ(Messages().back(), LoadModuleString(134));
+  EXPECT_EQ(dialogs.messages().back().type, MB_OK | MB_ICONINFORMATION);
 
   // A project whose list has no rows still clears the cable keys, marks aside.
-  g_pMainDlg->m_cableList.rows.clear();
-  WriteEntityAttribute(to_, u"CB10", u"OLD", 1, 1, 1);
-  meter.events.clear();
+  LoadList({});
+  WriteEntityAttribute(to, u"CB10", u"OLD", 1, 1, 1);
+  output.progress.clear();
   QZ_SetCableDist();
-  EXPECT_EQ(meter.events, (std::vector<wb::WString>{start + u" 0 0", u"end"}));
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"");
-  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB10"), u"");
-  EXPECT_EQ(CAttributeData::GetValueAttID(to_, u"CB01"), u"M1");
-  ASSERT_EQ(user_.messages().size(), shownBefore + 1);
-  EXPECT_EQ(user_.messages().back().text, LoadModuleString(134));
-}
-
-TEST_F(SetCableDistCommand, WithoutALoadedProjectLeavesTheDrawingAlone) {
-  WriteEntityAttribute(wire_, u"CB08", u"OLD", 1, 1, 1);
-  QZ_SetCableDist();  // no main dialog at all
-  ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages().back().text, LoadModuleString(135));
-  EXPECT_EQ(CAttributeData::GetValueAttID(wire_, u"CB08"), u"OLD");
+  EXPECT_EQ(output.progress, (std::vector<wb::WString>{start + u" 0 0", u"end"}));
+  EXPECT_EQ(CAttributeData::GetValueAttID(wire, u"CB08"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to, u"CB10"), u"");
+  EXPECT_EQ(CAttributeData::GetValueAttID(to, u"CB01"), u"M1");
+  ASSERT_EQ(Messages().size(), 4u);
+  EXPECT_EQ(Messages().back(), LoadModuleString(134));
 }
 
 }  // namespace
