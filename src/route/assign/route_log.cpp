@@ -108,52 +108,76 @@ const RouteLog::Lines::Element& RouteLog::Lines::ElementOf(const AcDbObjectIdArr
   return e;
 }
 
+double RouteLog::Lines::LengthOf(const Element& e, const AcDbObjectIdArray& route, int index,
+                                 const RouteFinder* finder) const {
+  if (e.fixedLength) return e.length;
+  return finder ? finder->GetElementLength(route, route[index], index)
+                : GetElementLength(route, route[index], index);
+}
+
 RouteLog::Body RouteLog::Lines::Make(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
                                      const RouteFinder* finder) {
   Body body;
-  std::vector<const Element*> elements(route.size());
-  std::vector<double> lengths(route.size());
-  size_t size = 2;
-  for (size_t i = 0; i < route.size(); ++i) {
-    const int index = static_cast<int>(i);
-    const Element& e = *(elements[i] = &ElementOf(route, index, finder, nodes ? (*nodes)[i] : -1));
-    lengths[i] = e.fixedLength ? e.length
-                 : finder      ? finder->GetElementLength(route, route[i], index)
-                               : GetElementLength(route, route[i], index);
-    body.stable = body.stable && e.stable;
-    size += 40 + e.labelBytes.size() + e.pointsBytes.size();
-  }
-  // The element lines are plain ASCII around the element's own texts: put
-  // together in bytes at once, unless some text could change on the way.
-  double sum = 0;
+  for (size_t i = 0; i < route.size(); ++i)
+    body.stable = ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1).stable && body.stable;
   if (body.stable) {
-    std::string& bytes = body.bytes;
-    bytes.reserve(size);
-    for (size_t i = 0; i < route.size(); ++i) {
-      sum += lengths[i];
-      char number[16];
-      const char* end = std::to_chars(number, number + sizeof number, i).ptr;
-      bytes += "No.";
-      if (i < 10) bytes += '0';
-      bytes.append(number, static_cast<size_t>(end - number));
-      bytes += ' ';
-      bytes += elements[i]->labelBytes;
-      AppendLength(lengths[i], bytes);
-      bytes += " / ";
-      AppendLength(sum, bytes);
-      bytes += ' ';
-      bytes += elements[i]->pointsBytes;
-      bytes += "\r\n";
+    if (finder && nodes) {
+      body.maker = this;
+      body.finder = finder;
+      body.route = route;
+      body.nodes = *nodes;
+    } else {
+      AppendBytes(route, nodes, finder, body.bytes);
     }
-    bytes += "\r\n";  // the empty line below every entry
     return body;
   }
+  double sum = 0;
   for (size_t i = 0; i < route.size(); ++i) {
-    sum += lengths[i];
-    body.lines.push_back(wb::Format(u"No.%02d ", static_cast<int>(i)) + elements[i]->label +
-                         wb::Format(u"%6.0lf / %6.0lf ", lengths[i], sum) + elements[i]->points);
+    const int index = static_cast<int>(i);
+    const Element& e = ElementOf(route, index, finder, nodes ? (*nodes)[i] : -1);
+    const double length = LengthOf(e, route, index, finder);
+    sum += length;
+    body.lines.push_back(wb::Format(u"No.%02d ", index) + e.label +
+                         wb::Format(u"%6.0lf / %6.0lf ", length, sum) + e.points);
   }
   return body;
+}
+
+void RouteLog::Lines::AppendBytes(const Body& body, std::string& out) {
+  AppendBytes(body.route, &body.nodes, body.finder, out);
+}
+
+// The element lines are plain ASCII around the element's own texts: put
+// together in bytes at once.
+void RouteLog::Lines::AppendBytes(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
+                                  const RouteFinder* finder, std::string& bytes) {
+  auto element = [&](size_t i) -> const Element& {
+    return ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1);
+  };
+  size_t size = 2;
+  for (size_t i = 0; i < route.size(); ++i)
+    size += 40 + element(i).labelBytes.size() + element(i).pointsBytes.size();
+  bytes.reserve(bytes.size() + size);
+  double sum = 0;
+  for (size_t i = 0; i < route.size(); ++i) {
+    const Element& e = element(i);
+    const double length = LengthOf(e, route, static_cast<int>(i), finder);
+    sum += length;
+    char number[16];
+    const char* end = std::to_chars(number, number + sizeof number, i).ptr;
+    bytes += "No.";
+    if (i < 10) bytes += '0';
+    bytes.append(number, static_cast<size_t>(end - number));
+    bytes += ' ';
+    bytes += e.labelBytes;
+    AppendLength(length, bytes);
+    bytes += " / ";
+    AppendLength(sum, bytes);
+    bytes += ' ';
+    bytes += e.pointsBytes;
+    bytes += "\r\n";
+  }
+  bytes += "\r\n";  // the empty line below every entry
 }
 
 void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, const AcDbObjectIdArray& route,
@@ -184,10 +208,12 @@ void RouteLog::Add(AcDbObjectId from, AcDbObjectId to, Body body, uint32_t searc
     std::string bytes;
     EncodeLine(lines[0], bytes);
     EncodeLine(lines[1], bytes);
-    entries_.push_back(Entry{std::move(bytes), {}, std::move(body.bytes)});
+    entries_.push_back(Entry{std::move(bytes), {}, std::move(body)});
     return;
   }
   if (body.stable) {
+    // The body's own maker may be busy on a worker: this thread's makes it.
+    if (body.maker) own_.AppendBytes(body, body.bytes);
     // Lines that read back as themselves: the bytes give them again, and
     // the empty line below is added again with the entry.
     body.lines = Decode(body.bytes);
@@ -309,10 +335,15 @@ bool RouteLog::Write() {
   const size_t n = entries_.size();
   const bool written = wb::fs::WriteFileAtomically(
       wb::fs::ToNative(path_), [&](const wb::fs::ContentWriter& write) {
+        std::string made;  // a kept body's bytes, one entry at a time
         for (size_t k = n; k-- > 0;) {
           Entry e = std::move(entries_[k]);
           const bool asWritten = e.lines.empty() || k + 1 == n;
-          if (!(asWritten ? write(e.bytes) && write(e.body)
+          if (asWritten && e.body.maker) {
+            made.clear();
+            e.body.maker->AppendBytes(e.body, made);
+          }
+          if (!(asWritten ? write(e.bytes) && write(e.body.maker ? made : e.body.bytes)
                           : write(Settle(std::move(e.lines), n - 1 - k))))
             return false;
         }

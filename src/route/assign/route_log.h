@@ -22,10 +22,18 @@ class RouteLog {
   // What an entry says below its header: one line per route element and
   // the empty line, in the file's bytes when no round trip can change
   // them, else as text.
+  class Lines;
   struct Body {
     std::string bytes;
     CStringArray lines;
     bool stable = true;
+    // A stable body made with a finder keeps its route, not its bytes,
+    // until the log is written: on a long command the entries' bytes would
+    // be the bulk of its memory. The maker and the finder must outlive it.
+    Lines* maker = nullptr;
+    const RouteFinder* finder = nullptr;
+    AcDbObjectIdArray route;
+    std::vector<int> nodes;
   };
 
   // Makes bodies on any thread, one Lines per thread: each keeps what it
@@ -37,6 +45,8 @@ class RouteLog {
     // read the drawing already); `nodes` are the route in its numbering.
     Body Make(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
               const RouteFinder* finder);
+    // A kept body's bytes, added to `out`.
+    void AppendBytes(const Body& body, std::string& out);
     // A line that reads back as itself, so that no number of round trips
     // changes it.
     bool Stable(const CString& line);
@@ -55,6 +65,10 @@ class RouteLog {
     };
     const Element& ElementOf(const AcDbObjectIdArray& route, int index, const RouteFinder* finder,
                              int node);
+    double LengthOf(const Element& e, const AcDbObjectIdArray& route, int index,
+                    const RouteFinder* finder) const;
+    void AppendBytes(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
+                     const RouteFinder* finder, std::string& out);
 
     std::vector<int8_t> unitStable_;  // per UTF-16 unit: unknown, no, yes
     std::vector<Element> byNode_;     // with a finder
@@ -78,7 +92,7 @@ class RouteLog {
   struct Entry {
     std::string bytes;   // as first written, entry and empty line
     CStringArray lines;  // kept only when a round trip may change them
-    std::string body;    // the rest of `bytes`, when they are kept apart
+    Body body;           // the rest of `bytes`, when they are kept apart
   };
   std::string Settle(CStringArray lines, size_t passes);
   static bool Stable(std::string_view bytes);
