@@ -87,6 +87,10 @@ TEST(CableAssignment, LeavesTheSameDrawingAndRowsAsThePlainCommand) {
       g_cableSetting.mostShortDist = msd;
       synth::PlantDrawing mine = synth::MakePlantDrawing(plant, seed);
       synth::PlantDrawing theirs = synth::MakePlantDrawing(plant, seed);
+      // A drawing name that a round trip through the code page changes
+      // makes every log header change with the entries after it.
+      if (o.oddTexts)
+        for (auto* d : {&mine, &theirs}) d->database->SetFileName("plant\\U+0041.dxf");
       std::filesystem::remove_all(dir);
       for (const char* side : {"mine", "theirs"}) std::filesystem::create_directories(dir / side);
       bool complete = true;
