@@ -39,9 +39,12 @@ struct TagView {
 };
 
 struct EditedTag {
-  int code;
-  std::string value;  // file encoding
+  EditedTag() = default;
+  EditedTag(int c, std::string v, uint32_t o = kNone) : code(c), original(o), value(std::move(v)) {}
+  // The two numbers side by side: millions of these are held at once.
+  int code = 0;
   uint32_t original = kNone;  // raw tag whose lines still hold exactly this tag
+  std::string value;  // file encoding
 };
 
 struct Record {
