@@ -49,42 +49,35 @@ WString Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
+namespace {
+
+// The code point at s[i]: a surrogate pair is taken whole (i moves on to
+// its second unit), a lone surrogate stands for U+FFFD.
+uint32_t CodePointAt(WStringView s, size_t& i) {
+  const uint32_t unit = s[i];
+  if (unit < 0xD800 || unit >= 0xE000) return unit;
+  if (unit < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+    return 0x10000 + ((unit - 0xD800) << 10) + (s[++i] - 0xDC00);
+  return 0xFFFD;
+}
+
+size_t Utf8Bytes(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+}  // namespace
+
 std::string Utf16ToUtf8(WStringView s) {
   // Sized exactly first: the result is often kept as it is in a drawing,
   // and room for three bytes a unit would stay allocated with it. Then
   // written through a pointer, as this runs over every text of a drawing.
-  size_t bytes = s.size(), surrogates = 0;
-  for (char16_t unit : s) {
-    const bool surrogate = unit >= 0xD800 && unit < 0xE000;
-    bytes += (unit >= 0x80) + (unit >= 0x800 && !surrogate);
-    surrogates += surrogate;
-  }
-  // Each surrogate was counted as two bytes: right for a pair (four), one
-  // short for a lone one (U+FFFD, three).
-  for (size_t i = 0; surrogates > 0 && i < s.size(); ++i)
-    if (s[i] >= 0xD800 && s[i] < 0xE000) {
-      --surrogates;
-      if (s[i] < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
-        --surrogates, ++i;
-      else
-        ++bytes;
-    }
+  size_t bytes = 0;
+  for (size_t i = 0; i < s.size(); ++i) bytes += Utf8Bytes(CodePointAt(s, i));
   std::string out(bytes, '\0');
   char* p = out.data();
   for (size_t i = 0; i < s.size(); ++i) {
-    uint32_t cp = s[i];
+    const uint32_t cp = CodePointAt(s, i);
     if (cp < 0x80) {
       *p++ = static_cast<char>(cp);
-      continue;
-    }
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x800) {
+    } else if (cp < 0x800) {
       *p++ = static_cast<char>(0xC0 | (cp >> 6));
       *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
@@ -98,7 +91,6 @@ std::string Utf16ToUtf8(WStringView s) {
       *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   }
-  out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
 
