@@ -124,7 +124,6 @@ RouteLog::Body RouteLog::Lines::Make(const AcDbObjectIdArray& route, const std::
     if (finder && nodes) {
       body.maker = this;
       body.finder = finder;
-      body.route = route;
       body.nodes = *nodes;
     } else {
       AppendBytes(route, nodes, finder, body.bytes);
@@ -144,23 +143,19 @@ RouteLog::Body RouteLog::Lines::Make(const AcDbObjectIdArray& route, const std::
 }
 
 void RouteLog::Lines::AppendBytes(const Body& body, std::string& out) {
-  AppendBytes(body.route, &body.nodes, body.finder, out);
+  AcDbObjectIdArray route;
+  route.reserve(body.nodes.size());
+  for (int node : body.nodes) route.push_back(body.finder->IdAt(node));
+  AppendBytes(route, &body.nodes, body.finder, out);
 }
 
 // The element lines are plain ASCII around the element's own texts: put
 // together in bytes at once.
 void RouteLog::Lines::AppendBytes(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
                                   const RouteFinder* finder, std::string& bytes) {
-  auto element = [&](size_t i) -> const Element& {
-    return ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1);
-  };
-  size_t size = 2;
-  for (size_t i = 0; i < route.size(); ++i)
-    size += 40 + element(i).labelBytes.size() + element(i).pointsBytes.size();
-  bytes.reserve(bytes.size() + size);
   double sum = 0;
   for (size_t i = 0; i < route.size(); ++i) {
-    const Element& e = element(i);
+    const Element& e = ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1);
     const double length = LengthOf(e, route, static_cast<int>(i), finder);
     sum += length;
     char number[16];

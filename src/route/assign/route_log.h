@@ -27,12 +27,12 @@ class RouteLog {
     std::string bytes;
     CStringArray lines;
     bool stable = true;
-    // A stable body made with a finder keeps its route, not its bytes,
-    // until the log is written: on a long command the entries' bytes would
-    // be the bulk of its memory. The maker and the finder must outlive it.
+    // A stable body made with a finder keeps its route (in the finder's
+    // numbering), not its bytes, until the log is written: on a long
+    // command the entries' bytes would be the bulk of its memory. The maker
+    // and the finder must outlive it.
     Lines* maker = nullptr;
     const RouteFinder* finder = nullptr;
-    AcDbObjectIdArray route;
     std::vector<int> nodes;
   };
 
