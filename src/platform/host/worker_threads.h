@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -60,6 +61,25 @@ class OrderedWork {
   size_t released_ = 0;  // the caller is done with the indices below
   int held_ = 0;  // workers waiting for room
   bool stop_ = false;
+};
+
+// One T for each of `threads` workers, made on that worker's first use:
+// scratch space the threads must not share, and that a worker which never
+// runs never allocates. Distinct workers may ask at the same time.
+template <typename T>
+class PerWorker {
+ public:
+  PerWorker(int threads, std::function<std::unique_ptr<T>()> make)
+      : items_(static_cast<size_t>(threads)), make_(std::move(make)) {}
+  T& operator[](int worker) {
+    auto& item = items_[static_cast<size_t>(worker)];
+    if (!item) item = make_();
+    return *item;
+  }
+
+ private:
+  std::vector<std::unique_ptr<T>> items_;
+  std::function<std::unique_ptr<T>()> make_;
 };
 
 // work(index, worker) for every index below `count`, handed to the threads

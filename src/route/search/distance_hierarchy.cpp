@@ -200,16 +200,12 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
     into.push_back(v);
   };
   const int threads = wb::WorkerThreads();
-  std::vector<std::unique_ptr<Scratch>> scratch(threads);
-  auto scratchOf = [&](int worker) -> Scratch& {
-    if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(usable.size());
-    return *scratch[worker];
-  };
+  wb::PerWorker<Scratch> scratch(threads, [&] { return std::make_unique<Scratch>(usable.size()); });
   // Runs first: most of a plant's elements, and the cheapest to take out.
   std::vector<uint8_t> gone(n, 0);
   for (int v = 0; v < n; ++v)
-    if (usable[v] && graph.Run(v, scratchOf(0))) {
-      remove(v, scratchOf(0), order);
+    if (usable[v] && graph.Run(v, scratch[0])) {
+      remove(v, scratch[0], order);
       gone[v] = 1;
     }
   // Then least important first; a priority is looked at again when it comes
@@ -221,7 +217,7 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
     std::vector<std::pair<int, int>> queue;  // priority, element
     for (int v : elements) queue.emplace_back(0, v);
     wb::ForEachInBlocks(queue.size(), 512, part < 0 ? threads : 1, [&](size_t k, int worker) {
-      queue[k].first = graph.Priority(queue[k].second, part < 0 ? scratchOf(worker) : own, part);
+      queue[k].first = graph.Priority(queue[k].second, part < 0 ? scratch[worker] : own, part);
     });
     std::make_heap(queue.begin(), queue.end(), std::greater<>());
     while (queue.size() > keep) {
@@ -264,7 +260,7 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
   }
   std::sort(last.begin(), last.end());
   std::vector<int> none;
-  contract(last, -1, scratchOf(0), order, 0, none);
+  contract(last, -1, scratch[0], order, 0, none);
 
   // The searches run in rank order, so elements are stored that way: the
   // high ranks every search passes through sit together.

@@ -217,12 +217,11 @@ void RouteFinder::BuildNeighbours(const std::vector<AcGePoint3dArray>& points) {
     uint32_t seenStamp = 0;
     std::vector<int> candidates;
   };
-  std::vector<std::unique_ptr<Scratch>> scratch(wb::WorkerThreads());
+  wb::PerWorker<Scratch> scratch(wb::WorkerThreads(), [n] { return std::make_unique<Scratch>(n); });
   std::vector<int> count(n, 0);
   std::vector<std::vector<int>> lists((n + kBlock - 1) / kBlock);
   wb::ForEachInBlocks(n, kBlock, wb::WorkerThreads(), [&](size_t element, int worker) {
-    if (!scratch[worker]) scratch[worker] = std::make_unique<Scratch>(n);
-    Scratch& s = *scratch[worker];
+    Scratch& s = scratch[worker];
     const int v = static_cast<int>(element);
     std::vector<int>& out = lists[element / kBlock];
     const size_t before = out.size();
