@@ -26,11 +26,11 @@ std::string AsciiUpper(std::string_view text) {
 
 namespace {
 
-using dxf::EditedTag;
 using dxf::Kind;
 using dxf::kNone;
 using dxf::Record;
 using dxf::Section;
+using dxf::TagList;
 using dxf::TagView;
 using dxf::Trim;
 
@@ -200,12 +200,12 @@ class DxfDatabase final : public Database {
     auto& tags = doc_.Edit(header_);
     std::string raw = codec_.Encode(OneLine(std::move(value)));
     if (i == kNpos) {
-      tags.push_back({9, OneLine(std::string(variable))});
-      tags.push_back({code, std::move(raw)});
-    } else if (i + 1 < tags.size() && tags[i + 1].code != 9) {
-      if (tags[i + 1].code != code || tags[i + 1].value != raw) tags[i + 1] = {code, std::move(raw)};
+      tags.Append(9, OneLine(std::string(variable)));
+      tags.Append(code, raw);
+    } else if (i + 1 < tags.size() && tags.code(i + 1) != 9) {
+      if (tags.code(i + 1) != code || doc_.At(tags, i + 1).value != raw) tags.Set(i + 1, code, raw);
     } else {
-      tags.insert(tags.begin() + static_cast<long>(i) + 1, EditedTag{code, std::move(raw)});
+      tags.Insert(i + 1, code, raw);
     }
     doc_.Reindex(header_);
   }
@@ -215,8 +215,8 @@ class DxfDatabase final : public Database {
     size_t i = FindHeaderVariable(variable);
     auto& tags = doc_.Edit(header_);
     size_t end = i + 1;
-    while (end < tags.size() && tags[end].code != 9 && tags[end].code != 0) ++end;
-    tags.erase(tags.begin() + static_cast<long>(i), tags.begin() + static_cast<long>(end));
+    while (end < tags.size() && tags.code(end) != 9 && tags.code(end) != 0) ++end;
+    tags.Erase(i, end);
     doc_.Reindex(header_);
   }
 
@@ -262,14 +262,14 @@ class DxfDatabase final : public Database {
     if (modern_) {
       Table& table = EnsureTable("BLOCK_RECORD");
       uint64_t id = NewId();
-      std::vector<EditedTag> tags = {{0, "BLOCK_RECORD"}};
+      TagList tags = {{0, "BLOCK_RECORD"}};
       AppendCommon(tags, id, HandleOf(table.head));
-      tags.push_back({100, "AcDbSymbolTableRecord"});
-      tags.push_back({100, "AcDbBlockTableRecord"});
-      tags.push_back({2, raw});
-      tags.push_back({70, "0"});
-      tags.push_back({280, "1"});
-      tags.push_back({281, "0"});
+      tags.Append(100, "AcDbSymbolTableRecord");
+      tags.Append(100, "AcDbBlockTableRecord");
+      tags.Append(2, raw);
+      tags.Append(70, "0");
+      tags.Append(280, "1");
+      tags.Append(281, "0");
       uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
       table.entries.push_back(index);
       BumpTableCount(table);
@@ -280,27 +280,27 @@ class DxfDatabase final : public Database {
     Block block;
     {
       uint64_t id = NewId();
-      std::vector<EditedTag> tags = {{0, "BLOCK"}};
+      TagList tags = {{0, "BLOCK"}};
       AppendCommon(tags, id, recordHandle);
-      if (modern_) tags.push_back({100, "AcDbEntity"});
-      tags.push_back({8, "0"});
-      if (modern_) tags.push_back({100, "AcDbBlockBegin"});
-      tags.push_back({2, raw});
-      tags.push_back({70, "0"});
-      tags.push_back({10, FormatDouble(base.x)});
-      tags.push_back({20, FormatDouble(base.y)});
-      tags.push_back({30, FormatDouble(base.z)});
-      tags.push_back({3, raw});
-      if (modern_) tags.push_back({1, ""});
+      if (modern_) tags.Append(100, "AcDbEntity");
+      tags.Append(8, "0");
+      if (modern_) tags.Append(100, "AcDbBlockBegin");
+      tags.Append(2, raw);
+      tags.Append(70, "0");
+      tags.Append(10, FormatDouble(base.x));
+      tags.Append(20, FormatDouble(base.y));
+      tags.Append(30, FormatDouble(base.z));
+      tags.Append(3, raw);
+      if (modern_) tags.Append(1, "");
       block.begin = AddRecord(std::move(tags), blocks.end, Kind::kBlockBegin, Section::kBlocks, id);
     }
     {
       uint64_t id = NewId();
-      std::vector<EditedTag> tags = {{0, "ENDBLK"}};
+      TagList tags = {{0, "ENDBLK"}};
       AppendCommon(tags, id, recordHandle);
-      if (modern_) tags.push_back({100, "AcDbEntity"});
-      tags.push_back({8, "0"});
-      if (modern_) tags.push_back({100, "AcDbBlockEnd"});
+      if (modern_) tags.Append(100, "AcDbEntity");
+      tags.Append(8, "0");
+      if (modern_) tags.Append(100, "AcDbBlockEnd");
       block.end = AddRecord(std::move(tags), blocks.end, Kind::kBlockEnd, Section::kBlocks, id);
     }
     blockIndex_[AsciiUpper(name)] = static_cast<uint32_t>(blocks_.size());
@@ -339,9 +339,9 @@ class DxfDatabase final : public Database {
     size_t at = i == kNpos ? InsertPosition(r, code) : i;
     auto& tags = doc_.Edit(index);
     if (i != kNpos)
-      tags[i] = {code, std::move(raw)};
+      tags.Set(i, code, raw);
     else
-      tags.insert(tags.begin() + static_cast<long>(at), EditedTag{code, std::move(raw)});
+      tags.Insert(at, code, raw);
     doc_.Reindex(index);
     if (code == 67 || code == 330) modelSpaceValid_ = false;
   }
@@ -351,8 +351,7 @@ class DxfDatabase final : public Database {
     if (index == kNone || !MayEdit(doc_.records[index], code)) return;
     size_t i = FindOwn(doc_.records[index], code);
     if (i == kNpos) return;
-    auto& tags = doc_.Edit(index);
-    tags.erase(tags.begin() + static_cast<long>(i));
+    doc_.Edit(index).Erase(i, i + 1);
     doc_.Reindex(index);
     if (code == 67 || code == 330) modelSpaceValid_ = false;
   }
@@ -463,17 +462,17 @@ class DxfDatabase final : public Database {
     if (name.empty() || HasLayer(name) || !Reserve(2)) return;
     Table& table = EnsureTable("LAYER");
     uint64_t id = NewId();
-    std::vector<EditedTag> tags = {{0, "LAYER"}};
+    TagList tags = {{0, "LAYER"}};
     AppendCommon(tags, id, HandleOf(table.head));
     if (modern_) {
-      tags.push_back({100, "AcDbSymbolTableRecord"});
-      tags.push_back({100, "AcDbLayerTableRecord"});
+      tags.Append(100, "AcDbSymbolTableRecord");
+      tags.Append(100, "AcDbLayerTableRecord");
     }
-    tags.push_back({2, codec_.Encode(name)});
-    tags.push_back({70, "0"});
-    tags.push_back({62, std::to_string(color)});
-    if (std::string linetype = ContinuousLinetype(); !linetype.empty()) tags.push_back({6, linetype});
-    if (modern_) tags.push_back({370, "-3"});
+    tags.Append(2, codec_.Encode(name));
+    tags.Append(70, "0");
+    tags.Append(62, std::to_string(color));
+    if (std::string linetype = ContinuousLinetype(); !linetype.empty()) tags.Append(6, linetype);
+    if (modern_) tags.Append(370, "-3");
     uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
     table.entries.push_back(index);
     BumpTableCount(table);
@@ -528,18 +527,18 @@ class DxfDatabase final : public Database {
     if (!HasLayer(layer)) CreateLayer(layer, 7);
 
     uint64_t id = NewId();
-    std::vector<EditedTag> out = {{0, type}};
+    TagList out = {{0, type}};
     AppendCommon(out, id, owner);
-    if (modern_) out.push_back({100, "AcDbEntity"});
-    out.push_back({8, codec_.Encode(layer)});
+    if (modern_) out.Append(100, "AcDbEntity");
+    out.Append(8, codec_.Encode(layer));
     for (Tag& tag : tags) {
       if (tag.code <= 0 || tag.code == 5 || tag.code > 1071) continue;
       if (!modern_ && (tag.code == 100 || tag.code == 330 || tag.code == 102)) continue;
-      out.push_back({tag.code, codec_.Encode(OneLine(std::move(tag.value)))});
+      out.Append(tag.code, codec_.Encode(OneLine(std::move(tag.value))));
     }
-    for (const EditedTag& tag : out)
-      if (tag.code == 1001 && !HasAppId(codec_.Decode(tag.value)))
-        RegisterApp(codec_.Decode(tag.value));
+    for (size_t i = 0; i < out.size(); ++i)
+      if (out.code(i) == 1001 && !HasAppId(codec_.Decode(out.text(i))))
+        RegisterApp(codec_.Decode(out.text(i)));
     Section section = container < 0 ? Section::kEntities : Section::kBlocks;
     uint32_t index = AddRecord(std::move(out), anchor, Kind::kEntity, section, id);
     doc_.records[index].container = container;
@@ -601,24 +600,26 @@ class DxfDatabase final : public Database {
       const std::string name = OneLine(std::string(app));
       const std::string rawName = db_.codec_.Encode(name);
       auto [begin, end] = FindApp(rawName);
-      std::vector<EditedTag> block;
+      TagList block;
       bool same = begin != kNpos;
       for (Tag& item : items) {
         // Only xdata groups; a 1001 would start another application's data.
         if (item.code < 1000 || item.code > 1071 || item.code == 1001) continue;
-        if (block.empty()) block.push_back({1001, rawName});
+        // The name keeps its bytes when the application's data is there.
+        if (block.empty() && begin != kNpos) CopyTo(block, begin);
+        else if (block.empty()) block.Append(1001, rawName);
         item.value = OneLine(std::move(item.value));
         // An item equal to the one already in its place keeps its bytes.
         const size_t at = begin + block.size();
         if (begin != kNpos && at < end) {
           TagView old = At(at);
           if (old.code == item.code && db_.codec_.DecodesTo(old.value, item.value)) {
-            block.push_back(Copy(at));
+            CopyTo(block, at);
             continue;
           }
         }
         same = false;
-        block.push_back({item.code, db_.codec_.Encode(std::move(item.value))});
+        block.Append(item.code, db_.codec_.Encode(std::move(item.value)));
       }
       if (same && end - begin == block.size()) return;
       if (begin == kNpos && block.empty()) return;
@@ -626,35 +627,28 @@ class DxfDatabase final : public Database {
       // be refused, the draft goes in as it was before this call.
       if (!block.empty() && !db_.HasAppId(name) && !unregistered_) {
         unregistered_ = name;
-        beforeUnregistered_ = changed_ ? tags_ : std::vector<EditedTag>{};
+        beforeUnregistered_ = changed_ ? tags_ : TagList{};
         changedBeforeUnregistered_ = changed_;
       }
       CopyOut();
       changed_ = true;
-      if (begin != kNpos) {
-        if (!block.empty()) block[0] = tags_[begin];
-        tags_.erase(tags_.begin() + static_cast<long>(begin), tags_.begin() + static_cast<long>(end));
-        tags_.insert(tags_.begin() + static_cast<long>(begin), std::make_move_iterator(block.begin()),
-                     std::make_move_iterator(block.end()));
-      } else {
-        tags_.insert(tags_.end(), std::make_move_iterator(block.begin()),
-                     std::make_move_iterator(block.end()));
-      }
+      if (begin == kNpos) begin = end = tags_.size();
+      tags_.Replace(begin, end, block);
     }
 
    private:
     friend class DxfDatabase;
     const Record& record() const { return db_.doc_.records[index_]; }
     size_t Size() const { return copied_ ? tags_.size() : db_.doc_.Size(record()); }
-    TagView At(size_t i) const {
-      return copied_ ? TagView{tags_[i].code, tags_[i].value} : db_.doc_.At(record(), i);
+    TagView At(size_t i) const { return copied_ ? db_.doc_.At(tags_, i) : db_.doc_.At(record(), i); }
+    // Tag i as it stands now, its place in the file kept.
+    void CopyTo(TagList& into, size_t i) const {
+      if (copied_) into.AppendFrom(tags_, i);
+      else db_.doc_.CopyTag(record(), i, into);
     }
-    EditedTag Copy(size_t i) const { return copied_ ? tags_[i] : db_.doc_.Copy(record(), i); }
     void CopyOut() {
       if (copied_) return;
-      const size_t n = db_.doc_.Size(record());
-      tags_.reserve(n + 4);
-      for (size_t i = 0; i < n; ++i) tags_.push_back(db_.doc_.Copy(record(), i));
+      tags_ = db_.doc_.Tags(record());
       copied_ = true;
     }
     // Tag range [begin, end) of one application's xdata, the 1001 included.
@@ -662,7 +656,7 @@ class DxfDatabase final : public Database {
       const size_t n = Size();
       size_t i = copied_ ? 1 : record().xdata;
       if (copied_)
-        while (i < n && tags_[i].code != 1001) ++i;
+        while (i < n && tags_.code(i) != 1001) ++i;
       for (; i < n; ++i) {
         TagView t = At(i);
         if (t.code != 1001 || !EqualsNoCase(Trim(t.value), rawName)) continue;
@@ -676,9 +670,9 @@ class DxfDatabase final : public Database {
     const DxfDatabase& db_;
     const uint32_t index_;
     bool copied_ = false, changed_ = false;
-    std::vector<EditedTag> tags_;
+    TagList tags_;
     std::optional<std::string> unregistered_;
-    std::vector<EditedTag> beforeUnregistered_;
+    TagList beforeUnregistered_;
     bool changedBeforeUnregistered_ = false;
   };
 
@@ -836,9 +830,9 @@ class DxfDatabase final : public Database {
   }
 
   // Handle and owner of a new record, as the file's version writes them.
-  void AppendCommon(std::vector<EditedTag>& tags, uint64_t id, const std::string& owner) const {
-    if (handles_) tags.push_back({5, Hex(id)});
-    if (modern_ && !owner.empty()) tags.push_back({330, owner});
+  void AppendCommon(TagList& tags, uint64_t id, const std::string& owner) const {
+    if (handles_) tags.Append(5, Hex(id));
+    if (modern_ && !owner.empty()) tags.Append(330, owner);
   }
 
   // True when `count` new objects can get ids: handles below the last one
@@ -864,7 +858,7 @@ class DxfDatabase final : public Database {
     return id;
   }
 
-  uint32_t AddRecord(std::vector<EditedTag> tags, uint32_t before, Kind kind, Section section, uint64_t id) {
+  uint32_t AddRecord(TagList tags, uint32_t before, Kind kind, Section section, uint64_t id) {
     uint32_t index = doc_.Add(std::move(tags), before, kind, section);
     doc_.records[index].id = id;
     doc_.records[index].handleInFile = handles_;
@@ -878,21 +872,20 @@ class DxfDatabase final : public Database {
     size_t i = FindOwn(head, 70);
     if (i == kNpos) return;
     int count = ToInt(doc_.At(head, i).value, 0);
-    auto& tags = doc_.Edit(table.head);
-    tags[i] = {70, std::to_string(count + 1)};
+    doc_.Edit(table.head).Set(i, 70, std::to_string(count + 1));
   }
 
   void RegisterApp(const std::string& name) {
     Table& table = EnsureTable("APPID");
     uint64_t id = NewId();
-    std::vector<EditedTag> tags = {{0, "APPID"}};
+    TagList tags = {{0, "APPID"}};
     AppendCommon(tags, id, HandleOf(table.head));
     if (modern_) {
-      tags.push_back({100, "AcDbSymbolTableRecord"});
-      tags.push_back({100, "AcDbRegAppTableRecord"});
+      tags.Append(100, "AcDbSymbolTableRecord");
+      tags.Append(100, "AcDbRegAppTableRecord");
     }
-    tags.push_back({2, codec_.Encode(name)});
-    tags.push_back({70, "0"});
+    tags.Append(2, codec_.Encode(name));
+    tags.Append(70, "0");
     uint32_t index = AddRecord(std::move(tags), table.end, Kind::kTableEntry, Section::kTables, id);
     table.entries.push_back(index);
     BumpTableCount(table);
@@ -923,15 +916,15 @@ class DxfDatabase final : public Database {
     SectionInfo section = EnsureSection("TABLES");
     Table table;
     table.name = name;
-    std::vector<EditedTag> tags = {{0, "TABLE"}, {2, name}};
+    TagList tags = {{0, "TABLE"}, {2, name}};
     uint64_t id = 0;
     if (modern_) {
       id = NewId();
-      tags.push_back({5, Hex(id)});
-      tags.push_back({330, "0"});
-      tags.push_back({100, "AcDbSymbolTable"});
+      tags.Append(5, Hex(id));
+      tags.Append(330, "0");
+      tags.Append(100, "AcDbSymbolTable");
     }
-    tags.push_back({70, "0"});
+    tags.Append(70, "0");
     table.head = doc_.Add(std::move(tags), section.end, Kind::kTableHead, Section::kTables);
     if (id) {
       doc_.records[table.head].id = id;

@@ -3,16 +3,6 @@
 #include <utility>
 
 namespace wb::db {
-namespace {
-
-size_t BytesOf(const std::vector<dxf::EditedTag>& tags) {
-  size_t bytes = tags.capacity() * sizeof(dxf::EditedTag);
-  for (const dxf::EditedTag& t : tags)
-    if (t.value.capacity() > 15) bytes += t.value.capacity();  // beyond the short-string buffer
-  return bytes;
-}
-
-}  // namespace
 
 void UndoJournal::Begin(std::string_view name) {
   if (depth_++ > 0) return;
@@ -57,7 +47,7 @@ void UndoJournal::Changing(uint32_t record) {
     image.tags = doc_.EditedTags(image.header.edit);
     image.ownTags = true;
   }
-  open_.bytes += sizeof(Image) + BytesOf(image.tags);
+  open_.bytes += sizeof(Image) + image.tags.Bytes();
   open_.images.push_back(std::move(image));
 }
 

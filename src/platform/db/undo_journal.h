@@ -38,7 +38,7 @@ class UndoJournal : public dxf::RecordWatcher {
   struct Image {
     uint32_t record;
     dxf::Record header;
-    std::vector<dxf::EditedTag> tags;
+    dxf::TagList tags;
     bool ownTags = false;  // `tags` holds the copy of header.edit
   };
   struct Step {

@@ -45,23 +45,69 @@ bool Document::Load(std::string buffer, ParseError* error) {
   return true;
 }
 
-std::vector<EditedTag>& Document::Edit(uint32_t index) {
+void TagList::Insert(size_t at, int code, std::string_view value) {
+  items_.insert(items_.begin() + static_cast<long>(at),
+                Item{code, kNone, static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(value.size())});
+  text_.append(value);
+}
+
+void TagList::Set(size_t i, int code, std::string_view value) {
+  Forget(items_[i]);
+  items_[i] = {code, kNone, static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(value.size())};
+  text_.append(value);
+  Compact();
+}
+
+void TagList::Replace(size_t begin, size_t end, const TagList& with) {
+  for (size_t i = begin; i < end; ++i) Forget(items_[i]);
+  const auto shift = static_cast<uint32_t>(text_.size());
+  text_.append(with.text_);
+  dead_ += with.dead_;
+  items_.erase(items_.begin() + static_cast<long>(begin), items_.begin() + static_cast<long>(end));
+  items_.insert(items_.begin() + static_cast<long>(begin), with.items_.begin(), with.items_.end());
+  for (size_t i = begin; i < begin + with.items_.size(); ++i)
+    if (items_[i].original == kNone) items_[i].offset += shift;
+  Compact();
+}
+
+void TagList::Forget(const Item& item) {
+  if (item.original == kNone) dead_ += item.length;
+}
+
+void TagList::Compact() {
+  if (dead_ < 256 || dead_ * 2 < text_.size()) return;
+  std::string live;
+  live.reserve(text_.size() - dead_);
+  for (Item& item : items_) {
+    if (item.original != kNone) continue;
+    const auto offset = static_cast<uint32_t>(live.size());
+    live.append(text_, item.offset, item.length);
+    item.offset = offset;
+  }
+  text_ = std::move(live);
+  dead_ = 0;
+}
+
+TagList Document::Tags(const Record& r) const {
+  // Tag by tag, so that the bytes of values replaced before stay behind.
+  TagList tags;
+  const size_t n = Size(r);
+  tags.Reserve(n + 4, 0);
+  for (size_t i = 0; i < n; ++i) CopyTag(r, i, tags);
+  return tags;
+}
+
+TagList& Document::Edit(uint32_t index) {
   if (watcher_) watcher_->Changing(index);
   Record& r = records[index];
   if (r.edit == kNone) {
-    std::vector<EditedTag> tags;
-    tags.reserve(r.count + 4);
-    for (uint32_t i = 0; i < r.count; ++i) {
-      const RawTag& t = tokens_.tags[r.first + i];
-      tags.push_back({t.code, std::string(buffer_.data() + t.valueOffset, t.valueLength), r.first + i});
-    }
-    r.edit = static_cast<uint32_t>(edits_.size());
-    edits_.push_back(std::move(tags));
+    edits_.push_back(Tags(r));
+    r.edit = static_cast<uint32_t>(edits_.size() - 1);
   }
   return edits_[r.edit];
 }
 
-void Document::Replace(uint32_t index, std::vector<EditedTag> tags) {
+void Document::Replace(uint32_t index, TagList tags) {
   if (watcher_) watcher_->Changing(index);
   Record& r = records[index];
   if (r.edit == kNone) {
@@ -84,7 +130,7 @@ void Document::Reindex(uint32_t index) {
   }
 }
 
-uint32_t Document::Add(std::vector<EditedTag> tags, uint32_t before, Kind kind, Section section) {
+uint32_t Document::Add(TagList tags, uint32_t before, Kind kind, Section section) {
   Record r;
   r.kind = kind;
   r.section = section;
@@ -121,12 +167,12 @@ void Document::Emit(uint32_t index, std::string& out, size_t& spanBegin, size_t&
     return;
   }
   flush();
-  for (const EditedTag& t : edits_[r.edit]) {
-    if (t.original != kNone)
-      out.append(buffer_, tokens_.tags[t.original].lineOffset,
-                 RawEnd(t.original) - tokens_.tags[t.original].lineOffset);
+  const TagList& tags = edits_[r.edit];
+  for (size_t i = 0; i < tags.size(); ++i) {
+    if (const uint32_t o = tags.original(i); o != kNone)
+      out.append(buffer_, tokens_.tags[o].lineOffset, RawEnd(o) - tokens_.tags[o].lineOffset);
     else
-      AppendTag(out, style_, t.code, t.value);
+      AppendTag(out, style_, tags.code(i), tags.text(i));
   }
 }
 
@@ -145,7 +191,8 @@ size_t Document::SizeGuess(uint32_t index) const {
   if (r.erased || r.first == kNone) return 0;
   if (r.edit == kNone) return RawEnd(r.first + r.count - 1) - tokens_.tags[r.first].lineOffset;
   size_t size = 0;
-  for (const EditedTag& t : edits_[r.edit]) size += t.value.size() + 8;
+  const TagList& tags = edits_[r.edit];
+  for (size_t i = 0; i < tags.size(); ++i) size += At(tags, i).value.size() + 8;
   return size;
 }
 
