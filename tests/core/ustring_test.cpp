@@ -17,6 +17,12 @@ TEST(Utf, RoundTripsAcrossPlanes) {
   // Lone surrogates become U+FFFD, whichever end of the text they are at.
   const WString lone{char16_t(0xD83D), u'a', char16_t(0xDC00), u'\u00E9', char16_t(0xD83D)};
   EXPECT_EQ(wb::Utf16ToUtf8(lone), "\uFFFD" "a" "\uFFFD" "\u00E9" "\uFFFD");
+  // ASCII goes four units at a time: other characters at every offset.
+  for (size_t k = 0; k < 9; ++k) {
+    const std::string mixed = std::string(k, 'a') + "\u00E9bcdef\u00FF" + std::string(k, 'g') + "\xF0\x9F\x94\x8C";
+    EXPECT_EQ(wb::Utf16ToUtf8(wb::Utf8ToUtf16(mixed)), mixed) << k;
+    EXPECT_EQ(wb::Utf16ToUtf8(WString(k, u'a') + char16_t(0xD800) + u"bcde"), std::string(k, 'a') + "\uFFFDbcde");
+  }
 }
 
 TEST(Text, FormatAsTheCRuntimeAndSplitIntoOneMorePartThanSeparators) {

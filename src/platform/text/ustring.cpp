@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <climits>
 
 namespace wb {
@@ -63,21 +64,38 @@ uint32_t CodePointAt(WStringView s, size_t& i) {
 
 size_t Utf8Bytes(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
 
+// End of the run of ASCII units from i, looked at four units a load.
+size_t AsciiRunEnd(WStringView s, size_t i) {
+  for (uint64_t four; i + 4 <= s.size(); i += 4) {
+    std::memcpy(&four, s.data() + i, sizeof four);
+    if (four & 0xFF80FF80FF80FF80u) break;
+  }
+  while (i < s.size() && s[i] < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 std::string Utf16ToUtf8(WStringView s) {
   // Sized exactly first: the result is often kept as it is in a drawing,
   // and room for three bytes a unit would stay allocated with it. Then
-  // written through a pointer, as this runs over every text of a drawing.
+  // written through a pointer, as this runs over every text of a drawing;
+  // runs of ASCII, most of such text, are measured and narrowed in bulk.
+  const size_t n = s.size();
   size_t bytes = 0;
-  for (size_t i = 0; i < s.size(); ++i) bytes += Utf8Bytes(CodePointAt(s, i));
+  for (size_t i = 0; i < n; ++i) {
+    const size_t end = AsciiRunEnd(s, i);
+    bytes += end - i;
+    if ((i = end) < n) bytes += Utf8Bytes(CodePointAt(s, i));
+  }
   std::string out(bytes, '\0');
   char* p = out.data();
-  for (size_t i = 0; i < s.size(); ++i) {
-    const uint32_t cp = CodePointAt(s, i);
-    if (cp < 0x80) {
-      *p++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
+  for (size_t i = 0; i < n; ++i) {
+    const size_t end = AsciiRunEnd(s, i);
+    for (; i < end; ++i) *p++ = static_cast<char>(s[i]);
+    if (i == n) break;
+    const uint32_t cp = CodePointAt(s, i);  // not ASCII
+    if (cp < 0x800) {
       *p++ = static_cast<char>(0xC0 | (cp >> 6));
       *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
