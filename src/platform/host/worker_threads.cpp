@@ -32,8 +32,11 @@ void SetWorkerThreads(int threads) { configured.store(threads > 0 ? threads : 0)
 
 OrderedWork::OrderedWork(size_t count, int threads, Work work, size_t ahead)
     : count_(count), work_(std::move(work)), done_(count, 0), errors_(count), ahead_(ahead) {
-  const size_t wanted = threads > 1 ? std::min(static_cast<size_t>(threads), count) : 0;
-  for (size_t w = 0; w < wanted; ++w) threads_.emplace_back([this, w] { Run(static_cast<int>(w)); });
+  // The caller works too, while it waits, as the last worker: one thread
+  // fewer to start, and no more threads than cores to share them.
+  const size_t helpers = threads > 1 ? std::min(static_cast<size_t>(threads) - 1, count) : 0;
+  caller_ = threads > 1 ? threads - 1 : 0;
+  for (size_t w = 0; w < helpers; ++w) threads_.emplace_back([this, w] { Run(static_cast<int>(w)); });
 }
 
 OrderedWork::~OrderedWork() {
@@ -45,36 +48,46 @@ OrderedWork::~OrderedWork() {
   for (auto& t : threads_) t.join();
 }
 
+bool OrderedWork::Take(size_t& index) {
+  if (stop_ || next_ >= count_ || (ahead_ != 0 && next_ >= released_ + ahead_)) return false;
+  index = next_++;
+  return true;
+}
+
+// Runs `index` without the lock and marks it done; true when the caller
+// sleeps waiting for it.
+bool OrderedWork::Do(std::unique_lock<std::mutex>& lock, size_t index, int worker) {
+  lock.unlock();
+  std::exception_ptr error;
+  try {
+    work_(index, worker);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  lock.lock();
+  done_[index] = 1;
+  errors_[index] = error;
+  return index == awaited_;
+}
+
 void OrderedWork::Run(int worker) {
+  std::unique_lock lock(mutex_);
   for (;;) {
     size_t index;
-    {
-      std::unique_lock lock(mutex_);
-      auto room = [&] { return ahead_ == 0 || next_ < released_ + ahead_; };
-      if (!stop_ && next_ < count_ && !room()) {
-        ++held_;
-        roomChanged_.wait(lock, [&] { return stop_ || room(); });
-        --held_;
-      }
+    if (!Take(index)) {
       if (stop_ || next_ >= count_) return;
-      index = next_++;
-    }
-    std::exception_ptr error;
-    try {
-      work_(index, worker);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    bool awaited;
-    {
-      std::lock_guard lock(mutex_);
-      done_[index] = 1;
-      errors_[index] = error;
-      awaited = index == awaited_;
+      ++held_;
+      roomChanged_.wait(lock);
+      --held_;
+      continue;
     }
     // Only the index the caller waits for wakes it: on a busy machine every
     // needless wake-up costs it a turn of the scheduler.
-    if (awaited) doneChanged_.notify_one();
+    if (Do(lock, index, worker)) {
+      lock.unlock();
+      doneChanged_.notify_one();
+      lock.lock();
+    }
   }
 }
 
@@ -89,9 +102,16 @@ void OrderedWork::Wait(size_t index) {
     released_ = index;
     if (held_ > 0) roomChanged_.notify_all();
   }
-  awaited_ = index;
-  doneChanged_.wait(lock, [&] { return done_[index] != 0; });
-  awaited_ = kNone;
+  while (!done_[index]) {
+    size_t taken;
+    if (Take(taken)) {
+      Do(lock, taken, caller_);
+      continue;
+    }
+    awaited_ = index;
+    doneChanged_.wait(lock, [&] { return done_[index] != 0; });
+    awaited_ = kNone;
+  }
   if (errors_[index]) std::rethrow_exception(errors_[index]);
 }
 

@@ -24,9 +24,10 @@ int WorkerThreads();
 void SetWorkerThreads(int threads);
 
 // Runs work(index, worker) once for every index below `count`. With more
-// than one thread the indices go to `threads` worker threads (worker =
-// 0 .. threads - 1) as they become free; with one, each runs on the calling
-// thread inside Wait. Either way the caller sees them done in index order.
+// than one thread the indices go to `threads` workers (worker = 0 ..
+// threads - 1) as they become free: threads - 1 threads of their own and
+// the caller, inside Wait; with one, each runs on the calling thread inside
+// Wait. Either way the caller sees them done in index order.
 // With `ahead` set, no index runs before the caller has waited for the one
 // `ahead` places before it: results can live in a ring of `ahead` slots.
 class OrderedWork {
@@ -45,6 +46,9 @@ class OrderedWork {
 
  private:
   void Run(int worker);
+  // With the lock held: the next index to run, if one may run now.
+  bool Take(size_t& index);
+  bool Do(std::unique_lock<std::mutex>& lock, size_t index, int worker);
 
   size_t count_;
   Work work_;
@@ -60,6 +64,7 @@ class OrderedWork {
   size_t ahead_ = 0;
   size_t released_ = 0;  // the caller is done with the indices below
   int held_ = 0;  // workers waiting for room
+  int caller_ = 0;  // the caller's worker number
   bool stop_ = false;
 };
 
