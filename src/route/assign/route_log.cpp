@@ -118,8 +118,10 @@ double RouteLog::Lines::LengthOf(const Element& e, const AcDbObjectIdArray& rout
 RouteLog::Body RouteLog::Lines::Make(const AcDbObjectIdArray& route, const std::vector<int>* nodes,
                                      const RouteFinder* finder) {
   Body body;
-  for (size_t i = 0; i < route.size(); ++i)
+  for (size_t i = 0; i < route.size(); ++i) {
+    Prefetch(nodes, i);
     body.stable = ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1).stable && body.stable;
+  }
   if (body.stable) {
     if (finder && nodes) {
       body.maker = this;
@@ -155,6 +157,7 @@ void RouteLog::Lines::AppendBytes(const AcDbObjectIdArray& route, const std::vec
                                   const RouteFinder* finder, std::string& bytes) {
   double sum = 0;
   for (size_t i = 0; i < route.size(); ++i) {
+    Prefetch(nodes, i);
     const Element& e = ElementOf(route, static_cast<int>(i), finder, nodes ? (*nodes)[i] : -1);
     const double length = LengthOf(e, route, static_cast<int>(i), finder);
     sum += length;
