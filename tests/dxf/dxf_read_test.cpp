@@ -290,9 +290,8 @@ TEST(DxfRead, R12WithoutHandlesGetsIdsInMemoryOnly) {
       "0\nATTRIB\n8\n0\n1\nv\n2\nT\n10\n0\n20\n0\n0\nSEQEND\n8\n0\n"
       "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n"
       "0\nENDSEC\n0\nEOF\n";
-  wb::db::Error error;
-  auto database = Database::OpenFromMemory(text, "r12.dxf", &error);
-  ASSERT_NE(database, nullptr) << error.ToString();
+  auto database = MustOpen(text, "r12.dxf");
+  ASSERT_NE(database, nullptr);
   EXPECT_EQ(database->Version(), "AC1009");
   auto ids = database->ModelSpaceEntities();
   ASSERT_EQ(ids.size(), 2u);
@@ -301,7 +300,8 @@ TEST(DxfRead, R12WithoutHandlesGetsIdsInMemoryOnly) {
   EXPECT_EQ(database->XData(ids[0], "QZ_LINK"), (std::vector<Tag>{{1070, "0"}}));
   EXPECT_EQ(database->SaveToString(), text);
   // Same file, same ids.
-  auto reopened = Database::OpenFromMemory(text, "r12.dxf", &error);
+  auto reopened = MustOpen(text, "r12.dxf");
+  ASSERT_NE(reopened, nullptr);
   EXPECT_EQ(reopened->ModelSpaceEntities(), ids);
 
   // Edits keep the file handle-free and without subclass markers.
@@ -314,8 +314,8 @@ TEST(DxfRead, R12WithoutHandlesGetsIdsInMemoryOnly) {
   // No handles, no subclass markers; the attribute went with its INSERT.
   for (const char* absent : {"\n5\n", "AcDb", "ATTRIB", "SEQEND"})
     EXPECT_EQ(saved.find(absent), std::string::npos) << absent;
-  auto again = Database::OpenFromMemory(saved, "r12-saved.dxf", &error);
-  ASSERT_NE(again, nullptr) << error.ToString();
+  auto again = MustOpen(saved, "r12-saved.dxf");
+  ASSERT_NE(again, nullptr);
   auto after = again->ModelSpaceEntities();
   ASSERT_EQ(after.size(), 2u);
   EXPECT_EQ(again->XData(after[0], "QZ_ATTR"), (std::vector<Tag>{{1000, "S304|1500|1|1|99|1|"}}));
@@ -335,9 +335,8 @@ TEST(DxfGroups, RepeatedGroupsVerticesAndLayerRecords) {
       "0\nVERTEX\n8\n0\n10\n1\n20\n2\n0\nVERTEX\n8\n0\n10\n3\n20\n4\n42\n0.5\n0\nSEQEND\n8\n0\n"
       "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n"
       "0\nENDSEC\n0\nEOF\n";
-  wb::db::Error error;
-  auto database = Database::OpenFromMemory(text, "groups.dxf", &error);
-  ASSERT_NE(database, nullptr) << error.ToString();
+  auto database = MustOpen(text, "groups.dxf");
+  ASSERT_NE(database, nullptr);
   auto ids = database->ModelSpaceEntities();
   ASSERT_EQ(ids.size(), 3u);
 

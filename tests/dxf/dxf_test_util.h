@@ -73,4 +73,12 @@ inline std::unique_ptr<db::Database> MustOpen(const std::string& path) {
   return database;
 }
 
+// A drawing's text opened as the file `name`.
+inline std::unique_ptr<db::Database> MustOpen(const std::string& text, const std::string& name) {
+  db::Error error;
+  auto database = db::Database::OpenFromMemory(text, name, &error);
+  EXPECT_NE(database, nullptr) << error.ToString();
+  return database;
+}
+
 }  // namespace wb::dxftest
