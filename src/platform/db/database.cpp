@@ -605,9 +605,11 @@ class DxfDatabase final : public Database {
       for (Tag& item : items) {
         // Only xdata groups; a 1001 would start another application's data.
         if (item.code < 1000 || item.code > 1071 || item.code == 1001) continue;
-        // The name keeps its bytes when the application's data is there.
-        if (block.empty() && begin != kNpos) CopyTo(block, begin);
-        else if (block.empty()) block.Append(1001, rawName);
+        if (block.empty()) {
+          // The name keeps its bytes when the application's data is there.
+          if (begin != kNpos) CopyTo(block, begin);
+          else block.Append(1001, rawName);
+        }
         item.value = OneLine(std::move(item.value));
         // An item equal to the one already in its place keeps its bytes.
         const size_t at = begin + block.size();

@@ -92,7 +92,7 @@ TagList Document::Tags(const Record& r) const {
   // Tag by tag, so that the bytes of values replaced before stay behind.
   TagList tags;
   const size_t n = Size(r);
-  tags.Reserve(n + 4, 0);
+  tags.Reserve(n + 4);
   for (size_t i = 0; i < n; ++i) CopyTag(r, i, tags);
   return tags;
 }

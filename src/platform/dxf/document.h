@@ -59,10 +59,7 @@ class TagList {
   // Value of a tag made here (original(i) == kNone), in the file encoding.
   std::string_view text(size_t i) const { return {text_.data() + items_[i].offset, items_[i].length}; }
 
-  void Reserve(size_t tags, size_t bytes) {
-    items_.reserve(tags);
-    text_.reserve(bytes);
-  }
+  void Reserve(size_t tags) { items_.reserve(tags); }
   void Append(int code, std::string_view value) { Insert(items_.size(), code, value); }
   void AppendOriginal(int code, uint32_t original) { items_.push_back({code, original, 0, 0}); }
   // Tag i of `from`, as it stands there.
