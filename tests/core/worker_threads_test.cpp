@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 // Every index runs once, on a worker numbered below the thread count; none
 // runs more than `ahead` past the last one waited for; what a piece throws
@@ -35,4 +37,34 @@ TEST(OrderedWork, EachIndexOnceWithinAheadAndErrorsAtTheirIndex) {
       EXPECT_FALSE(tooFar);
       EXPECT_FALSE(badWorker);
     }
+}
+
+// Round after round, every piece runs once on a worker below the thread
+// count, the round is over when Run returns, and a throw comes out of the
+// round it happened in once the rest of that round has run.
+TEST(SpinningHelpers, EachPieceOnceWithinItsRound) {
+  for (int threads : {1, 2, 3}) {
+    SCOPED_TRACE("threads " + std::to_string(threads));
+    wb::SpinningHelpers helpers(threads);
+    for (size_t count : {0, 1, 7, 500, 3}) {
+      std::vector<std::atomic<int>> runs(count);
+      std::atomic<bool> badWorker{false};
+      helpers.Run(count, [&](size_t i, int worker) {
+        if (worker < 0 || worker >= threads) badWorker = true;
+        // Slow helpers: the caller runs out of pieces to take long before
+        // they finish theirs.
+        if (count < 10) std::this_thread::sleep_for(std::chrono::microseconds(worker ? 1000 : 100));
+        ++runs[i];
+      });
+      for (size_t i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << count << ": " << i;
+      EXPECT_FALSE(badWorker);
+    }
+    std::atomic<int> ran{0};
+    EXPECT_THROW(helpers.Run(50, [&](size_t i, int) {
+      ++ran;
+      if (i == 3) throw std::runtime_error("piece");
+    }), std::runtime_error);
+    EXPECT_EQ(ran.load(), 50);
+    EXPECT_NO_THROW(helpers.Run(2, [](size_t, int) {}));
+  }
 }

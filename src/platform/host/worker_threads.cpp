@@ -1,5 +1,6 @@
 #include "platform/host/worker_threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -14,6 +15,18 @@ int FromEnvironment() {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
   return *end == 0 && value > 0 && value <= 1024 ? static_cast<int>(value) : 0;
+}
+
+// A short breath while spinning; after a while a turn for other threads,
+// in case the helper's core is someone else's too.
+void Breathe(int& spins) {
+  if (++spins < 64) {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+    return;
+  }
+  std::this_thread::yield();
 }
 
 }  // namespace
@@ -117,6 +130,88 @@ void OrderedWork::Wait(size_t index) {
 
 void OrderedWork::WaitAll() {
   for (size_t i = 0; i < count_; ++i) Wait(i);
+}
+
+SpinningHelpers::SpinningHelpers(int threads) {
+  const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int helpers = std::min(threads, cores) - 1;
+  for (int w = 1; w <= helpers; ++w) threads_.emplace_back([this, w] { Help(w); });
+}
+
+SpinningHelpers::~SpinningHelpers() {
+  stop_.store(true, std::memory_order_relaxed);
+  for (auto& t : threads_) t.join();
+}
+
+bool SpinningHelpers::Take(uint64_t& state, size_t& index, Call& call, void*& work) {
+  for (;;) {
+    const Round& round = rounds_[(state >> 32) & 1];
+    const size_t count = round.count.load(std::memory_order_relaxed);
+    call = round.call.load(std::memory_order_relaxed);
+    work = round.work.load(std::memory_order_relaxed);
+    const auto next = static_cast<uint32_t>(state);
+    if (next >= count) return false;
+    // Succeeds only while the round read above is still the current one.
+    if (state_.compare_exchange_weak(state, state + 1, std::memory_order_acq_rel,
+                                     std::memory_order_acquire)) {
+      index = next;
+      return true;
+    }
+  }
+}
+
+void SpinningHelpers::Do(Call call, void* work, size_t index, int worker) {
+  try {
+    call(work, index, worker);
+  } catch (...) {
+    std::lock_guard lock(errorMutex_);
+    if (!error_) error_ = std::current_exception();
+    failed_.store(true, std::memory_order_relaxed);
+  }
+  finished_.fetch_add(1, std::memory_order_release);
+}
+
+void SpinningHelpers::Help(int worker) {
+  int spins = 0;
+  while (!stop_.load(std::memory_order_relaxed)) {
+    uint64_t state = state_.load(std::memory_order_acquire);
+    size_t index;
+    Call call;
+    void* work;
+    if (Take(state, index, call, work)) {
+      Do(call, work, index, worker);
+      spins = 0;
+    } else {
+      Breathe(spins);
+    }
+  }
+}
+
+void SpinningHelpers::RunRound(size_t count, Call call, void* work) {
+  handedOut_ += count;
+  if (threads_.empty()) {
+    for (size_t i = 0; i < count; ++i) Do(call, work, i, 0);
+  } else {
+    const uint64_t number = (state_.load(std::memory_order_relaxed) >> 32) + 1;
+    Round& round = rounds_[number & 1];
+    round.count.store(count, std::memory_order_relaxed);
+    round.call.store(call, std::memory_order_relaxed);
+    round.work.store(work, std::memory_order_relaxed);
+    state_.store(number << 32, std::memory_order_release);
+    uint64_t state = number << 32;
+    size_t index;
+    while (Take(state, index, call, work)) Do(call, work, index, 0);
+  }
+  int spins = 0;
+  while (finished_.load(std::memory_order_acquire) < handedOut_) Breathe(spins);
+  if (!failed_.load(std::memory_order_relaxed)) return;
+  std::exception_ptr error;
+  {
+    std::lock_guard lock(errorMutex_);
+    std::swap(error, error_);
+    failed_.store(false, std::memory_order_relaxed);
+  }
+  std::rethrow_exception(error);
 }
 
 }  // namespace wb

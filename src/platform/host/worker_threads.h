@@ -2,13 +2,17 @@
 // work on them while the calling thread takes the results in order.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace wb {
@@ -66,6 +70,58 @@ class OrderedWork {
   int held_ = 0;  // workers waiting for room
   int caller_ = 0;  // the caller's worker number
   bool stop_ = false;
+};
+
+// Helpers that stay awake between rounds of work too short to be worth
+// waking a thread for (tens of microseconds): Run shares a round's pieces
+// among them and the caller and returns when all are done. A waiting
+// helper spins, so keep them only through a phase in which the caller
+// hands them rounds one after another and nothing else needs the cores.
+class SpinningHelpers {
+ public:
+  // threads - 1 helpers, at most one fewer than the cores: a spinning
+  // helper must never stand in the caller's way.
+  explicit SpinningHelpers(int threads);
+  ~SpinningHelpers();
+  SpinningHelpers(const SpinningHelpers&) = delete;
+  SpinningHelpers& operator=(const SpinningHelpers&) = delete;
+
+  // work(index, worker) for every index below `count`, the caller being
+  // worker 0; rethrows the first thing a piece threw, once all are done.
+  template <typename Work>
+  void Run(size_t count, Work&& work) {
+    using Target = std::remove_reference_t<Work>;
+    RunRound(count, [](void* w, size_t index, int worker) { (*static_cast<Target*>(w))(index, worker); },
+             static_cast<void*>(&work));
+  }
+
+ private:
+  using Call = void (*)(void*, size_t, int);
+  struct Round {
+    std::atomic<size_t> count{0};
+    std::atomic<Call> call{nullptr};
+    std::atomic<void*> work{nullptr};
+  };
+  void RunRound(size_t count, Call call, void* work);
+  void Help(int worker);
+  // Takes the next piece of the round `state` names, or tells there is none.
+  bool Take(uint64_t& state, size_t& index, Call& call, void*& work);
+  void Do(Call call, void* work, size_t index, int worker);
+
+  std::vector<std::thread> threads_;
+  // The round's number (high half) and its next piece (low half): a piece
+  // is taken by moving both at once, so no helper takes a piece of a round
+  // that has ended. Rounds alternate between two descriptions, the one in
+  // use never rewritten.
+  // Apart on cache lines of their own: each is written by other threads.
+  alignas(64) std::atomic<uint64_t> state_{0};
+  alignas(64) std::array<Round, 2> rounds_;
+  alignas(64) std::atomic<uint64_t> finished_{0};  // pieces done, over all rounds
+  alignas(64) uint64_t handedOut_ = 0;             // pieces of all rounds so far
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> failed_{false};
+  std::mutex errorMutex_;
+  std::exception_ptr error_;
 };
 
 // One T for each of `threads` workers, made on that worker's first use:

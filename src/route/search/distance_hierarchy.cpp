@@ -30,13 +30,22 @@ struct Arc {
   double cost;
 };
 
+using Shortcut = std::pair<int, Arc>;  // from, and the arc it gets
+
 // What a witness search needs, one per thread.
 struct Scratch {
   explicit Scratch(size_t n) : distance(n, kInfinity) {}
   std::vector<double> distance;
   std::vector<int> reached;
   Heap heap;
-  std::vector<std::pair<int, Arc>> shortcuts;
+  std::vector<Shortcut> shortcuts;
+  std::vector<std::vector<Shortcut>> through;  // per way in, when shared out
+};
+
+// Threads that share the witness searches of one removal at a time.
+struct Team {
+  wb::SpinningHelpers& helpers;
+  wb::PerWorker<Scratch>& scratch;
 };
 
 // The graph while it is being contracted: arcs among the elements still in.
@@ -73,28 +82,45 @@ class Contraction {
 
   // The shortcuts that taking v out needs: a way u -> v -> w with no other
   // way from u to w at most as long (searched within `part`, or everywhere
-  // when it is -1).
-  void Shortcuts(int v, Scratch& s, int part) const {
+  // when it is -1). With a team, the searches from the ways in are shared
+  // out; the shortcuts come in the same order.
+  void Shortcuts(int v, Scratch& s, int part, const Team* team) const {
     s.shortcuts.clear();
     double longest = 0;
     for (const Arc& o : out_[v]) longest = std::max(longest, o.cost);
-    for (const Arc& i : in_[v]) {
-      Witness(i.node, v, i.cost + longest, s, part);
-      for (const Arc& o : out_[v]) {
-        if (o.node == i.node) continue;
-        const double via = i.cost + o.cost;
-        if (!(s.distance[o.node] <= via)) s.shortcuts.push_back({i.node, Arc{o.node, via}});
-      }
-      for (int w : s.reached) s.distance[w] = kInfinity;
-      s.reached.clear();
+    if (!team) {
+      for (const Arc& i : in_[v]) ShortcutsThrough(v, i, longest, s, part, s.shortcuts);
+      return;
     }
+    const size_t ways = in_[v].size();
+    if (s.through.size() < ways) s.through.resize(ways);
+    team->helpers.Run(ways, [&](size_t k, int worker) {
+      s.through[k].clear();
+      ShortcutsThrough(v, in_[v][k], longest, worker == 0 ? s : team->scratch[worker], part,
+                       s.through[k]);
+    });
+    for (size_t k = 0; k < ways; ++k)
+      s.shortcuts.insert(s.shortcuts.end(), s.through[k].begin(), s.through[k].end());
+  }
+
+  // Those of the ways in through i.
+  void ShortcutsThrough(int v, const Arc& i, double longest, Scratch& s, int part,
+                        std::vector<Shortcut>& into) const {
+    Witness(i.node, v, i.cost + longest, s, part);
+    for (const Arc& o : out_[v]) {
+      if (o.node == i.node) continue;
+      const double via = i.cost + o.cost;
+      if (!(s.distance[o.node] <= via)) into.push_back({i.node, Arc{o.node, via}});
+    }
+    for (int w : s.reached) s.distance[w] = kInfinity;
+    s.reached.clear();
   }
 
   // Cost of taking v out now: arcs added less arcs removed, and how many
   // neighbours went before it (which spreads the removals evenly). Leaves
   // the shortcuts in `s`.
-  int Priority(int v, Scratch& s, int part) const {
-    Shortcuts(v, s, part);
+  int Priority(int v, Scratch& s, int part, const Team* team = nullptr) const {
+    Shortcuts(v, s, part, team);
     const int edges = static_cast<int>(in_[v].size() + out_[v].size());
     return 2 * (static_cast<int>(s.shortcuts.size()) - edges) + dropped_[v];
   }
@@ -213,7 +239,8 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
   // in `rest`. The first priorities only read the graph: outside the parts
   // they are spread over the threads.
   auto contract = [&](const std::vector<int>& elements, int part, Scratch& own,
-                      std::vector<int>& into, size_t keep, std::vector<int>& rest) {
+                      std::vector<int>& into, size_t keep, std::vector<int>& rest,
+                      const Team* team) {
     std::vector<std::pair<int, int>> queue;  // priority, element
     for (int v : elements) queue.emplace_back(0, v);
     wb::ForEachInBlocks(queue.size(), 512, part < 0 ? threads : 1, [&](size_t k, int worker) {
@@ -224,7 +251,7 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
       std::pop_heap(queue.begin(), queue.end(), std::greater<>());
       const int v = queue.back().second;
       queue.pop_back();
-      const int now = graph.Priority(v, own, part);
+      const int now = graph.Priority(v, own, part, team);
       if (!queue.empty() && now > queue.front().first) {
         queue.emplace_back(now, v);
         std::push_heap(queue.begin(), queue.end(), std::greater<>());
@@ -252,15 +279,21 @@ DistanceHierarchy::DistanceHierarchy(const std::vector<int>& begin, const std::v
   wb::ForEachInBlocks(kParts, 1, threads, [&](size_t part, int) {
     Scratch own(usable.size());
     contract(inside[part], static_cast<int>(part), own, orders[part],
-             inside[part].size() * kWaitingShare / 100, waiting[part]);
+             inside[part].size() * kWaitingShare / 100, waiting[part], nullptr);
   });
   for (size_t part = 0; part < kParts; ++part) {
     order.insert(order.end(), orders[part].begin(), orders[part].end());
     last.insert(last.end(), waiting[part].begin(), waiting[part].end());
   }
+  // The rest is one web: its removals go one after another, each one's
+  // searches shared among the threads.
   std::sort(last.begin(), last.end());
   std::vector<int> none;
-  contract(last, -1, scratch[0], order, 0, none);
+  {
+    wb::SpinningHelpers helpers(threads);
+    const Team team{helpers, scratch};
+    contract(last, -1, scratch[0], order, 0, none, &team);
+  }
 
   // The searches run in rank order, so elements are stored that way: the
   // high ranks every search passes through sit together.
