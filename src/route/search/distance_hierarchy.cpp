@@ -13,15 +13,37 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // without need costs a little speed, never a wrong distance.
 constexpr int kWitnessSettles = 40;
 
+// A least-first heap of (key, element) with four children a node: half the
+// depth of a binary heap, and the children it compares side by side. Its
+// entries are never equal, so they come out in the one order any heap
+// gives.
 using Heap = std::vector<std::pair<double, int>>;
 void Push(Heap& heap, double key, int node) {
-  heap.emplace_back(key, node);
-  std::push_heap(heap.begin(), heap.end(), std::greater<>());
+  const std::pair<double, int> item{key, node};
+  size_t i = heap.size();
+  heap.push_back(item);
+  while (i > 0 && item < heap[(i - 1) / 4]) {
+    heap[i] = heap[(i - 1) / 4];
+    i = (i - 1) / 4;
+  }
+  heap[i] = item;
 }
 std::pair<double, int> Pop(Heap& heap) {
-  std::pop_heap(heap.begin(), heap.end(), std::greater<>());
-  const auto top = heap.back();
+  const auto top = heap.front();
+  const auto last = heap.back();
   heap.pop_back();
+  const size_t n = heap.size();
+  if (n == 0) return top;
+  size_t i = 0;
+  for (size_t first = 1; first < n; first = 4 * i + 1) {
+    size_t least = first;
+    for (size_t c = first + 1; c < first + 4 && c < n; ++c)
+      if (heap[c] < heap[least]) least = c;
+    if (!(heap[least] < last)) break;
+    heap[i] = heap[least];
+    i = least;
+  }
+  heap[i] = last;
   return top;
 }
 
