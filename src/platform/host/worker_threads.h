@@ -112,8 +112,8 @@ class SpinningHelpers {
   // The round's number (high half) and its next piece (low half): a piece
   // is taken by moving both at once, so no helper takes a piece of a round
   // that has ended. Rounds alternate between two descriptions, the one in
-  // use never rewritten.
-  // Apart on cache lines of their own: each is written by other threads.
+  // use never rewritten. Each of these on a cache line of its own: they
+  // are written by different threads.
   alignas(64) std::atomic<uint64_t> state_{0};
   alignas(64) std::array<Round, 2> rounds_;
   alignas(64) std::atomic<uint64_t> finished_{0};  // pieces done, over all rounds
