@@ -92,14 +92,22 @@ class AttributeLists {
   // is in the drawing: on long routes they are the bulk of the drawing, and
   // held twice they would double the memory.
   void WriteAll(const std::vector<std::array<CString, 8>>& values, int threads) {
+    // The long entries are joined in the bytes they are stored in, from
+    // each cable's values made UTF-8 once.
+    std::vector<std::array<std::string, 8>> utf8(values.size());
+    wb::ForEachInBlocks(values.size(), 256, threads, [&](size_t c, int) {
+      for (int key = 0; key < 8; ++key) utf8[c][key] = wb::Utf16ToUtf8(values[c][key]);
+    });
     ApiComn_appendAttributesArrays(ids_, kAttrApp, [&](size_t k) {
       const int i = static_cast<int>(k);
-      if (!routed_[i].empty()) Collect(i, values);
-      std::vector<CStringArray> writes;
+      std::array<Tail, 8> tails;
+      if (!routed_[i].empty()) Collect(i, values, tails);
+      std::vector<Utf8List> writes;
       // Emptied and then written again: the data was removed and added anew,
       // which puts it after the entity's other applications.
       if (clearedEmpty_[i] && !lists_[i].empty()) writes.emplace_back();
-      writes.push_back(std::move(lists_[i]));
+      writes.push_back(Joined(i, tails, utf8));
+      CStringArray().swap(lists_[i]);
       std::vector<int>().swap(routed_[i]);
       return writes;
     }, threads);
@@ -111,14 +119,21 @@ class AttributeLists {
     int index = 0;
     size_t valueEnd = 0;
   };
+  // The values a key's entry still takes, appended: the entry, where its
+  // value ends, and the first cable (of the element's, in row order).
+  struct Tail {
+    int index = -1;
+    size_t valueEnd = 0, from = 0;
+  };
 
   // The writes of every cable through the element, key by key in row order,
   // as WriteEntityAttribute with number1 = number2 = accumulate = 1 makes
   // them. The first write of a key is made as such; as long as the entry's
   // four trailing fields stay where the value parser looks for them, every
-  // later write only appends "," and the value, so those are put in place
-  // at once, instead of rebuilding a growing entry per cable.
-  void Collect(int slot, const std::vector<std::array<CString, 8>>& values) {
+  // later write only appends "," and the value: those are left in `tails`
+  // and put in at once, instead of rebuilding a growing entry per cable.
+  void Collect(int slot, const std::vector<std::array<CString, 8>>& values,
+               std::array<Tail, 8>& tails) {
     const std::vector<int>& cables = routed_[slot];
     std::array<Pending, 8> pending;
     std::array<size_t, 8> rest{};  // cables from here on only append
@@ -132,22 +147,39 @@ class AttributeLists {
           ++regular;
         }
       }
+    for (int key = 0; key < 8; ++key)
+      if (pending[key].regular && rest[key] < cables.size())
+        tails[key] = Tail{pending[key].index, pending[key].valueEnd, rest[key]};
+  }
+
+  // The element's list in UTF-8, the tails joined in. Where a tail goes in,
+  // the entry has a bar on its right and a comma comes after any value, so
+  // no surrogate pair is cut: the bytes are those of the joined entry.
+  Utf8List Joined(int slot, const std::array<Tail, 8>& tails,
+                  const std::vector<std::array<std::string, 8>>& utf8) const {
+    const CStringArray& list = lists_[slot];
+    const std::vector<int>& cables = routed_[slot];
+    Utf8List out(list.size());
     for (int key = 0; key < 8; ++key) {
-      const Pending& p = pending[key];
-      if (!p.regular || rest[key] == cables.size()) continue;
-      CString& entry = lists_[slot][p.index];
-      size_t size = entry.size();
-      for (size_t r = rest[key]; r < cables.size(); ++r) size += 1 + values[cables[r]][key].size();
-      CString joined;
+      const Tail& t = tails[key];
+      if (t.index < 0) continue;
+      const wb::WStringView entry(list[t.index]);
+      const std::string head = wb::Utf16ToUtf8(entry.substr(0, t.valueEnd));
+      const std::string end = wb::Utf16ToUtf8(entry.substr(t.valueEnd));
+      size_t size = head.size() + end.size();
+      for (size_t r = t.from; r < cables.size(); ++r) size += 1 + utf8[cables[r]][key].size();
+      std::string& joined = out[t.index];
       joined.reserve(size);
-      joined.append(entry, 0, p.valueEnd);
-      for (size_t r = rest[key]; r < cables.size(); ++r) {
-        joined += u',';
-        joined += values[cables[r]][key];
+      joined += head;
+      for (size_t r = t.from; r < cables.size(); ++r) {
+        joined += ',';
+        joined += utf8[cables[r]][key];
       }
-      joined.append(entry, p.valueEnd, CString::npos);
-      entry = std::move(joined);
+      joined += end;
     }
+    for (size_t j = 0; j < list.size(); ++j)
+      if (out[j].empty()) out[j] = wb::Utf16ToUtf8(list[j]);  // a joined entry never is
+    return out;
   }
 
   void Write(int slot, Pending& p, int key, const CString& value) {

@@ -81,9 +81,9 @@ int ApiComn_extractAttributesArrayID(AcDbObjectId id, const wb::WString& app, CS
 
 namespace {
 
-// The entries of `list` in place of those under `app` in the draft.
+// The entries of `list` (UTF-8) in place of those under `app` in the draft.
 void AppendAttributes(wb::db::Database& database, wb::db::Database::XDataDraft& draft,
-                      const std::string& app, const CStringArray& list) {
+                      const std::string& app, Utf8List list) {
   // Groups that are not entries (numbers, handles...) are not ours to drop.
   std::vector<wb::db::Tag> before, after;
   bool entrySeen = false;
@@ -97,8 +97,7 @@ void AppendAttributes(wb::db::Database& database, wb::db::Database::XDataDraft& 
   const auto size = [&](std::string_view text) { return database.StoredSize(text); };
   std::vector<wb::db::Tag> items = std::move(before);
   items.reserve(items.size() + list.size() + after.size());
-  for (const auto& entry : list) {
-    std::string text = wb::Utf16ToUtf8(entry);
+  for (auto& text : list) {
     if (size(text) <= wb::arxutil::kMaxStringGroupBytes) {
       items.push_back({1000, std::move(text)});
       continue;
@@ -120,13 +119,16 @@ int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
   auto* database = wb::editor::ActiveDatabase();
   auto draft = database ? database->DraftXData(id) : nullptr;
   if (!draft) return -1;
-  AppendAttributes(*database, *draft, wb::Utf16ToUtf8(app), list);
+  Utf8List entries;
+  entries.reserve(list.size());
+  for (const auto& entry : list) entries.push_back(wb::Utf16ToUtf8(entry));
+  AppendAttributes(*database, *draft, wb::Utf16ToUtf8(app), std::move(entries));
   database->Apply(std::move(draft));
   return 0;
 }
 
 void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WString& app,
-                                    const std::function<std::vector<CStringArray>(size_t)>& lists,
+                                    const std::function<std::vector<Utf8List>(size_t)>& lists,
                                     int threads) {
   auto* database = wb::editor::ActiveDatabase();
   if (!database) return;
@@ -135,7 +137,7 @@ void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WStr
   auto draft = [&](size_t k) {
     Draft d = database->DraftXData(ids[k]);
     if (d)
-      for (const CStringArray& list : lists(k)) AppendAttributes(*database, *d, appName, list);
+      for (Utf8List& list : lists(k)) AppendAttributes(*database, *d, appName, std::move(list));
     return d;
   };
   if (threads <= 1) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/host/host_types.h"
@@ -21,11 +22,14 @@ int ApiComn_appendAttributesArray(AcDbObjectId id, const wb::WString& app,
                                   const CStringArray& list, int reserved);
 // ApiComn_appendAttributesArray for many entities, with the same result as
 // the calls one after the other: `lists(k)` gives the lists written to
-// ids[k], in turn. The new data is worked out on up to `threads` threads,
-// which call `lists` and only read the drawing; the calling thread puts it
-// in. Entities that do not exist are passed over.
+// ids[k], in turn, their entries in UTF-8 (as wb::Utf16ToUtf8 gives them:
+// long entries are made in the bytes they are stored in). The new data is
+// worked out on up to `threads` threads, which call `lists` and only read
+// the drawing; the calling thread puts it in. Entities that do not exist
+// are passed over.
+using Utf8List = std::vector<std::string>;
 void ApiComn_appendAttributesArrays(const AcDbObjectIdArray& ids, const wb::WString& app,
-                                    const std::function<std::vector<CStringArray>(size_t)>& lists,
+                                    const std::function<std::vector<Utf8List>(size_t)>& lists,
                                     int threads);
 
 class AcDbEntity;
