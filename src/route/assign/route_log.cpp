@@ -333,19 +333,25 @@ bool RouteLog::Write() {
   const size_t n = entries_.size();
   const bool written = wb::fs::WriteFileAtomically(
       wb::fs::ToNative(path_), [&](const wb::fs::ContentWriter& write) {
-        std::string made;  // a kept body's bytes, one entry at a time
+        // Entries go out a megabyte at a time: a write each was some
+        // 20,000 system calls for 10,000 rows.
+        constexpr size_t kPiece = size_t{1} << 20;
+        std::string piece;
         for (size_t k = n; k-- > 0;) {
           Entry e = std::move(entries_[k]);
-          const bool asWritten = e.lines.empty() || k + 1 == n;
-          if (asWritten && e.body.maker) {
-            made.clear();
-            e.body.maker->AppendBytes(e.body, made);
+          if (e.lines.empty() || k + 1 == n) {
+            piece += e.bytes;
+            if (e.body.maker) e.body.maker->AppendBytes(e.body, piece);
+            else piece += e.body.bytes;
+          } else {
+            piece += Settle(std::move(e.lines), n - 1 - k);
           }
-          if (!(asWritten ? write(e.bytes) && write(e.body.maker ? made : e.body.bytes)
-                          : write(Settle(std::move(e.lines), n - 1 - k))))
-            return false;
+          if (piece.size() >= kPiece) {
+            if (!write(piece)) return false;
+            piece.clear();
+          }
         }
-        return !older || write(Stable(*older) ? *older : Settle(Decode(*older), n - 1));
+        return write(piece) && (!older || write(Stable(*older) ? *older : Settle(Decode(*older), n - 1)));
       });
   entries_.clear();
   return written;

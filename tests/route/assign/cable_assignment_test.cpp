@@ -358,6 +358,7 @@ TEST(RouteLog, OneWriteLeavesWhatOneWritePerEntryLeaves) {
   const CStringArray entries[] = {
       {u"***** plain", W("From機器：P1  ☃")},
       {u"\\U+005CU+0041 reads back as an escape"},
+      {CString(1100000, u'#')},  // more than the file gets in one write
       {CString(u"a\0b", 3), u"after the NUL", u"\\"},
       {u"\u00e9 \u00a5 \u301c \uff5e"},
   };
