@@ -114,13 +114,9 @@ class AttributeLists {
   }
 
  private:
-  struct Pending {
-    bool regular = false;
-    int index = 0;
-    size_t valueEnd = 0;
-  };
-  // The values a key's entry still takes, appended: the entry, where its
-  // value ends, and the first cable (of the element's, in row order).
+  // A key's entry that later values are only appended to (index -1 until
+  // one is): the entry, where its value ends, and the first cable (of the
+  // element's, in row order) still to append.
   struct Tail {
     int index = -1;
     size_t valueEnd = 0, from = 0;
@@ -135,21 +131,17 @@ class AttributeLists {
   void Collect(int slot, const std::vector<std::array<CString, 8>>& values,
                std::array<Tail, 8>& tails) {
     const std::vector<int>& cables = routed_[slot];
-    std::array<Pending, 8> pending;
-    std::array<size_t, 8> rest{};  // cables from here on only append
     int regular = 0;
     for (size_t r = 0; r < cables.size() && regular < 8; ++r)
       for (int key = 0; key < 8; ++key) {
-        if (pending[key].regular) continue;
-        Write(slot, pending[key], key, values[cables[r]][key]);
-        if (pending[key].regular) {
-          rest[key] = r + 1;
+        Tail& t = tails[key];
+        if (t.index >= 0) continue;
+        Write(slot, t, key, values[cables[r]][key]);
+        if (t.index >= 0) {
+          t.from = r + 1;
           ++regular;
         }
       }
-    for (int key = 0; key < 8; ++key)
-      if (pending[key].regular && rest[key] < cables.size())
-        tails[key] = Tail{pending[key].index, pending[key].valueEnd, rest[key]};
   }
 
   // The element's list in UTF-8, the tails joined in. Where a tail goes in,
@@ -162,7 +154,7 @@ class AttributeLists {
     Utf8List out(list.size());
     for (int key = 0; key < 8; ++key) {
       const Tail& t = tails[key];
-      if (t.index < 0) continue;
+      if (t.index < 0 || t.from == cables.size()) continue;
       const wb::WStringView entry(list[t.index]);
       const std::string head = wb::Utf16ToUtf8(entry.substr(0, t.valueEnd));
       const std::string end = wb::Utf16ToUtf8(entry.substr(t.valueEnd));
@@ -182,7 +174,7 @@ class AttributeLists {
     return out;
   }
 
-  void Write(int slot, Pending& p, int key, const CString& value) {
+  void Write(int slot, Tail& t, int key, const CString& value) {
     const CString& name = CableKeys()[key];
     CStringArray& list = lists_[slot];
     int index = CAttributeData::FindAtt(list, name);
@@ -195,9 +187,8 @@ class AttributeLists {
     const CString& entry = list[index];
     const size_t valueEnd = name.size() + 1 + CAttributeData::ValueOf(entry).size();
     if (TrailingFieldsIntact(entry, valueEnd)) {
-      p.regular = true;
-      p.index = index;
-      p.valueEnd = valueEnd;
+      t.index = index;
+      t.valueEnd = valueEnd;
     }
   }
 
