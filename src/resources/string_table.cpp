@@ -82,7 +82,6 @@ const char16_t* ModuleString(int id) {
   return kStrings[id - kFirstStringId].text;
 }
 
-std::span<const StringEntry> ModuleStrings() { return kStrings; }
 
 const ModuleInstance* ModuleResources() {
   static const ModuleInstance instance{u"QZWireBinder", &ModuleString};

@@ -2,8 +2,6 @@
 // module's instance handle through which the common library loads them.
 #pragma once
 
-#include <span>
-
 #include "platform/qzcomn/config/qzcomn_config.h"
 
 struct StringEntry {
@@ -16,7 +14,6 @@ inline constexpr int kLastStringId = 164;
 
 // Text of a string ID; null outside the table.
 const char16_t* ModuleString(int id);
-std::span<const StringEntry> ModuleStrings();
 
 // The module's instance handle: names its string table.
 const ModuleInstance* ModuleResources();

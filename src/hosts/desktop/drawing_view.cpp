@@ -26,7 +26,6 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
 void DrawingView::SetDatabase(const db::Database* database) {
   database_ = database;
   selection_.clear();
-  highlighted_.clear();
   DrawingChanged();
   ZoomExtents();
   previous_.clear();
@@ -42,7 +41,6 @@ void DrawingView::DrawingChanged() {
   // Entities that are gone leave the selection.
   auto gone = [&](db::ObjectId id) { return list_.EntityIndex(id) < 0; };
   selection_.erase(std::remove_if(selection_.begin(), selection_.end(), gone), selection_.end());
-  highlighted_.erase(std::remove_if(highlighted_.begin(), highlighted_.end(), gone), highlighted_.end());
   UpdateHighlightFlags();
 }
 
@@ -203,11 +201,6 @@ void DrawingView::ClearSelection() {
   emit selectionChanged();
 }
 
-void DrawingView::SetHighlighted(std::vector<db::ObjectId> ids) {
-  highlighted_ = std::move(ids);
-  UpdateHighlightFlags();
-}
-
 void DrawingView::SetOverlay(ViewOverlay* overlay) {
   overlay_ = overlay;
   update();
@@ -215,7 +208,7 @@ void DrawingView::SetOverlay(ViewOverlay* overlay) {
 
 void DrawingView::UpdateHighlightFlags() {
   highlightFlags_.assign(list_.entities().size(), false);
-  for (const auto* ids : {&selection_, &highlighted_, &pickSet_})
+  for (const auto* ids : {&selection_, &pickSet_})
     for (db::ObjectId id : *ids)
       if (int i = list_.EntityIndex(id); i >= 0) highlightFlags_[static_cast<size_t>(i)] = true;
   Invalidate();

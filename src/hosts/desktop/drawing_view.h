@@ -9,8 +9,8 @@
 //  - a drag preview installs a ViewOverlay and follows cursorMoved; the
 //    overlay is painted over a cached image of the drawing, so moving it
 //    never redraws the drawing;
-//  - route highlighting calls SetHighlighted; after a command changed the
-//    drawing, DrawingChanged rebuilds the display list.
+//  - after a command changed the drawing (a route confirmation's colours
+//    too), DrawingChanged rebuilds the display list.
 //
 // View commands (zoom window, pan with the left button) are gestures of the
 // view itself: they run beside a waiting prompt without ending it.
@@ -91,8 +91,6 @@ class DrawingView : public QWidget {
   // The idle selection (clicks and drags without a prompt).
   const std::vector<db::ObjectId>& selection() const { return selection_; }
   void ClearSelection();
-  // Entities drawn highlighted besides the selection.
-  void SetHighlighted(std::vector<db::ObjectId> ids);
 
   void SetOverlay(ViewOverlay* overlay);  // not owned; null removes
   // The drawing alone, as the view would paint it at this size.
@@ -136,7 +134,7 @@ class DrawingView : public QWidget {
   bool fitOnResize_ = true;
   int aperture_ = 5;
 
-  std::vector<db::ObjectId> selection_, highlighted_;
+  std::vector<db::ObjectId> selection_;
   std::vector<bool> highlightFlags_;
 
   PickMode pickMode_ = PickMode::kNone;

@@ -116,11 +116,4 @@ void AppendTag(std::string& out, const Style& style, int code, std::string_view 
   out += style.eol;
 }
 
-bool IsStringCode(int code) {
-  return (code >= 0 && code <= 9) || code == 100 || code == 102 || code == 105 ||
-         (code >= 300 && code <= 369) || (code >= 390 && code <= 399) ||
-         (code >= 410 && code <= 419) || (code >= 430 && code <= 439) ||
-         (code >= 470 && code <= 481) || code == 999 || (code >= 1000 && code <= 1009);
-}
-
 }  // namespace wb::dxf

@@ -49,7 +49,4 @@ void AppendTag(std::string& out, const Style& style, int code, std::string_view 
 // Leading/trailing blanks removed, as DXF readers compare names and numbers.
 std::string_view Trim(std::string_view text);
 
-// Group codes whose values are text (as opposed to numbers).
-bool IsStringCode(int code);
-
 }  // namespace wb::dxf

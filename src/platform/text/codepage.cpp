@@ -12,8 +12,6 @@
 namespace wb::codepage {
 namespace {
 
-int g_ansiCodePage = 932;
-
 struct Converter {
   iconv_t cd = reinterpret_cast<iconv_t>(-1);
   ~Converter() {
@@ -113,8 +111,6 @@ std::optional<char16_t> AskDecode(std::string_view bytes, int codePage) {
 
 }  // namespace
 
-int AnsiCodePage() { return g_ansiCodePage; }
-
 std::string IconvName(int codePage) {
   switch (codePage) {
     case 65001: return "UTF-8";
@@ -122,14 +118,6 @@ std::string IconvName(int codePage) {
     case 28591: return "ISO-8859-1";
     default: return "CP" + std::to_string(codePage);
   }
-}
-
-bool SetAnsiCodePage(int codePage) {
-  iconv_t cd = iconv_open("UTF-16LE", IconvName(codePage).c_str());
-  if (!Valid(cd)) return false;
-  iconv_close(cd);
-  g_ansiCodePage = codePage;
-  return true;
 }
 
 bool IsLeadByte(unsigned char byte, int codePage) { return MemoFor(codePage).lead[byte]; }

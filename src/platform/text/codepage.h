@@ -1,4 +1,4 @@
-// The system ANSI code page (932 by default) and conversions through iconv.
+// The system ANSI code page (932, Japanese) and conversions through iconv.
 #pragma once
 
 #include <optional>
@@ -9,9 +9,7 @@
 
 namespace wb::codepage {
 
-int AnsiCodePage();
-// Returns false (and keeps the old one) when iconv knows no such code page.
-bool SetAnsiCodePage(int codePage);
+constexpr int AnsiCodePage() { return 932; }
 
 // iconv name of a Windows code page number ("CP932", "CP1252", ...).
 std::string IconvName(int codePage);
