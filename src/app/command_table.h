@@ -3,10 +3,8 @@
 
 #include <array>
 
+#include "platform/editor/command_queue.h"
 #include "platform/text/ustring.h"
-
-constexpr int ACRX_CMD_TRANSPARENT = 0x1;
-constexpr int ACRX_CMD_NOHISTORY = 0x800000;
 
 struct ModuleCommand {
   const char16_t* group;

@@ -88,7 +88,6 @@ void CommandLine::Submit() {
     if (history_.size() > kHistoryLines) history_.removeFirst();
   }
   historyAt_ = static_cast<int>(history_.size());
-  if (!inPrompt_ && !text.isEmpty()) lastCommand_ = text;
   QString echo = prompt_->text() + (text.isEmpty() ? QString() : QStringLiteral(" ") + text);
   if (!output().isEmpty() && !output().endsWith(QLatin1Char('\n'))) echo.prepend(QLatin1Char('\n'));
   Print(echo + QLatin1Char('\n'));

@@ -39,8 +39,9 @@ class CommandLine : public QWidget {
   void Type(const QString& text);
   // The names completion offers.
   void SetCommandNames(const QStringList& names);
-  // The last command started from the command line or a menu; Enter on an
-  // empty line runs it again.
+  // The last command started from the command line or a menu that keeps a
+  // history (whoever runs a command says so); Enter on an empty line runs
+  // it again.
   const QString& lastCommand() const { return lastCommand_; }
   void SetLastCommand(const QString& command) { lastCommand_ = command; }
   const QStringList& history() const { return history_; }

@@ -322,11 +322,14 @@ void MainWindow::RunCommand(const QString& text) {
   if (word.isEmpty()) return;
   if ((word == QLatin1String("ZOOM") || word == QLatin1String("Z")) && !text.simplified().contains(QLatin1Char(' '))) {
     zoomOption_ = true;
+    commandLine_->SetLastCommand(text);
     commandLine_->SetPrompt(QStringLiteral("ズーム [全体(E)/窓(W)/前画面(P)/倍率(nX)] <窓>:"));
   } else if (RunViewCommand(text)) {
+    commandLine_->SetLastCommand(text);
   } else if (commandHandler_ && commandHandler_(text)) {
   } else if (hosts::IsHostCommand(word.toStdU16String())) {
     // Without the module host the window runs its own commands at once.
+    commandLine_->SetLastCommand(word);
     hosts::RunHostCommand(word.toStdU16String(), view_->selection());
     DrawingChanged();
   } else {

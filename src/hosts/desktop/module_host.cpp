@@ -137,7 +137,8 @@ void ModuleHost::RunPending() {
       line = typed_.front();
       typed_.pop_front();
       endStep();
-      window_.commandLine()->SetLastCommand(QString::fromStdU16String(line));
+      const editor::CommandEntry* entry = stack.Find(line);
+      if (!entry || entry->InHistory()) window_.commandLine()->SetLastCommand(QString::fromStdU16String(line));
     } else if (stack.HasQueued()) {
       line = stack.TakeQueued();
       window_.commandLine()->Print(QStringLiteral("コマンド: %1\n").arg(QString::fromStdU16String(line)));

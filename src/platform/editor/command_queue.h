@@ -9,6 +9,12 @@
 
 #include "platform/text/ustring.h"
 
+// The host's command flag bits: a transparent command may start while
+// another is active; one without history is never the command that Enter
+// repeats.
+constexpr int ACRX_CMD_TRANSPARENT = 0x1;
+constexpr int ACRX_CMD_NOHISTORY = 0x800000;
+
 namespace wb::editor {
 
 struct CommandEntry {
@@ -17,6 +23,7 @@ struct CommandEntry {
   WString localName;
   int flags = 0;
   std::function<void()> handler;
+  bool InHistory() const { return !(flags & ACRX_CMD_NOHISTORY); }
 };
 
 class CommandStack {
