@@ -39,6 +39,12 @@ class ProjectDlgTest : public DialogTest {
   }
   static std::string Text(const Dialog& d, int id) { return wb::Utf16ToUtf8(d.GetDlgItemText(id)); }
   static void Ok(Dialog& d) { d.Click(IDOK); }
+  // The names typed, then OK.
+  static void Submit(Dialog& d, const char16_t* plant, const char16_t* facility) {
+    d.TypeText(IDC_PLANT_EDIT, plant);
+    d.TypeText(IDC_FACILITY_EDIT, facility);
+    d.Click(IDOK);
+  }
   static void OkStays(Dialog& d) {
     d.Click(IDOK);
     EXPECT_FALSE(d.ended());
@@ -156,9 +162,7 @@ TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThemInTheRootOrTheWorkingFold
     ExpectTexts(d, 105, 118);
     ExpectBoxes(d, false);
     // A new plant and facility.
-    d.TypeText(IDC_PLANT_EDIT, u"A");
-    d.TypeText(IDC_FACILITY_EDIT, u"設備1");
-    d.Click(IDOK);
+    Submit(d, u"A", u"設備1");
     EXPECT_FALSE(d.ended());
     EXPECT_TRUE(stdfs::is_directory(Project("A", "設備1")));
     EXPECT_EQ(Items(d, IDC_PLANT_EDIT), (std::vector<std::string>{"A", "AB"}));
@@ -173,16 +177,12 @@ TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThemInTheRootOrTheWorkingFold
     // The same again: it exists.
     d.Click(IDOK);
     // A plant alone.
-    d.TypeText(IDC_PLANT_EDIT, u"Solo");
-    d.TypeText(IDC_FACILITY_EDIT, u"");
-    d.Click(IDOK);
+    Submit(d, u"Solo", u"");
     EXPECT_TRUE(stdfs::is_directory(root + "/Solo"));
     EXPECT_TRUE(stdfs::is_empty(root + "/Solo"));
     EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "Solo");
     // No plant.
-    d.TypeText(IDC_PLANT_EDIT, u"");
-    d.TypeText(IDC_FACILITY_EDIT, u"F");
-    d.Click(IDOK);
+    Submit(d, u"", u"F");
   });
   EXPECT_EQ(MessageIds(), (std::vector<int>{113, 113, 112, 113, 107}));
   EXPECT_EQ(user.messages()[0].type, MB_OK | MB_ICONINFORMATION);
@@ -196,9 +196,7 @@ TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThemInTheRootOrTheWorkingFold
   g_cableSetting.projectRoot.clear();
   Run(ProjectDlg::kCreate, [&](Dialog& d) {
     EXPECT_EQ(d.Item(IDC_PLANT_EDIT).GetCount(), 0);
-    d.TypeText(IDC_PLANT_EDIT, u"P");
-    d.TypeText(IDC_FACILITY_EDIT, u"F");
-    d.Click(IDOK);
+    Submit(d, u"P", u"F");
     EXPECT_EQ(Items(d, IDC_PLANT_EDIT), std::vector<std::string>{"P"});
   });
   stdfs::current_path(previous);
@@ -216,11 +214,7 @@ TEST_F(ProjectDlgTest, NamesThatLeaveTheRootAreRefused) {
                         {u"LINK", u""}};
   for (int mode : {ProjectDlg::kCreate, ProjectDlg::kDelete}) {
     Run(mode, [&](Dialog& d) {
-      for (const auto& [plant, facility] : cases) {
-        d.TypeText(IDC_PLANT_EDIT, plant);
-        d.TypeText(IDC_FACILITY_EDIT, facility);
-        d.Click(IDOK);
-      }
+      for (const auto& [plant, facility] : cases) Submit(d, plant, facility);
     });
   }
   EXPECT_EQ(MessageIds(), std::vector<int>(2 * std::size(cases), 107));
@@ -249,18 +243,12 @@ TEST_F(ProjectDlgTest, DeleteAsksAndRemovesTheProjectOrThePlant) {
     EXPECT_TRUE(stdfs::exists(Project("P", "F2")));
     EXPECT_EQ(Items(d, IDC_FACILITY_EDIT), std::vector<std::string>{"F2"});
     // The facility emptied: the whole plant.
-    d.TypeText(IDC_PLANT_EDIT, u"P");
-    d.TypeText(IDC_FACILITY_EDIT, u"");
-    d.Click(IDOK);
+    Submit(d, u"P", u"");
     EXPECT_FALSE(stdfs::exists(root + "/P"));
     EXPECT_EQ(Items(d, IDC_PLANT_EDIT), std::vector<std::string>{"Q"});
     // A project that is not there, and a file of the root typed as a plant.
-    d.TypeText(IDC_PLANT_EDIT, u"Q");
-    d.TypeText(IDC_FACILITY_EDIT, u"nothing");
-    d.Click(IDOK);
-    d.TypeText(IDC_PLANT_EDIT, u"log.csv");
-    d.TypeText(IDC_FACILITY_EDIT, u"");
-    d.Click(IDOK);
+    Submit(d, u"Q", u"nothing");
+    Submit(d, u"log.csv", u"");
   });
   EXPECT_EQ(MessageIds(), (std::vector<int>{114, 114, 117, 114, 117, 114, 116, 114, 116}));
   EXPECT_EQ(user.messages()[0].type & MB_TYPEMASK, MB_YESNO);
