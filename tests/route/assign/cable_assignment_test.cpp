@@ -219,21 +219,18 @@ TEST(CableAssignment, SharedElementsLookupsAndReasons) {
   EXPECT_EQ(two[0].cable.number, u"W-11");
   EXPECT_EQ(two[1].metres, sheets[1].metres);
 
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB08"), u"W-1,W-2,W-3,W-6");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB03"), u"5.5,5.5,5.5,5.5");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB04"), u"P1,P3,P3,P1");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB06"), u"M1,M1,M2,M4");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB09"), u"1,,,1");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.trunk, u"CB10"), u"1,1,1,1");
-  // P3 reaches the trunk directly; the way round through a is longer.
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.a, u"CB08"), u"W-1,W-6");
-  // The end equipment carry their cables too; M2 of 設備B is left alone.
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.p1, u"CB08"), u"W-1,W-6");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m1, u"CB08"), u"W-1,W-2");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m3, u"CB08"), u"W-3");
-  EXPECT_EQ(CAttributeData::GetValueAttID(elsewhere, u"CB08"), u"W-6");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.m2, u"CB08"), u"");
-  EXPECT_EQ(CAttributeData::GetValueAttID(t.p2, u"CB08"), u"");
+  // P3 reaches the trunk directly (the way round through a is longer); the
+  // end equipment carry their cables too, M2 of 設備B none.
+  const std::tuple<AcDbObjectId, const char16_t*, const char16_t*> keys[] = {
+      {t.trunk, u"CB08", u"W-1,W-2,W-3,W-6"}, {t.trunk, u"CB03", u"5.5,5.5,5.5,5.5"},
+      {t.trunk, u"CB04", u"P1,P3,P3,P1"},     {t.trunk, u"CB06", u"M1,M1,M2,M4"},
+      {t.trunk, u"CB09", u"1,,,1"},           {t.trunk, u"CB10", u"1,1,1,1"},
+      {t.a, u"CB08", u"W-1,W-6"},             {t.p1, u"CB08", u"W-1,W-6"},
+      {t.m1, u"CB08", u"W-1,W-2"},            {t.m3, u"CB08", u"W-3"},
+      {elsewhere, u"CB08", u"W-6"},           {t.m2, u"CB08", u""},
+      {t.p2, u"CB08", u""}};
+  for (const auto& [id, key, value] : keys)
+    EXPECT_EQ(CAttributeData::GetValueAttID(id, key), value) << id.handle << wb::Utf16ToUtf8(key);
   // New entries go at the end of the list, after the marks, in key order.
   CStringArray entries;
   ApiComn_extractAttributesArrayID(t.p1, u"QZ_ATTR", entries, 0);
