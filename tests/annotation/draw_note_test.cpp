@@ -36,7 +36,7 @@ void ExpectLine(const std::unique_ptr<AcDbEntity>& e, AcGePoint3d a, AcGePoint3d
 }
 
 // The arc, cross line and leader on a wire drawn left to right are read
-// back from the saved drawing in annotation_dxf_test.
+// back from the committed block in FullPlacementFlipsTheFrameAndCommitsOneBlock.
 TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElementsAndTheLeadersSnapping) {
   plant.Block("RT-THREE", {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}});
   const AcDbObjectId three = plant.Insert("RT-THREE", {0, 0, 0});
@@ -328,14 +328,6 @@ TEST_F(DrawNoteTest, EscapeLeavesTheDrawingUnchanged) {
   EXPECT_FALSE(note.StartAnnotationDrag());
   EXPECT_EQ(empty.Frames(), 1);
   EXPECT_EQ(plant.db->ModelSpaceEntities().size(), before);
-
-  // Start and cancel carry nothing to do: their answers do not depend on
-  // the drag record.
-  DragRecord record;
-  for (DragRecord* r : {static_cast<DragRecord*>(nullptr), &record}) {
-    EXPECT_EQ(note.OnDragMessage(WM_DRAG_START, 0, r), 0);
-    EXPECT_EQ(note.OnDragMessage(WM_DRAG_CANCEL, 0, r), 1);
-  }
 }
 
 TEST_F(DrawNoteTest, LeaderFollowsTheCursorWithoutRevisionAndInOriginMode) {
