@@ -172,7 +172,7 @@ class RecordingPainter : public wb::ui::Painter {
 
 constexpr ColorRef W = 0xFFFFFF, B = 0x000000;
 
-RecordingPainter Paint(ColorRef color, unsigned state, unsigned action = wb::ui::ODA_DRAWENTIRE) {
+RecordingPainter Paint(ColorRef color, unsigned state, unsigned action) {
   CColorButton button(0xC0C0C0);
   button.SetColor(color);
   RecordingPainter painter;
@@ -185,48 +185,38 @@ RecordingPainter Paint(ColorRef color, unsigned state, unsigned action = wb::ui:
   return painter;
 }
 
-TEST(ColorButtonTest, FramesForEachState) {
+TEST(ColorButtonTest, FramesForEachStateAndTheColoursPutBack) {
   using namespace wb::ui;
   const Stroke outline{{{110, 20}, {10, 20}, {10, 50}, {110, 50}, {110, 20}}, B, false};
-  const Stroke focus{{{106, 23}, {13, 23}, {13, 46}, {106, 46}, {106, 23}}, 0xFF00FF, true};
+  const Stroke focus{{{106, 23}, {13, 23}, {13, 46}, {106, 46}, {106, 23}}, 0xFF00FF, true};  // the inverse
   const struct {
-    unsigned state;
+    unsigned state, action;
     std::vector<Stroke> strokes;
   } cases[] = {
       // Raised; sunken while the mouse holds it.
-      {0, {{{{110, 20}, {10, 20}, {10, 49}}, W, false}, {{{10, 49}, {109, 49}, {109, 21}}, B, false}}},
-      {ODS_SELECTED, {{{{110, 20}, {10, 20}, {10, 49}}, B, false}, {{{10, 49}, {109, 49}, {109, 20}}, W, false}}},
+      {0, ODA_DRAWENTIRE, {{{{110, 20}, {10, 20}, {10, 49}}, W, false}, {{{10, 49}, {109, 49}, {109, 21}}, B, false}}},
+      {ODS_SELECTED, ODA_SELECT,
+       {{{{110, 20}, {10, 20}, {10, 49}}, B, false}, {{{10, 49}, {109, 49}, {109, 20}}, W, false}}},
       // Focused: inner frame, black outline, dotted focus rectangle.
-      {ODS_FOCUS,
+      {ODS_FOCUS, ODA_FOCUS,
        {{{{108, 21}, {11, 21}, {11, 48}}, W, false}, {{{11, 48}, {108, 48}, {108, 21}}, B, false}, outline, focus}},
-      {ODS_FOCUS | ODS_SELECTED,
+      {ODS_FOCUS | ODS_SELECTED, ODA_DRAWENTIRE,
        {{{{109, 21}, {11, 21}, {11, 48}}, B, false}, {{{11, 48}, {108, 48}, {108, 21}}, W, false}, outline, focus}},
+      {ODS_FOCUS, 0x8, {}},  // any other draw action paints nothing
   };
   for (const auto& c : cases) {
-    const auto p = Paint(0x00FF00, c.state);
-    ASSERT_EQ(p.rects.size(), 1u);
+    const auto p = Paint(0x00FF00, c.state, c.action);
+    EXPECT_EQ(p.strokes, c.strokes) << c.state;
+    ASSERT_EQ(p.rects.size(), c.strokes.empty() ? 0u : 1u);
+    if (c.strokes.empty()) continue;
     EXPECT_EQ(p.rects[0], (PaintRect{10, 20, 110, 50}));
     EXPECT_EQ(p.fills[0], 0x00FF00u);
-    EXPECT_EQ(p.strokes, c.strokes) << c.state;
+    // Text colour set to the inverse, then the old colours put back; no text.
+    EXPECT_EQ(p.textColors.front(), 0xFF00FFu);
+    EXPECT_EQ(p.text, 0x123456u);
+    EXPECT_EQ(p.back, 0x654321u);
+    EXPECT_EQ(p.texts, 0);
   }
-}
-
-TEST(ColorButtonTest, FocusLinesAreTheInverseAndColoursAreRestored) {
-  using namespace wb::ui;
-  auto white = Paint(0xFFFFFF, ODS_FOCUS, ODA_FOCUS);
-  EXPECT_EQ(white.strokes.back().color, 0x000000u);
-  EXPECT_TRUE(white.strokes.back().dotted);
-  auto black = Paint(0x000000, ODS_FOCUS, ODA_SELECT);
-  EXPECT_EQ(black.strokes.back().color, 0xFFFFFFu);
-  // Text colour set to the inverse, then the old colours put back; no text.
-  EXPECT_EQ(black.textColors.front(), 0xFFFFFFu);
-  EXPECT_EQ(black.text, 0x123456u);
-  EXPECT_EQ(black.back, 0x654321u);
-  EXPECT_EQ(black.texts, 0);
-  // Any other draw action paints nothing.
-  auto none = Paint(0x000000, 0, 0x8);
-  EXPECT_TRUE(none.rects.empty());
-  EXPECT_TRUE(none.strokes.empty());
 }
 
 }  // namespace
