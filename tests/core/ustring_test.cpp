@@ -43,13 +43,11 @@ TEST(Text, FormatAsTheCRuntimeAndSplitIntoOneMorePartThanSeparators) {
   EXPECT_EQ(wb::Join(wb::Split(u"x,y,,z", u","), u","), u"x,y,,z");
 }
 
+// Leading digits after blanks and a sign, and none at all, are pinned by the
+// route search's length texts; these are the edges it does not reach.
 TEST(Numbers, LeadingConversions) {
-  EXPECT_EQ(_wtoi(u"3abc"), 3);
-  EXPECT_EQ(_wtoi(u"  -12"), -12);
-  EXPECT_EQ(_wtoi(u"abc"), 0);
   EXPECT_EQ(_wtoi(u""), 0);
   EXPECT_EQ(_wtoi(u"99999999999"), 2147483647);
-  EXPECT_DOUBLE_EQ(ApiComn_atof(u"12.5m"), 12.5);
   EXPECT_DOUBLE_EQ(ApiComn_atof(u" -1e3"), -1000.0);
   EXPECT_DOUBLE_EQ(ApiComn_atof(u"abc"), 0.0);
   EXPECT_DOUBLE_EQ(ApiComn_atof(W("１２")), 0.0);  // full-width digits are not digits
