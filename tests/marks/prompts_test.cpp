@@ -8,9 +8,12 @@
 #include "platform/editor/entity.h"
 #include "platform/editor/prompts.h"
 #include "platform/editor/selection.h"
+#include "render/test_drawing.h"
 
 namespace wbtest {
 namespace {
+
+using wb::rendertest::Line;
 
 class Prompts : public ::testing::Test {
  protected:
@@ -30,8 +33,7 @@ class Prompts : public ::testing::Test {
 };
 
 TEST_F(Prompts, PicksFindTheNearestShownGeometryWithinTheAperture) {
-  AcDbObjectId line = plant.db->AddEntity(
-      "", "LINE", "0", {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "0"}});
+  AcDbObjectId line = Line(*plant.db, "", "0", 0, 0, 100, 0);
   AcDbObjectId circle = plant.db->AddEntity("", "CIRCLE", "0",
                                             {{100, "AcDbCircle"}, {10, "50"}, {20, "50"}, {40, "10"}});
   AcDbObjectId text = plant.db->AddEntity(
@@ -40,8 +42,7 @@ TEST_F(Prompts, PicksFindTheNearestShownGeometryWithinTheAperture) {
        {21, "80"}, {100, "AcDbText"}, {73, "1"}});
   // A rotated block reference: a short segment inside, drawn at 90 degrees.
   plant.Block("KK-R", {{0, 0, 0}});
-  plant.db->AddEntity("KK-R", "LINE", "0",
-                      {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}});
+  Line(*plant.db, "KK-R", "0", 0, 0, 10, 0);
   AcDbObjectId insert = plant.Insert("KK-R", {200, 0, 0}, 90);
 
   prompts.Point({30, 2, 0});     // 2 above the line
@@ -78,22 +79,14 @@ TEST_F(Prompts, PicksFindTheNearestShownGeometryWithinTheAperture) {
   plant.db->CreateLayer("FROZEN", 5);
   plant.db->SetGroup(plant.db->LayerId("OFF"), 62, "-5");
   plant.db->SetGroup(plant.db->LayerId("FROZEN"), 70, "     1");
-  auto lineOn = [&](const char* layer, double y, std::vector<wb::db::Tag> extra = {}) {
-    std::vector<wb::db::Tag> tags{{100, "AcDbLine"}, {10, "0"},  {20, std::to_string(y)},
-                                  {11, "10"},         {21, std::to_string(y)}};
-    tags.insert(tags.end(), extra.begin(), extra.end());
-    return plant.db->AddEntity("", "LINE", layer, tags);
-  };
-  AcDbObjectId shown = lineOn("0", 0);
-  lineOn("OFF", 1);
-  lineOn("FROZEN", 1);
-  lineOn("0", 1, {{60, "1"}});  // invisible
+  AcDbObjectId shown = Line(*plant.db, "", "0", 0, 0, 10, 0);
+  Line(*plant.db, "", "OFF", 0, 1, 10, 1);
+  Line(*plant.db, "", "FROZEN", 0, 1, 10, 1);
+  Line(*plant.db, "", "0", 0, 1, 10, 1, {{60, "1"}});  // invisible
   // A block on a shown layer whose nearer member lies on an off layer.
   plant.Block("KK-H", {{0, 0, 0}});
-  plant.db->AddEntity("KK-H", "LINE", "OFF",
-                      {{100, "AcDbLine"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}});
-  plant.db->AddEntity("KK-H", "LINE", "0",
-                      {{100, "AcDbLine"}, {10, "0"}, {20, "-3"}, {11, "10"}, {21, "-3"}});
+  Line(*plant.db, "KK-H", "OFF", 0, 0, 10, 0);
+  Line(*plant.db, "KK-H", "0", 0, -3, 10, -3);
   AcDbObjectId block = plant.Insert("KK-H", {0, 40, 0});
 
   prompts.Point({5, 1, 0});     // hidden lines right there, the shown one 1 below
