@@ -101,11 +101,10 @@ TEST_F(AnnotationTest, CableKeysAndEtatEntriesAreRead) {
     plant.Tag(id, 0, entries);
     return id;
   };
-  EXPECT_TRUE(IsEtatFlagged(tagged({"S401|0|1|1|99|1|", "ETAT|1|1|1|99|1|"})));
-  EXPECT_TRUE(IsEtatFlagged(tagged({"ETAT|-3|1|1|99|1|"})));
-  EXPECT_FALSE(IsEtatFlagged(tagged({"ETAT|0|1|1|99|1|"})));
-  EXPECT_FALSE(IsEtatFlagged(tagged({"ETAT|abc|1|1|99|1|"})));
-  EXPECT_FALSE(IsEtatFlagged(tagged({"S401|5|1|1|99|1|"})));
+  const std::pair<std::vector<std::string>, bool> etat[] = {
+      {{"S401|0|1|1|99|1|", "ETAT|1|1|1|99|1|"}, true}, {{"ETAT|-3|1|1|99|1|"}, true},
+      {{"ETAT|0|1|1|99|1|"}, false}, {{"ETAT|abc|1|1|99|1|"}, false}, {{"S401|5|1|1|99|1|"}, false}};
+  for (const auto& [entries, flagged] : etat) EXPECT_EQ(IsEtatFlagged(tagged(entries)), flagged) << entries.back();
   EXPECT_FALSE(IsEtatFlagged(AcDbObjectId{}));
 }
 

@@ -103,14 +103,11 @@ TEST_F(AnnotationTest, AnchorsOnWiresAndAtTheOriginOfFlaggedElementsAndTheLeader
   ExpectPoint(foot, 12, 5);  // the pick point when it misses
   EXPECT_EQ(GetPerpendicularFoot({0, 0, 0}, {0, 0, 0}, {1, 1, 0}, foot), 1);
 
-  // The leader snaps to the nearest step.
-  EXPECT_DOUBLE_EQ(SnapAngle(7.5, 15), 0);  // an exact half step rounds down
-  EXPECT_DOUBLE_EQ(SnapAngle(7.6, 15), 15);
-  EXPECT_DOUBLE_EQ(SnapAngle(352.6, 15), 360);
-  EXPECT_DOUBLE_EQ(SnapAngle(22.4, 15), 15);
-  EXPECT_DOUBLE_EQ(SnapAngle(0, 15), 0);
-  EXPECT_DOUBLE_EQ(SnapAngle(33, 0), 33);   // no step: unchanged
-  EXPECT_DOUBLE_EQ(SnapAngle(33, -5), 33);
+  // The leader snaps to the nearest step, an exact half step down; without
+  // a step it stays.
+  for (auto [angle, step, snapped] : {std::tuple{7.5, 15.0, 0.0}, {7.6, 15.0, 15.0}, {352.6, 15.0, 360.0},
+                                      {22.4, 15.0, 15.0}, {0.0, 15.0, 0.0}, {33.0, 0.0, 33.0}, {33.0, -5.0, 33.0}})
+    EXPECT_DOUBLE_EQ(SnapAngle(angle, step), snapped) << angle << " by " << step;
 
   const double a = 20 * M_PI / 180;
   AcGePoint3d p = SnapLeaderPoint({1, 1, 0}, {1 + 10 * std::cos(a), 1 + 10 * std::sin(a), 3}, 15);

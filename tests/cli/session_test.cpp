@@ -79,11 +79,6 @@ TEST(Session, ParsesStepsRunsTheModuleAndReportsTheFailingLine) {
   EXPECT_NE(RunScript("open " + wb::cli::QuoteArg(p / "broken.dxf") + "\n").find("broken.dxf:"),
             std::string::npos);
   EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 228\nexpect 134\n").substr(0, 4), "t:3:");
-  EXPECT_EQ(RunScript("command QZ_WireBinder\nin 103 click 999\n"),
-            "t:2: dialog 103 has no control 999");
-  EXPECT_EQ(RunScript("in 103 click 228\n"), "t:1: dialog 103 is not open");
-  EXPECT_EQ(RunScript("answer yes\n"),
-            "t:1: the script prepared dialog actions, answers, picks or files that were never used");
 
   // Each step names what it takes when its arguments make no sense; a batch
   // command's failed step is named in the user's terms, and its arguments
@@ -94,6 +89,9 @@ TEST(Session, ParsesStepsRunsTheModuleAndReportsTheFailingLine) {
   wbtest::WriteBytes(p / "bad.csv", list);
   const std::string kMain = "command QZ_WireBinder\nin 103 ";
   const std::pair<std::string, std::string> refused[] = {
+      {"command QZ_WireBinder\nin 103 click 999\n", "t:2: dialog 103 has no control 999"},
+      {"in 103 click 228\n", "t:1: dialog 103 is not open"},
+      {"answer yes\n", "t:1: the script prepared dialog actions, answers, picks or files that were never used"},
       {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
       {"pick nowhere\n", "t:1: pick takes a handle or a point x,y"},
       {"point 1\n", "t:1: point takes x,y or x,y,z"},
