@@ -106,8 +106,6 @@ def check(path):
             e.dxf.handle, e.dxftype(), e.dxf.layer, e.dxf.get("color", 256), e.dxf.get("owner", ""))
         if e.dxftype() == "INSERT":
             line += " block=%s" % e.dxf.name
-        if e.dxftype() in ("POINT",):
-            line += " at=%g,%g,%g" % tuple(e.dxf.location)
         if e.dxftype() in ("LINE",):
             line += " start=%g,%g,%g" % tuple(e.dxf.start)
         out.append(line)
