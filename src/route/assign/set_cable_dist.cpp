@@ -7,10 +7,11 @@
 #include "ui/main_dlg.h"
 
 void QZ_SetCableDist() {
-  // Typed at the command line without a loaded project there is no cable
-  // list to work on: say so, as the main dialog's button would, and leave
-  // the drawing alone.
-  if (!g_pMainDlg || !g_pMainDlg->ProjectLoaded()) {
+  // Typed at the command line before the main dialog was ever opened there
+  // is no list at all: say so, as the dialog's button would. With the dialog
+  // but no project the list is empty, and the run clears the keys as any
+  // run does (one undo step takes it back).
+  if (!g_pMainDlg) {
     AfxMessageBox(LoadModuleString(135));
     return;
   }
