@@ -20,13 +20,15 @@ int Column(const CString& path, const char16_t* key) {
 
 // 1-based number of the first line at or after `firstLine` that holds a
 // byte sequence the ANSI code page cannot decode; 0 when there is none.
+// The first line from `firstLine` on that is not a comment and holds bytes
+// the code page cannot read; 0 when there is none.
 int FirstUndecodableLine(const CString& path, int firstLine) {
   const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path));
   if (!bytes) return 0;
   wb::fs::CharReader reader(*bytes, {wb::fs::kAnsi, true, true, true});
   CString line;
   for (int number = 1; reader.ReadLine(line); ++number)
-    if (number >= firstLine && line.find(u'\uFFFD') != CString::npos) return number;
+    if (number >= firstLine && reader.damaged() && !IsCommentField(line)) return number;
   return 0;
 }
 
@@ -85,13 +87,10 @@ int CableList::Import(CString* problem) {
     *problem = wb::Utf8ToUtf16(unread);  // names the file: a FIFO, a folder, ...
   // Bytes of another encoding can swallow a separator and shift every
   // column after it; such a list is refused rather than half understood.
-  for (const auto& fields : lines) {
-    const bool damaged = std::any_of(fields.begin(), fields.end(), [](const CString& f) {
-      return f.find(u'\uFFFD') != CString::npos;
-    });
-    if (!damaged) continue;
+  // A comment gives no row, so what it holds does not matter.
+  if (const int damaged = FirstUndecodableLine(sourcePath, startRow)) {
     if (problem) {
-      *problem = sourcePath + wb::Format(u":%d: ", FirstUndecodableLine(sourcePath, startRow)) +
+      *problem = sourcePath + wb::Format(u":%d: ", damaged) +
                  wb::Format(u"not text in code page %d", wb::codepage::AnsiCodePage());
     }
     QzComn_RemoveAllFree(lines);

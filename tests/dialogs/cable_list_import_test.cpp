@@ -94,6 +94,9 @@ TEST_F(ImportTest, EachLineGivesItsRowOrTheImportIsRefusedAndAFileThatCannotBeRe
        {"heading,1,2,3", "", "#A,B,C,D", "＃A,B,C,D", " #A,B,C,D", "#short", "＃", "only,two", "x,1.5", "W,S,F,T"},
        2, 0, {" #A/B/C///D//", "///////", "///////=1.5", "W/S/F///T//"}},
       {Simple(), {"W-1,IV,設備,M2"}, 1, 0, {"W-1/IV/設備///M2//"}},
+      // An escaped U+FFFD is a character; bytes that are none do not matter
+      // in a comment.
+      {Simple(), {"#\x80 note", "W-1,x\\U+FFFD,P1,M2"}, 1, 0, {"W-1/x\uFFFD/P1///M2//"}},
   };
   const std::string definition = root + "/CablelistDefine.ini";
   list.sourcePath = U(dir / "list.csv");

@@ -79,12 +79,14 @@ bool CharReader::Next(char16_t& c) {
         if (trail < 0 && !options_.cutIsDamage) return false;
         if (trail < 0) {
           c = u'\uFFFD';
+          damaged_ = true;
           return true;
         }
         bytes.push_back(static_cast<char>(trail));
       }
       auto unit = codepage::DecodeChar(bytes);
       c = unit ? *unit : u'\uFFFD';
+      damaged_ |= !unit;
       return true;
     }
     case kUtf8: {
@@ -103,6 +105,7 @@ bool CharReader::Next(char16_t& c) {
       }
       const WString units = Utf8ToUtf16(bytes);
       c = units.empty() ? u'\uFFFD' : units[0];
+      damaged_ |= c == u'\uFFFD' && bytes != "\xEF\xBF\xBD";
       if (units.size() == 2 && units[0] >= 0xD800 && units[0] < 0xDC00) pendingLow_ = units[1];
       return true;
     }
@@ -130,6 +133,7 @@ bool CharReader::Next(char16_t& c) {
 
 bool CharReader::ReadLine(WString& line) {
   line.clear();
+  damaged_ = false;
   bool any = false;
   char16_t c;
   while (Next(c)) {

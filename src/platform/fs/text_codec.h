@@ -33,6 +33,9 @@ class CharReader {
   // The next line without its LF; false when nothing was left to read (an
   // empty line still gives true).
   bool ReadLine(WString& line);
+  // Whether the line last read held bytes that are no character (each read
+  // as U+FFFD); an escaped U+FFFD is a character like any other.
+  bool damaged() const { return damaged_; }
   size_t position() const { return pos_; }
 
  private:
@@ -43,6 +46,7 @@ class CharReader {
   TextOptions options_;
   size_t pos_ = 0;
   char16_t pendingLow_ = 0;  // second unit of a four-byte UTF-8 sequence
+  bool damaged_ = false;
 };
 
 // Appends the bytes of `text` to `out`.
