@@ -184,22 +184,18 @@ void ProjectDlg::Load() {
   EndDialog(IDOK);
 }
 
-int ProjectDlg::FindEntry(int id, const CString& text) const {
-  const wb::ui::Control& box = Item(id);
-  const int exact = box.FindStringExact(-1, text);
-  return exact >= 0 ? exact : box.FindString(0, text);
-}
-
+// The combo box's prefix search from index 0 looks at entry 1 first and at
+// entry 0 last: beside "AB", a new "A" (entry 0) finds "AB".
 void ProjectDlg::SelectCreated(const CString& plant, const CString& facility) {
   FillPlants();
   FillFacilities();
-  const int plantIndex = FindEntry(PlantBox(), plant);
+  const int plantIndex = Item(PlantBox()).FindString(0, plant);
   if (plantIndex >= 0) {
     Item(PlantBox()).SetCurSel(plantIndex);
     Touch(PlantBox());
     FillFacilities();
   }
-  const int facilityIndex = FindEntry(FacilityBox(), facility);
+  const int facilityIndex = Item(FacilityBox()).FindString(0, facility);
   Item(FacilityBox()).SetCurSel(facilityIndex);
   if (facilityIndex < 0) Item(FacilityBox()).set_text(CString());
   Touch(FacilityBox());

