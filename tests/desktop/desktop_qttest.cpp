@@ -370,7 +370,9 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
     Main()->move(420, 160);
     Main()->setAttribute(Qt::WA_Moved, false);
     // 記号設定: the mark dialog replaces the main dialog (one list of
-    // marks by default).
+    // marks by default), at the view's corner wherever the window went
+    // since the last command.
+    window->move(window->pos() + QPoint(31, 17));
     ClickButton(Main(), IDC_DRAWMARK);
   });
 
@@ -378,6 +380,7 @@ TEST_F(ModuleSession, LoadMarkAssignConfirmAndAnnotate) {
   DialogWindow* marks = nullptr;
   Then("mark dialog", [&] { return (marks = host->dialogs().WindowOf(IDD_DRAWMARK)) && marks->isVisible(); }, [&] {
     EXPECT_FALSE(Main()->isVisible());
+    EXPECT_EQ(marks->pos(), view->mapToGlobal(QPoint(0, 0)));
     auto* markList = ControlOf<QTableWidget>(marks, IDC_FROMLIST);
     EXPECT_FALSE(ControlOf<QTableWidget>(marks, IDC_TOLIST)->isVisible());
     // One list: half the template's outer width and 10 pixels, same height,

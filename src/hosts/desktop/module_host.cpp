@@ -35,6 +35,10 @@ ModuleHost::ModuleHost(MainWindow& window) : window_(window) {
   previousFonts_ = editor::SetFontMetrics(fonts_.get());
 
   dialogs_->afterAction = [this] { AfterDialogAction(); };
+  editor::SetActiveViewRectSource([view = window.view()] {
+    const QPoint topLeft = view->mapToGlobal(QPoint(0, 0));
+    return editor::ScreenRect{topLeft.x(), topLeft.y(), topLeft.x() + view->width(), topLeft.y() + view->height()};
+  });
   prompts_->beforeWait = [this] { Refresh(); };
   prompts_->typedCommand = [this](const QString& line) { return QueueTyped(line); };
   prompts_->transparentCommand = [this](const QString& line) { return window_.RunViewCommand(line); };
@@ -50,6 +54,7 @@ ModuleHost::~ModuleHost() {
   acrxEntryPoint(kUnloadAppMsg, nullptr);  // takes the module's dialogs with it
   editor::CommandStack::Instance().ClearQueue();
   window_.SetCommandHandler(nullptr);
+  editor::SetActiveViewRectSource(nullptr);
   editor::SetFontMetrics(previousFonts_);
   editor::SetDragBackend(previousDrags_);
   editor::SetPromptBackend(previousPrompts_);
@@ -145,7 +150,6 @@ void ModuleHost::RunPending() {
     } else {
       break;
     }
-    UpdateViewRect();
     if (hosts::IsHostCommand(line)) {
       endStep();
       hosts::RunHostCommand(line, window_.view()->selection());
@@ -236,12 +240,6 @@ void ModuleHost::AfterDialogAction() {
   if (prompts_->waiting()) prompts_->Interrupt();
   if (drags_->active()) drags_->Interrupt();
   Schedule();
-}
-
-void ModuleHost::UpdateViewRect() {
-  const QWidget* view = window_.view();
-  const QPoint topLeft = view->mapToGlobal(QPoint(0, 0));
-  editor::SetActiveViewRect({topLeft.x(), topLeft.y(), topLeft.x() + view->width(), topLeft.y() + view->height()});
 }
 
 }  // namespace wb::desktop

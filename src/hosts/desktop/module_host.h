@@ -69,7 +69,6 @@ class ModuleHost : public QObject {
   std::vector<db::ObjectId> ModelSpace() const;
   void ReportAdded(const std::vector<db::ObjectId>& before) const;
   void BuildMenu();
-  void UpdateViewRect();
 
   MainWindow& window_;
   std::unique_ptr<QtDialogBackend> dialogs_;

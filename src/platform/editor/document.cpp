@@ -34,10 +34,10 @@ HostOutput* SetHostOutput(HostOutput* output) {
 HostOutput& Output() { return *g_output; }
 
 namespace {
-ScreenRect g_viewRect;
+std::function<ScreenRect()> g_viewRect;
 }
-ScreenRect ActiveViewRect() { return g_viewRect; }
-void SetActiveViewRect(ScreenRect rect) { g_viewRect = rect; }
+ScreenRect ActiveViewRect() { return g_viewRect ? g_viewRect() : ScreenRect{}; }
+void SetActiveViewRectSource(std::function<ScreenRect()> source) { g_viewRect = std::move(source); }
 
 }  // namespace wb::editor
 

@@ -31,13 +31,15 @@ class HostOutput {
 HostOutput* SetHostOutput(HostOutput* output);
 HostOutput& Output();
 
-// The active drawing view's window rectangle in screen pixels; the desktop
-// host keeps it current, headless hosts leave the default.
+// The active drawing view's window rectangle in screen pixels, asked of the
+// host each time (the window may have moved since any command); headless
+// hosts leave the default.
 struct ScreenRect {
   int left = 0, top = 0, right = 1024, bottom = 768;
 };
 ScreenRect ActiveViewRect();
-void SetActiveViewRect(ScreenRect rect);
+// Null restores the default.
+void SetActiveViewRectSource(std::function<ScreenRect()> source);
 
 }  // namespace wb::editor
 
