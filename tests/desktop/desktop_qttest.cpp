@@ -775,6 +775,10 @@ TEST_F(DesktopHost, CommandLineAndProgressMeter) {
   EXPECT_EQ(input->text(), QStringLiteral("qz"));
   EXPECT_EQ(window->commandLine()->lastCommand(), QStringLiteral("ZOOM E"));
   EXPECT_EQ(typed.size(), 2);
+  // A line the module left open is ended before the window's own.
+  acutPrintf(u"\nopen");
+  window->RunViewCommand(QStringLiteral("ZOOM Q"));
+  EXPECT_TRUE(window->commandLine()->output().endsWith(QStringLiteral("\nopen\nズームのオプションは E、W、P、nX です。\n")));
 
   acutPrintf(u"\n%s: %d\n", u"\u30b1\u30fc\u30d6\u30eb", 12);
   EXPECT_TRUE(window->commandLine()->output().endsWith(QString::fromUtf8("\xE3\x82\xB1\xE3\x83\xBC\xE3\x83\x96\xE3\x83\xAB: 12\n")));

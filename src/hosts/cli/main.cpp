@@ -52,7 +52,11 @@ int RunScriptText(const std::string& text, const std::string& name, bool quiet,
 #ifndef __SANITIZE_ADDRESS__
   session.LeaveDrawingToExit();
 #endif
-  if (!quiet) session.SetMessageSink(PrintMessage);
+  if (!quiet)
+    session.SetMessageSink([&output](const wb::ui::ScriptedBackend::ShownMessage& m) {
+      output.EndLine();
+      PrintMessage(m);
+    });
   if (!session.Run(*script)) {
     std::fprintf(stderr, "wirebinder: %s\n", session.error().ToString().c_str());
     return 1;

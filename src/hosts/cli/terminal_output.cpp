@@ -12,6 +12,12 @@ void TerminalOutput::Print(const WString& text) {
   if (quiet_) return;
   std::fputs(Utf16ToUtf8(text).c_str(), stdout);
   std::fflush(stdout);
+  if (!text.empty()) midLine_ = text.back() != u'\n';
+}
+
+void TerminalOutput::EndLine() {
+  if (midLine_) std::fputs("\n", stdout);
+  midLine_ = false;
 }
 
 void TerminalOutput::ProgressStart(const WString& label, int minPos, int maxPos) {

@@ -70,6 +70,11 @@ void CommandLine::Print(const QString& text) {
   cursor.insertText(text);
   output_->setTextCursor(cursor);
   output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
+  if (!text.isEmpty()) midLine_ = !text.endsWith(QLatin1Char('\n'));
+}
+
+void CommandLine::PrintLine(const QString& line) {
+  Print((midLine_ ? QStringLiteral("\n") : QString()) + line + QLatin1Char('\n'));
 }
 
 QString CommandLine::output() const { return output_->toPlainText(); }
@@ -88,9 +93,7 @@ void CommandLine::Submit() {
     if (history_.size() > kHistoryLines) history_.removeFirst();
   }
   historyAt_ = static_cast<int>(history_.size());
-  QString echo = prompt_->text() + (text.isEmpty() ? QString() : QStringLiteral(" ") + text);
-  if (!output().isEmpty() && !output().endsWith(QLatin1Char('\n'))) echo.prepend(QLatin1Char('\n'));
-  Print(echo + QLatin1Char('\n'));
+  PrintLine(prompt_->text() + (text.isEmpty() ? QString() : QStringLiteral(" ") + text));
   if (handler_) handler_(text);
 }
 

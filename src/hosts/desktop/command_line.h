@@ -30,6 +30,9 @@ class CommandLine : public QWidget {
   const std::function<void(const QString&)>& handler() const { return handler_; }
   // Text as the host prints it: no line break is added.
   void Print(const QString& text);
+  // A line of the window's own (an echo, a report): on a fresh line even
+  // after text the module left open, and ended.
+  void PrintLine(const QString& line);
   QString output() const;
   void SetPrompt(const QString& prompt);  // empty: "Command:"
   QLineEdit* input() const { return input_; }
@@ -56,6 +59,7 @@ class CommandLine : public QWidget {
   QCompleter* completer_ = nullptr;
   std::function<void(const QString&)> handler_;
   bool inPrompt_ = false;
+  bool midLine_ = false;  // the output's last line is not ended
   QString lastCommand_;
   QStringList history_;
   int historyAt_ = 0;  // history_.size() while not browsing

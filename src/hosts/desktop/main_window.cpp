@@ -196,7 +196,7 @@ void MainWindow::ShowContextMenu(QPoint global) {
 }
 
 void MainWindow::StartZoomWindow() {
-  commandLine_->Print(QStringLiteral("窓の 2 つのコーナーをクリックしてください (Esc で中止)。\n"));
+  commandLine_->PrintLine(QStringLiteral("窓の 2 つのコーナーをクリックしてください (Esc で中止)。"));
   view_->BeginGesture(ViewGesture::kZoomWindow);
 }
 
@@ -230,7 +230,7 @@ bool MainWindow::Load(const QString& path) {
   auto database = db::Database::Open(path.toStdString(), &error);
   if (!database) {
     const QString text = QStringLiteral("図面を開けませんでした。\n%1").arg(QString::fromStdString(error.ToString()));
-    commandLine_->Print(text + QLatin1Char('\n'));
+    commandLine_->PrintLine(text);
     showError(text);
     return false;
   }
@@ -260,7 +260,7 @@ bool MainWindow::SaveAs(const QString& path) {
   const std::string target = path.toStdString();
   if (!database->Save(target, &error)) {
     const QString text = QStringLiteral("図面を保存できませんでした。\n%1").arg(QString::fromStdString(error.ToString()));
-    commandLine_->Print(text + QLatin1Char('\n'));
+    commandLine_->PrintLine(text);
     showError(text);
     return false;
   }
@@ -304,11 +304,11 @@ void MainWindow::Print() {
   std::string error;
   if (!paper::PlotDrawing(*database, request, error)) {
     const QString text = QStringLiteral("印刷できませんでした。\n%1").arg(QString::fromStdString(error));
-    commandLine_->Print(text + QLatin1Char('\n'));
+    commandLine_->PrintLine(text);
     showError(text);
     return;
   }
-  commandLine_->Print(QStringLiteral("%1 に印刷しました。\n").arg(choice->path));
+  commandLine_->PrintLine(QStringLiteral("%1 に印刷しました。").arg(choice->path));
 }
 
 void MainWindow::RunCommand(const QString& text) {
@@ -333,7 +333,7 @@ void MainWindow::RunCommand(const QString& text) {
     hosts::RunHostCommand(word.toStdU16String(), view_->selection());
     DrawingChanged();
   } else {
-    commandLine_->Print(QStringLiteral("コマンド \"%1\" はありません。").arg(word) + QLatin1Char('\n'));
+    commandLine_->PrintLine(QStringLiteral("コマンド \"%1\" はありません。").arg(word));
   }
 }
 
@@ -348,15 +348,15 @@ bool MainWindow::RunViewCommand(const QString& line) {
     } else if (option == QLatin1String("W")) {
       StartZoomWindow();
     } else if (option == QLatin1String("P")) {
-      if (!view_->ZoomPrevious()) commandLine_->Print(QStringLiteral("前の画面はありません。\n"));
+      if (!view_->ZoomPrevious()) commandLine_->PrintLine(QStringLiteral("前の画面はありません。"));
     } else if (factor > 0) {
       const QPointF centre(view_->width() / 2.0, view_->height() / 2.0);
       view_->ZoomToBox(Box::Of(view_->ToWorld(centre - centre / factor), view_->ToWorld(centre + centre / factor)));
     } else {
-      commandLine_->Print(QStringLiteral("ズームのオプションは E、W、P、nX です。\n"));
+      commandLine_->PrintLine(QStringLiteral("ズームのオプションは E、W、P、nX です。"));
     }
   } else if (word == QLatin1String("PAN") || word == QLatin1String("P")) {
-    commandLine_->Print(QStringLiteral("ドラッグで画面を移動します (Esc または Enter で終了)。\n"));
+    commandLine_->PrintLine(QStringLiteral("ドラッグで画面を移動します (Esc または Enter で終了)。"));
     view_->BeginGesture(ViewGesture::kPan);
   } else if (word == QLatin1String("REGEN")) {
     view_->DrawingChanged();

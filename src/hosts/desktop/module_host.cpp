@@ -146,7 +146,7 @@ void ModuleHost::RunPending() {
       if (!entry || entry->InHistory()) window_.commandLine()->SetLastCommand(QString::fromStdU16String(line));
     } else if (stack.HasQueued()) {
       line = stack.TakeQueued();
-      window_.commandLine()->Print(QStringLiteral("コマンド: %1\n").arg(QString::fromStdU16String(line)));
+      window_.commandLine()->PrintLine(QStringLiteral("コマンド: %1").arg(QString::fromStdU16String(line)));
     } else {
       break;
     }
@@ -158,7 +158,7 @@ void ModuleHost::RunPending() {
       inStep = true;
       const auto before = ModelSpace();
       if (!stack.Run(line))
-        window_.commandLine()->Print(QStringLiteral("コマンド \"%1\" はありません。\n").arg(QString::fromStdU16String(line)));
+        window_.commandLine()->PrintLine(QStringLiteral("コマンド \"%1\" はありません。").arg(QString::fromStdU16String(line)));
       ReportAdded(before);
     }
     ++completed_;
@@ -171,7 +171,7 @@ void ModuleHost::RunPending() {
 
 void ModuleHost::RouteSheets() {
   if (running_) {
-    window_.commandLine()->Print(QStringLiteral("コマンドの実行中は経路図を出力できません。\n"));
+    window_.commandLine()->PrintLine(QStringLiteral("コマンドの実行中は経路図を出力できません。"));
     return;
   }
   SheetProject project;
@@ -201,7 +201,7 @@ void ModuleHost::RouteSheets() {
     window_.showError(QStringLiteral("経路図を出力できませんでした。\n%1").arg(QString::fromStdString(problem)));
     return;
   }
-  window_.commandLine()->Print(QStringLiteral("%1 に経路図を出力しました。\n").arg(choice->path));
+  window_.commandLine()->PrintLine(QStringLiteral("%1 に経路図を出力しました。").arg(choice->path));
 }
 
 std::vector<db::ObjectId> ModuleHost::ModelSpace() const {
@@ -223,10 +223,10 @@ void ModuleHost::ReportAdded(const std::vector<db::ObjectId>& before) const {
     if (old.count(id.handle)) continue;
     const QString handle = QString::fromStdString(db::Database::HandleText(id));
     if (database->EntityType(id) == "TEXT")
-      window_.commandLine()->Print(QStringLiteral("記号 %1 を配置しました (ハンドル %2)。\n")
+      window_.commandLine()->PrintLine(QStringLiteral("記号 %1 を配置しました (ハンドル %2)。")
                                        .arg(QString::fromStdString(database->Group(id, 1).value_or("")), handle));
     else if (auto insert = database->Insert(id))
-      window_.commandLine()->Print(QStringLiteral("注記 %1 を記入しました (ハンドル %2)。\n")
+      window_.commandLine()->PrintLine(QStringLiteral("注記 %1 を記入しました (ハンドル %2)。")
                                        .arg(QString::fromStdString(insert->blockName), handle));
   }
 }

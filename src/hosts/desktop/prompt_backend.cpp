@@ -74,7 +74,7 @@ QtPromptBackend::Answer QtPromptBackend::Wait(const WString& prompt, PickMode mo
   // What the command line keeps of a prompt answered in the view.
   if (answer_.outcome != Outcome::kNone) {
     static const char* const kWords[] = {"", "", "", "*キャンセル*"};
-    commandLine_->Print(text + QString::fromUtf8(kWords[static_cast<int>(answer_.outcome)]) + QLatin1Char('\n'));
+    commandLine_->PrintLine(text + QString::fromUtf8(kWords[static_cast<int>(answer_.outcome)]));
   }
   return std::move(answer_);
 }
@@ -109,7 +109,7 @@ void QtPromptBackend::OnTyped(const QString& typed) {
     Finish(Outcome::kCancel);
     return;
   }
-  commandLine_->Print(QStringLiteral("\"%1\" は使えません。\n").arg(text));
+  commandLine_->PrintLine(QStringLiteral("\"%1\" は使えません。").arg(text));
 }
 
 bool QtPromptBackend::eventFilter(QObject* watched, QEvent* event) {
