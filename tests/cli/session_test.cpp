@@ -91,6 +91,7 @@ TEST(Session, ParsesStepsRunsTheModuleAndReportsTheFailingLine) {
   const std::pair<std::string, std::string> refused[] = {
       {"command QZ_WireBinder\nin 103 click 999\n", "t:2: dialog 103 has no control 999"},
       {"in 103 click 228\n", "t:1: dialog 103 is not open"},
+      {"command QZ_WireBinder\nin 103 close\nin 103 click 231\n", "t:3: dialog 103 is hidden"},
       {"answer yes\n", "t:1: the script prepared dialog actions, answers, picks or files that were never used"},
       {"answer maybe\n", "t:1: answer takes yes, no, ok or cancel"},
       {"pick nowhere\n", "t:1: pick takes a handle or a point x,y"},
