@@ -18,10 +18,9 @@ int Column(const CString& path, const char16_t* key) {
   return ColumnNumber(QzComn_GetEnv(path, u"WireBinder", key)) - 1;
 }
 
-// 1-based number of the first line at or after `firstLine` that holds a
-// byte sequence the ANSI code page cannot decode; 0 when there is none.
-// The first line from `firstLine` on that is not a comment and holds bytes
-// the code page cannot read; 0 when there is none.
+// 1-based number of the first line from `firstLine` on that is not a
+// comment and holds bytes the ANSI code page cannot read; 0 when there is
+// none.
 int FirstUndecodableLine(const CString& path, int firstLine) {
   const auto bytes = wb::fs::ReadFile(wb::fs::ToNative(path));
   if (!bytes) return 0;
@@ -87,8 +86,14 @@ int CableList::Import(CString* problem) {
     *problem = wb::Utf8ToUtf16(unread);  // names the file: a FIFO, a folder, ...
   // Bytes of another encoding can swallow a separator and shift every
   // column after it; such a list is refused rather than half understood.
-  // A comment gives no row, so what it holds does not matter.
-  if (const int damaged = FirstUndecodableLine(sourcePath, startRow)) {
+  // Each such byte reads as U+FFFD, so only a list that holds one is read
+  // again to tell damage from the escape of U+FFFD; a comment gives no row,
+  // so what it holds does not matter.
+  const bool suspect = std::any_of(lines.begin(), lines.end(), [](const CStringArray& fields) {
+    return std::any_of(fields.begin(), fields.end(),
+                       [](const CString& f) { return f.find(u'\uFFFD') != CString::npos; });
+  });
+  if (const int damaged = suspect ? FirstUndecodableLine(sourcePath, startRow) : 0) {
     if (problem) {
       *problem = sourcePath + wb::Format(u":%d: ", damaged) +
                  wb::Format(u"not text in code page %d", wb::codepage::AnsiCodePage());

@@ -82,7 +82,6 @@ const char16_t* ModuleString(int id) {
   return kStrings[id - kFirstStringId].text;
 }
 
-
 const ModuleInstance* ModuleResources() {
   static const ModuleInstance instance{u"QZWireBinder", &ModuleString};
   return &instance;

@@ -149,6 +149,11 @@ bool Session::UseConfigCopy(const ScriptStep& step) {
 }
 
 bool Session::DialogAction(ui::Dialog& dialog, const ScriptStep& action, std::string& problem) {
+  // A user cannot press what is not shown, nor anything in it.
+  if (!dialog.IsWindowVisible()) {
+    problem = "dialog " + std::to_string(dialog.templateId()) + " is hidden";
+    return false;
+  }
   const std::string& verb = action.verb;
   if (verb == "close") {
     dialog.Close();
@@ -244,9 +249,8 @@ bool Session::Meanwhile(const ScriptStep& step) {
     ScriptStep action{step.line, args[2], {args.begin() + 3, args.end()}, {}};
     prompts_.Do([this, id, action] {
       ui::Dialog* dialog = backend_.FindModeless(id);
-      std::string problem = "dialog " + std::to_string(id) + (dialog ? " is hidden" : " is not open");
-      if (!dialog || !dialog->IsWindowVisible() || !DialogAction(*dialog, action, problem))
-        Report(action.line, problem, failing_);
+      std::string problem = "dialog " + std::to_string(id) + " is not open";
+      if (!dialog || !DialogAction(*dialog, action, problem)) Report(action.line, problem, failing_);
     });
     return true;
   }
@@ -355,8 +359,6 @@ struct Session::Steps {
     if (!ParseInt(args[0], id)) return s.Fail(step, "\"" + args[0] + "\" is not a dialog ID");
     ui::Dialog* dialog = s.backend_.FindModeless(id);
     if (!dialog) return s.Fail(step, "dialog " + args[0] + " is not open");
-    // A user cannot press what is not shown.
-    if (!dialog->IsWindowVisible()) return s.Fail(step, "dialog " + args[0] + " is hidden");
     ScriptStep action{step.line, args[1], {args.begin() + 2, args.end()}, {}};
     std::string problem;
     if (action.args.empty() && action.verb != "close")
